@@ -11,13 +11,11 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 std::size_t sequenceLength(std::string_view s, std::size_t i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b0 = byte(i);
-    if (b0 < 0x80)
-        return 1;
+    if (b0 < 0x80) return 1;
     const auto cont = [&](std::size_t k, unsigned char lo = 0x80, unsigned char hi = 0xBF) {
         return k < s.size() && byte(k) >= lo && byte(k) <= hi;
     };
-    if (b0 >= 0xC2 && b0 <= 0xDF)
-        return cont(i + 1) ? 2 : 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) return cont(i + 1) ? 2 : 0;
     if (b0 >= 0xE0 && b0 <= 0xEF) {
         const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
         const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -12,24 +13,30 @@ namespace brisklet::test {
 
 namespace fs = std::filesystem;
 
-TempTree::TempTree() : m_dir(QDir::tempPath() + QStringLiteral("/brisklet-test-XXXXXX")) {
-    if (!m_dir.isValid())
-        throw std::runtime_error("cannot create a temporary folder");
-    m_root = fs::path(m_dir.path().toStdString());
+TempTree::TempTree() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brisklet-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary folder");
+    m_root = fs::path(pattern);
 }
 
 TempTree::~TempTree() {
     // Tests make folders unreadable; give them back so the tree can be removed.
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(m_root, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            ::chmod(it->path().c_str(), 0700);
-    }
     ::chmod(m_root.c_str(), 0700);
+    for (auto it =
+             fs::recursive_directory_iterator(m_root, fs::directory_options::skip_permission_denied, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_directory(ec) && !it->is_symlink(ec)) {
+            ::chmod(it->path().c_str(), 0700);
+        }
+    }
+    fs::remove_all(m_root, ec);
 }
 
-fs::path TempTree::path(std::string_view relative) const { return m_root / fs::path(relative); }
+fs::path TempTree::path(std::string_view relative) const {
+    return m_root / fs::path(relative);
+}
 
 fs::path TempTree::dir(std::string_view relative) {
     const fs::path p = path(relative);
@@ -48,8 +55,7 @@ fs::path TempTree::file(std::string_view relative, std::size_t size) {
         size -= n;
     }
     out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + p.string());
+    if (!out) throw std::runtime_error("cannot write " + p.string());
     return p;
 }
 
@@ -59,8 +65,7 @@ fs::path TempTree::text(std::string_view relative, std::string_view contents) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
     out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + p.string());
+    if (!out) throw std::runtime_error("cannot write " + p.string());
     return p;
 }
 
@@ -90,8 +95,7 @@ fs::path TempTree::hardlink(std::string_view relative, const fs::path& existing)
 
 std::int64_t TempTree::allocated(const fs::path& p) {
     struct stat st {};
-    if (::lstat(p.c_str(), &st) != 0)
-        return -1;
+    if (::lstat(p.c_str(), &st) != 0) return -1;
     return static_cast<std::int64_t>(st.st_blocks) * 512;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QTemporaryDir>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -9,8 +7,9 @@
 
 namespace brisklet::test {
 
-// A fixture tree in a fresh temporary folder, removed with the object. Paths given to the
-// helpers are relative to the root; parent folders are created as needed.
+// A fixture tree in a fresh temporary folder, removed with the object (names that are not valid
+// UTF-8 included, which QTemporaryDir leaves behind). Paths given to the helpers are relative to
+// the root; parent folders are created as needed.
 class TempTree {
 public:
     TempTree();
@@ -34,7 +33,6 @@ public:
     static std::int64_t allocated(const std::filesystem::path& p);
 
 private:
-    QTemporaryDir m_dir;
     std::filesystem::path m_root;
 };
 
