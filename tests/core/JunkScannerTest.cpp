@@ -1,0 +1,112 @@
+#include "core/JunkScanner.h"
+
+#include "support/TempTree.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace brisklet {
+namespace {
+
+JunkItem item(std::string name, std::int64_t size) {
+    return JunkItem{"/x/" + name, std::move(name), size, true, std::nullopt, std::nullopt};
+}
+
+std::vector<std::string> namesOf(const std::vector<JunkItem>& items) {
+    std::vector<std::string> names;
+    for (const auto& i : items)
+        names.push_back(i.name);
+    return names;
+}
+
+TEST(JunkScanner, KeepsItemsFromFiftyThousandBytesLargestFirstAndStable) {
+    const auto kept = JunkScanner::keepLargestFirst(
+        {item("under", 49'999), item("tieA", 60'000), item("exact", 50'000), item("big", 900'000),
+         item("tieB", 60'000), item("zero", 0), item("tieC", 60'000)});
+    EXPECT_EQ(namesOf(kept), (std::vector<std::string>{"big", "tieA", "tieB", "tieC", "exact"}));
+}
+
+TEST(JunkScanner, MeasureKeepsOrderAndCopiesEveryField) {
+    test::TempTree tree;
+    const auto a = tree.file("a", 70'000);
+    const auto b = tree.dir("b");
+    tree.file("b/inner", 300'000);
+    std::vector<JunkScanner::Candidate> candidates{
+        {a, "A", false, std::string("note"), std::filesystem::path("/usr/share/applications/x.desktop")},
+        {b, "B", true, std::nullopt, std::nullopt},
+        {tree.path("missing"), "M", true, std::nullopt, std::nullopt},
+    };
+    QThreadPool pool;
+    const auto items = JunkScanner::measure(candidates, pool);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0], (JunkItem{a, "A", test::TempTree::allocated(a), false, std::string("note"),
+                                  std::filesystem::path("/usr/share/applications/x.desktop")}));
+    EXPECT_EQ(items[1].size, test::TempTree::allocated(tree.path("b/inner")));
+    EXPECT_EQ(items[1].name, "B");
+    EXPECT_EQ(items[2].size, 0);
+}
+
+TEST(JunkScanner, AnEmptyCategoryMeasuresZero) {
+    test::TempTree tree;
+    const Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    for (const JunkKind kind : allJunkKinds) {
+        const JunkCategory category = JunkScanner::scan(kind, l);
+        EXPECT_EQ(category.kind, kind);
+        EXPECT_TRUE(category.items.empty());
+        EXPECT_EQ(category.size(), 0);
+    }
+}
+
+// Five scans on a two-thread pool, each fanning its measuring out: the fan-out must never wait
+// on the pool that runs the scans, or this hangs for ever.
+TEST(JunkScanner, FiveScansAtOnceFinish) {
+    test::TempTree tree;
+    const Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    for (int i = 0; i < 40; ++i)
+        tree.file("home/.local/share/Trash/files/item" + std::to_string(i) + "/data", 60'000);
+
+    QThreadPool scans;
+    scans.setMaxThreadCount(2);
+    std::vector<QFuture<JunkCategory>> futures;
+    for (int i = 0; i < 5; ++i)
+        futures.push_back(QtConcurrent::run(&scans, [l] { return JunkScanner::scan(JunkKind::trash, l); }));
+    for (auto& future : futures) {
+        const JunkCategory category = future.result();
+        EXPECT_EQ(category.items.size(), 40u);
+    }
+}
+
+TEST(JunkKind, TextsAndOrder) {
+    EXPECT_EQ(allJunkKinds.size(), 5u);
+    const char* raws[] = {"appCaches", "logs", "xcode", "devCaches", "trash"};
+    const char* titles[] = {"App Caches", "Logs & Crash Reports", "Xcode & Simulators", "Developer Caches",
+                            "Trash"};
+    for (std::size_t i = 0; i < allJunkKinds.size(); ++i) {
+        EXPECT_EQ(rawValue(allJunkKinds[i]), raws[i]);
+        EXPECT_EQ(title(allJunkKinds[i]), titles[i]);
+        EXPECT_EQ(junkKindFromRawValue(raws[i]), allJunkKinds[i]);
+    }
+    EXPECT_EQ(junkKindFromRawValue("Trash"), std::nullopt);
+    EXPECT_EQ(subtitle(JunkKind::devCaches), "npm, Bun, Cargo, Gradle and Metro caches");
+    EXPECT_EQ(symbol(JunkKind::trash), "trash.fill");
+}
+
+TEST(JunkItem, EqualityAndHashCoverEveryField) {
+    const JunkItem a = item("a", 1);
+    JunkItem b = a;
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(std::hash<JunkItem>{}(a), std::hash<JunkItem>{}(b));
+    b.note = "";
+    EXPECT_NE(a, b);
+    b = a;
+    b.appURL = std::filesystem::path();
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.id(), "/x/a");
+}
+
+} // namespace
+} // namespace brisklet
