@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/DiskInfo.h"
+#include "core/JunkItem.h"
+#include "core/Locations.h"
+#include "core/MemorySnapshot.h"
+#include "core/ProcessSample.h"
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace brisklet::Report {
+
+// Prints the plain-text report of disk, memory, junk and the heaviest processes to standard
+// output, each line as soon as it is known.
+void print();
+
+// Where the report reads from; the real system unless a test says otherwise.
+struct Sources {
+    Locations locations = Locations::current();
+    std::filesystem::path procRoot = "/proc";
+    std::filesystem::path sysRoot = "/sys";
+};
+
+void write(std::ostream& out, const Sources& sources);
+
+// The report's pieces, one string per printed line.
+std::string diskLine(const DiskInfo& disk);
+std::string memoryLine(const MemorySnapshot& memory);
+std::vector<std::string> junkLines(const JunkCategory& category);
+std::vector<std::string> processLines(const std::vector<ProcessSample>& samples);
+
+} // namespace brisklet::Report
