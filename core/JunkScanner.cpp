@@ -1,5 +1,6 @@
 #include "core/JunkScanner.h"
 
+#include "core/JunkRules.h"
 #include "core/ParallelMeasure.h"
 #include "core/TrashRule.h"
 
@@ -16,16 +17,18 @@ struct RuleResult {
 
 RuleResult candidatesFor(JunkKind kind, const Locations& locations) {
     switch (kind) {
+    case JunkKind::appCaches:
+        return {JunkRules::appCaches(locations)};
+    case JunkKind::logs:
+        return {JunkRules::logs(locations)};
+    case JunkKind::xcode:
+        return {JunkRules::xcode(locations)};
+    case JunkKind::devCaches:
+        return {JunkRules::devCaches(locations)};
     case JunkKind::trash: {
         TrashCandidates trash = trashCandidates(locations);
         return {std::move(trash.candidates), trash.accessDenied};
     }
-    case JunkKind::appCaches:
-    case JunkKind::logs:
-    case JunkKind::xcode:
-    case JunkKind::devCaches:
-        // The rules for these kinds are not written yet: they offer nothing.
-        return {};
     }
     return {};
 }

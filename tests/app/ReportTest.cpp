@@ -112,6 +112,8 @@ TEST(Report, WritesEverySectionInOrder) {
     test::TempTree tree;
     Report::Sources sources;
     sources.locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    sources.locations.crashDir = tree.path("var/crash");
+    sources.locations.dataDirs = {tree.path("usr/share")};
     sources.procRoot = tree.path("proc");
     sources.sysRoot = tree.path("sys");
     tree.file("home/.local/share/Trash/files/old-video.mkv", 300'000);

@@ -52,13 +52,35 @@ TEST(JunkScanner, MeasureKeepsOrderAndCopiesEveryField) {
 
 TEST(JunkScanner, AnEmptyCategoryMeasuresZero) {
     test::TempTree tree;
-    const Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    l.crashDir = tree.path("var/crash");
     for (const JunkKind kind : allJunkKinds) {
         const JunkCategory category = JunkScanner::scan(kind, l);
         EXPECT_EQ(category.kind, kind);
         EXPECT_TRUE(category.items.empty());
         EXPECT_EQ(category.size(), 0);
     }
+}
+
+TEST(JunkScanner, EachKindScansItsOwnRule) {
+    test::TempTree tree;
+    Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    l.crashDir = tree.path("var/crash");
+    l.dataDirs = {};
+    tree.file("home/.cache/pip/http/a", 200'000);
+    tree.file("home/.cache/fontconfig/b", 300'000);
+    tree.file("home/.cache/tiny/c", 100);
+    tree.file("home/.local/share/xorg/Xorg.0.log", 80'000);
+    tree.file("home/Library/Developer/Xcode/DerivedData/App-abcdefghijklmnopqrstuvwx/x", 90'000);
+    tree.file("home/.npm/_cacache/index", 120'000);
+
+    const JunkCategory caches = JunkScanner::scan(JunkKind::appCaches, l);
+    EXPECT_EQ(namesOf(caches.items), (std::vector<std::string>{"fontconfig", "pip cache"}));
+    EXPECT_FALSE(caches.items[0].recommended);
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::logs, l).items), (std::vector<std::string>{"Xorg.0.log"}));
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::xcode, l).items), (std::vector<std::string>{"App"}));
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::devCaches, l).items),
+              (std::vector<std::string>{"npm cache"}));
 }
 
 // Five scans on a two-thread pool, each fanning its measuring out: the fan-out must never wait
