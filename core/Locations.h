@@ -20,10 +20,10 @@ JunkLayout hostJunkLayout();
 struct Locations {
     std::filesystem::path home;
     std::filesystem::path tempDir;
-    std::filesystem::path cacheHome;             // $XDG_CACHE_HOME, default ~/.cache
-    std::filesystem::path dataHome;              // $XDG_DATA_HOME, default ~/.local/share
-    std::filesystem::path stateHome;             // $XDG_STATE_HOME, default ~/.local/state
-    std::vector<std::filesystem::path> dataDirs; // $XDG_DATA_DIRS, default /usr/local/share:/usr/share
+    std::filesystem::path cacheHome;               // $XDG_CACHE_HOME, default ~/.cache
+    std::filesystem::path dataHome;                // $XDG_DATA_HOME, default ~/.local/share
+    std::filesystem::path stateHome;               // $XDG_STATE_HOME, default ~/.local/state
+    std::vector<std::filesystem::path> dataDirs;   // $XDG_DATA_DIRS, default /usr/local/share:/usr/share
     std::filesystem::path crashDir = "/var/crash"; // the system's crash reports, some of them the user's
     JunkLayout layout = hostJunkLayout();
 

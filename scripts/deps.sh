@@ -4,7 +4,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
           libicu-dev libxcb1-dev libxcb-ewmh-dev
-          libgtest-dev libbenchmark-dev xvfb util-linux)
+          libgtest-dev libbenchmark-dev xvfb util-linux
+          pkexec libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
