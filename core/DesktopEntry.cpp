@@ -1,10 +1,9 @@
 #include "core/DesktopEntry.h"
 
+#include "core/SmallFile.h"
 #include "core/Utf8.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace brisklet {
 
@@ -14,14 +13,6 @@ namespace {
 
 // Desktop files are small; a huge one is not a desktop file worth reading whole.
 constexpr std::size_t kMaxDesktopFileSize = 1024 * 1024;
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 std::string unescaped(std::string_view value) {
     std::string out;
@@ -46,31 +37,6 @@ std::string unescaped(std::string_view value) {
     return out;
 }
 
-std::optional<std::string> readFile(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string contents;
-    char buffer[8192];
-    while (contents.size() < kMaxDesktopFileSize) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0) {
-            if (n < 0) {
-                ::close(fd);
-                return std::nullopt;
-            }
-            break;
-        }
-        contents.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return contents;
-}
-
 } // namespace
 
 std::optional<std::string> DesktopEntry::value(std::string_view key) const {
@@ -84,7 +50,7 @@ DesktopEntry DesktopEntry::parse(std::string_view contents) {
     bool inGroup = false;
     while (!contents.empty()) {
         const auto end = contents.find('\n');
-        const std::string_view line = trimmed(contents.substr(0, end));
+        const std::string_view line = trimmedLine(contents.substr(0, end));
         contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
         if (line.empty() || line.front() == '#') continue;
         if (line.front() == '[') {
@@ -94,15 +60,15 @@ DesktopEntry DesktopEntry::parse(std::string_view contents) {
         if (!inGroup) continue;
         const auto equals = line.find('=');
         if (equals == std::string_view::npos) continue;
-        const std::string_view key = trimmed(line.substr(0, equals));
+        const std::string_view key = trimmedLine(line.substr(0, equals));
         if (key.empty() || entry.keys.find(key) != entry.keys.end()) continue;
-        entry.keys.emplace(std::string(key), validUtf8(unescaped(trimmed(line.substr(equals + 1)))));
+        entry.keys.emplace(std::string(key), validUtf8(unescaped(trimmedLine(line.substr(equals + 1)))));
     }
     return entry;
 }
 
 std::optional<DesktopEntry> DesktopEntry::read(const fs::path& file) {
-    const auto contents = readFile(file);
+    const auto contents = readSmallFile(file, kMaxDesktopFileSize);
     if (!contents) return std::nullopt;
     DesktopEntry entry = parse(*contents);
     entry.path = file;

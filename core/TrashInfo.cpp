@@ -1,9 +1,7 @@
 #include "core/TrashInfo.h"
 
+#include "core/SmallFile.h"
 #include "core/Utf8.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace brisklet::TrashInfo {
 
@@ -17,32 +15,6 @@ int hexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::optional<std::string> readSmallFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    std::string contents;
-    char buffer[4096];
-    while (contents.size() < kMaxInfoSize) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        contents.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fd);
-    return contents;
 }
 
 } // namespace
@@ -69,7 +41,7 @@ std::optional<std::string> originalNameFromContents(std::string_view contents) {
     bool inGroup = false;
     while (!contents.empty()) {
         const auto end = contents.find('\n');
-        const std::string_view line = trimmed(contents.substr(0, end));
+        const std::string_view line = trimmedLine(contents.substr(0, end));
         contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
 
         if (!line.empty() && line.front() == '[') {
@@ -78,9 +50,9 @@ std::optional<std::string> originalNameFromContents(std::string_view contents) {
         }
         if (!inGroup) continue;
         const auto equals = line.find('=');
-        if (equals == std::string_view::npos || trimmed(line.substr(0, equals)) != "Path") continue;
+        if (equals == std::string_view::npos || trimmedLine(line.substr(0, equals)) != "Path") continue;
         // Only the first Path= of the group counts, whatever it holds.
-        const std::string decoded = validUtf8(percentDecode(trimmed(line.substr(equals + 1))));
+        const std::string decoded = validUtf8(percentDecode(trimmedLine(line.substr(equals + 1))));
         const auto slash = decoded.rfind('/');
         std::string name = slash == std::string::npos ? decoded : decoded.substr(slash + 1);
         if (name.empty()) return std::nullopt;
@@ -90,7 +62,7 @@ std::optional<std::string> originalNameFromContents(std::string_view contents) {
 }
 
 std::optional<std::string> originalName(const std::filesystem::path& infoFile) {
-    const auto contents = readSmallFile(infoFile);
+    const auto contents = readSmallFile(infoFile, kMaxInfoSize);
     if (!contents) return std::nullopt;
     return originalNameFromContents(*contents);
 }

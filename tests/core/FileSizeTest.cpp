@@ -1,12 +1,12 @@
 #include "core/FileSize.h"
 
+#include "support/FtsOracle.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fts.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -33,30 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempTree;
 
-// The oracle: the walk FileSize::onDisk must agree with, done the plain way with fts.
-std::int64_t ftsOnDisk(const fs::path& root) {
-    std::string rootPath = root.string();
-    char* roots[] = {rootPath.data(), nullptr};
-    FTS* fts = ::fts_open(roots, FTS_PHYSICAL | FTS_NOCHDIR | FTS_XDEV, nullptr);
-    if (fts == nullptr) return 0;
-    std::set<ino_t> seen;
-    std::int64_t total = 0;
-    while (const FTSENT* entry = ::fts_read(fts)) {
-        switch (entry->fts_info) {
-        case FTS_F:
-        case FTS_SL:
-        case FTS_SLNONE:
-        case FTS_DEFAULT:
-            if (entry->fts_statp->st_nlink >= 2 && !seen.insert(entry->fts_statp->st_ino).second) break;
-            total += static_cast<std::int64_t>(entry->fts_statp->st_blocks) * 512;
-            break;
-        default:
-            break;
-        }
-    }
-    ::fts_close(fts);
-    return total;
-}
+using test::ftsOnDisk;
 
 // On ext4 a symbolic link whose target is longer than 60 bytes gets a data block of its own, so
 // counting it (or not) shows in the total.
