@@ -1,0 +1,424 @@
+#include "core/SafeRemove.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace brisklet::SafeRemove {
+
+namespace {
+
+// Folders we read: O_NOFOLLOW | O_DIRECTORY make the open itself refuse anything that is no longer
+// the folder we saw, so no swap can lead the walk elsewhere.
+constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// Folders on the way to the item's parent only need to be searched, not read.
+constexpr int kOpenStep = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+constexpr int kLookFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+constexpr unsigned kLookMask = STATX_TYPE | STATX_INO | STATX_MNT_ID;
+
+// Deep trees are walked with the descriptors of their shallower folders closed (and reopened, checked,
+// on the way back up), so a removal never holds more than this many folders open.
+constexpr std::size_t kHeldFolders = 24;
+constexpr std::size_t kDirentBufferSize = 64 * 1024;
+// A folder that keeps turning into something else between a look and an open is left after this
+// many tries.
+constexpr int kOpenAttempts = 3;
+
+struct Identity {
+    std::uint32_t devMajor = 0;
+    std::uint32_t devMinor = 0;
+    std::uint64_t ino = 0;
+    bool operator==(const Identity&) const = default;
+};
+
+struct Look {
+    bool ok = false;
+    bool isFolder = false;
+    Identity id;
+    bool mountKnown = false;
+    std::uint64_t mount = 0;
+    bool mountRoot = false;
+};
+
+Look lookAt(int dirFd, const char* name, int flags) {
+    struct statx stx {};
+    Look look;
+    if (::statx(dirFd, name, flags, kLookMask, &stx) != 0) return look;
+    look.ok = true;
+    look.isFolder = S_ISDIR(stx.stx_mode);
+    look.id = Identity{stx.stx_dev_major, stx.stx_dev_minor, stx.stx_ino};
+    look.mountKnown = (stx.stx_mask & STATX_MNT_ID) != 0;
+    look.mount = stx.stx_mnt_id;
+    look.mountRoot = (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
+                     (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    return look;
+}
+
+// The entry itself, never what it points to; errno tells why when it fails.
+Look look(int dirFd, const char* name) {
+    return lookAt(dirFd, name, kLookFlags);
+}
+
+Look lookOpened(int fd) {
+    return lookAt(fd, "", AT_EMPTY_PATH | kLookFlags);
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool isSingleName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
+           !isDotOrDotDot(name.c_str());
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Opens an absolute, link-free folder path one component at a time, refusing every link on the
+// way, then checks that what was opened is what the path names now. -1 with errno on failure.
+int openResolvedFolder(const std::string& path) {
+    if (path.empty() || path.front() != '/') {
+        errno = EINVAL;
+        return -1;
+    }
+    int fd = ::open("/", kOpenStep & ~O_NOFOLLOW);
+    std::size_t start = 0;
+    while (fd >= 0 && start < path.size()) {
+        const auto slash = path.find('/', start);
+        const std::string part =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        start = slash == std::string::npos ? path.size() : slash + 1;
+        if (part.empty()) continue;
+        if (isDotOrDotDot(part.c_str())) {
+            ::close(fd);
+            errno = EINVAL;
+            return -1;
+        }
+        const int next = ::openat(fd, part.c_str(), kOpenStep);
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        fd = next;
+    }
+    if (fd < 0) return -1;
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0 || !S_ISDIR(opened.st_mode) || ::stat(path.c_str(), &named) != 0 ||
+        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        ::close(fd);
+        errno = ESTALE;
+        return -1;
+    }
+    return fd;
+}
+
+// A depth-first removal relative to folder descriptors. Each folder is listed in full before any
+// of its entries is touched (removing entries while reading a folder may make some file systems skip
+// others); then its non-folders are removed, its subfolders queued by name and walked one after the
+// other, and the folder itself removed from its parent once they are done.
+class Removal {
+public:
+    explicit Removal(int parentFd) : m_parentFd(parentFd) {}
+    Removal(const Removal&) = delete;
+    Removal& operator=(const Removal&) = delete;
+    ~Removal() {
+        for (const Frame& frame : m_stack) {
+            if (frame.fd >= 0) ::close(frame.fd);
+        }
+    }
+
+    bool reached() const { return m_reached; }
+    bool existed() const { return m_existed; }
+    bool leftUnmeasured() const { return m_leftUnmeasured; }
+
+    void run(const char* name) {
+        const Look item = look(m_parentFd, name);
+        if (!item.ok) {
+            m_reached = errno == ENOENT;
+            return;
+        }
+        m_reached = true;
+        m_existed = true;
+        if (!item.isFolder) {
+            ::unlinkat(m_parentFd, name, 0);
+            return;
+        }
+        m_buffer = std::make_unique<char[]>(kDirentBufferSize);
+        m_item = item;
+        m_names.append(name, std::strlen(name) + 1);
+        const int fd = openFolder(kItemParent, 0, item.id);
+        if (fd < 0) {
+            m_names.clear();
+            return;
+        }
+        m_stack.push_back(Frame{fd, item.id, 0, 0});
+        m_held = 1;
+        list(0);
+
+        while (!m_stack.empty()) {
+            const std::size_t top = m_stack.size() - 1;
+            if (m_pending.size() == m_stack[top].pendingBase) {
+                leave();
+                continue;
+            }
+            if (m_stack[top].fd < 0 && !reopen(top)) {
+                // The folder was moved or removed while we were below it: what is left of it is
+                // out of our reach now.
+                m_pending.resize(m_stack[top].pendingBase);
+                continue;
+            }
+            const Pending next = m_pending.back();
+            m_pending.pop_back();
+            const int child = openFolder(top, next.nameStart, next.id);
+            if (child < 0) {
+                m_names.resize(next.nameStart);
+                continue;
+            }
+            m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size()});
+            ++m_held;
+            releaseExcess();
+            list(m_stack.size() - 1);
+        }
+    }
+
+private:
+    // A folder on the way from the item to where the walk is now.
+    struct Frame {
+        int fd; // -1 while closed to stay within kHeldFolders
+        Identity id;
+        std::size_t nameStart;   // its own name in m_names, to reopen it and to remove it
+        std::size_t pendingBase; // its subfolders still to walk are m_pending[pendingBase..]
+    };
+
+    // A subfolder seen but not walked yet. Names live in one arena used as a stack: a folder's
+    // subfolder names sit above its own name, so leaving a folder frees them all at once.
+    struct Pending {
+        std::size_t nameStart;
+        Identity id;
+    };
+
+    // Stands for the item's parent where a frame index is expected.
+    static constexpr std::size_t kItemParent = static_cast<std::size_t>(-1);
+
+    const char* nameAt(std::size_t start) const { return m_names.data() + start; }
+    int fdOf(std::size_t index) const { return index == kItemParent ? m_parentFd : m_stack[index].fd; }
+
+    // On the item's own mount: the same device and mount, and not the root of another mount.
+    bool onItemMount(const Look& entry) const {
+        if (!(entry.id.devMajor == m_item.id.devMajor && entry.id.devMinor == m_item.id.devMinor))
+            return false;
+        if (entry.mountKnown && m_item.mountKnown && entry.mount != m_item.mount) return false;
+        return !entry.mountRoot || entry.id == m_item.id;
+    }
+
+    bool onPath(const Identity& id) const {
+        for (const Frame& frame : m_stack) {
+            if (frame.id == id) return true;
+        }
+        return false;
+    }
+
+    // Lists the folder of m_stack[index] in full, removes what is not a folder and queues the
+    // subfolders that lie on the item's mount.
+    void list(std::size_t index) {
+        const int fd = m_stack[index].fd;
+        m_listing.clear();
+        for (;;) {
+            const ssize_t length = ::getdents64(fd, m_buffer.get(), kDirentBufferSize);
+            if (length <= 0) break;
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + offset);
+                offset += entry->d_reclen;
+                if (!isDotOrDotDot(entry->d_name))
+                    m_listing.append(entry->d_name, std::strlen(entry->d_name) + 1);
+            }
+        }
+        for (std::size_t at = 0; at < m_listing.size(); at = m_listing.find('\0', at) + 1) {
+            const char* name = m_listing.data() + at;
+            const Look entry = look(fd, name);
+            if (!entry.ok) continue;
+            if (!entry.isFolder) {
+                ::unlinkat(fd, name, 0);
+                continue;
+            }
+            if (!onItemMount(entry)) {
+                m_leftUnmeasured = true;
+                continue;
+            }
+            if (onPath(entry.id)) continue;
+            m_pending.push_back(Pending{m_names.size(), entry.id});
+            m_names.append(name, std::strlen(name) + 1);
+        }
+    }
+
+    // Opens the folder named at nameStart inside the folder `parent`, if it still is the folder `id` on the
+    // item's mount. When the name has turned into a link or a file meanwhile, that entry is removed
+    // as what it now is (a link goes, its target stays); a folder we may not read is removed only if
+    // it is empty. -1 when nothing is to be walked.
+    int openFolder(std::size_t parent, std::size_t nameStart, const Identity& id) {
+        for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+            const int fd = openAt(parent, nameStart);
+            if (fd >= 0) {
+                const Look opened = lookOpened(fd);
+                if (opened.ok && opened.isFolder && opened.id == id && onItemMount(opened)) return fd;
+                ::close(fd);
+                // Another folder took its place: whatever it is, it was not what we judged.
+                if (opened.ok && !onItemMount(opened)) m_leftUnmeasured = true;
+                return -1;
+            }
+            const char* name = nameAt(nameStart);
+            const int parentFd = fdOf(parent);
+            if (errno == ENOENT) return -1;
+            if (errno == ELOOP || errno == ENOTDIR) {
+                const Look now = look(parentFd, name);
+                if (!now.ok) return -1;
+                if (!now.isFolder) {
+                    ::unlinkat(parentFd, name, 0);
+                    return -1;
+                }
+                continue; // a folder again: look once more
+            }
+            if (::unlinkat(parentFd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) m_leftUnmeasured = true;
+            return -1;
+        }
+        return -1;
+    }
+
+    // openat, giving up descriptors of shallower folders (they can be reopened) when the process has
+    // none left, rather than the folder at hand.
+    int openAt(std::size_t parent, std::size_t nameStart) {
+        for (;;) {
+            const int fd = ::openat(fdOf(parent), nameAt(nameStart), kOpenFolder);
+            if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || parent == kItemParent ||
+                !releaseShallowest(parent))
+                return fd;
+        }
+    }
+
+    void leave() {
+        const Frame frame = m_stack.back();
+        if (frame.fd >= 0) {
+            ::close(frame.fd);
+            --m_held;
+        }
+        m_stack.back().fd = -1;
+        int parentFd = m_parentFd;
+        if (m_stack.size() > 1) {
+            const std::size_t parent = m_stack.size() - 2;
+            parentFd = m_stack[parent].fd >= 0 || reopen(parent) ? m_stack[parent].fd : -1;
+        }
+        // Fails when something stayed inside; what that was is measured afterwards.
+        if (parentFd >= 0) ::unlinkat(parentFd, nameAt(frame.nameStart), AT_REMOVEDIR);
+        m_names.resize(frame.nameStart);
+        m_stack.pop_back();
+    }
+
+    // Closes the descriptor of the shallowest held folder strictly between the item and `keep`.
+    bool releaseShallowest(std::size_t keep) {
+        for (std::size_t i = 1; i < keep && i < m_stack.size(); ++i) {
+            if (m_stack[i].fd >= 0) {
+                ::close(m_stack[i].fd);
+                m_stack[i].fd = -1;
+                --m_held;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void releaseExcess() {
+        while (m_held > kHeldFolders && releaseShallowest(m_stack.size() - 1)) {
+        }
+    }
+
+    // Reopens m_stack[target] by name from its nearest held ancestor (the item always is), checking
+    // that each folder on the way is still the one walked before.
+    bool reopen(std::size_t target) {
+        std::size_t anchor = target;
+        while (m_stack[anchor].fd < 0)
+            --anchor;
+        for (std::size_t i = anchor + 1; i <= target; ++i) {
+            const int fd = openAt(i - 1, m_stack[i].nameStart);
+            if (fd < 0) return false;
+            const Look opened = lookOpened(fd);
+            if (!opened.ok || !(opened.id == m_stack[i].id)) {
+                ::close(fd);
+                return false;
+            }
+            m_stack[i].fd = fd;
+            ++m_held;
+            // Only the deepest folders of the way stay open, so the way back up finds them held.
+            while (m_held > kHeldFolders && releaseShallowest(i)) {
+            }
+        }
+        return m_stack[target].fd >= 0;
+    }
+
+    int m_parentFd;
+    Look m_item;
+    bool m_reached = false;
+    bool m_existed = false;
+    bool m_leftUnmeasured = false;
+    std::size_t m_held = 0;
+    std::vector<Frame> m_stack;
+    std::vector<Pending> m_pending;
+    std::string m_names;
+    std::string m_listing;
+    std::unique_ptr<char[]> m_buffer;
+};
+
+} // namespace
+
+Outcome removeTree(const std::string& parent, const std::string& name) {
+    if (!isSingleName(name)) return Outcome{};
+    const Descriptor parentFd(openResolvedFolder(parent));
+    if (parentFd.get() < 0) {
+        // No parent, no item. Any other failure (a link where a folder was, no permission) leaves
+        // the item as it is.
+        return Outcome{errno == ENOENT ? State::absent : State::unreachable, false};
+    }
+    Removal removal(parentFd.get());
+    try {
+        removal.run(name.c_str());
+    } catch (...) {
+        // Only allocation can fail; whatever was removed stays removed and the check below tells.
+    }
+    if (!removal.reached()) return Outcome{};
+    if (!removal.existed()) return Outcome{State::absent, false};
+    const Look after = look(parentFd.get(), name.c_str());
+    if (!after.ok && errno == ENOENT) return Outcome{State::removed, false};
+    // An entry we can no longer look at may hold anything.
+    return Outcome{State::partial, removal.leftUnmeasured() || !after.ok};
+}
+
+bool removeNonFolder(const std::string& parent, const std::string& name) {
+    if (!isSingleName(name)) return false;
+    const Descriptor parentFd(openResolvedFolder(parent));
+    if (parentFd.get() < 0) return errno == ENOENT;
+    const Look entry = look(parentFd.get(), name.c_str());
+    if (!entry.ok) return errno == ENOENT;
+    if (entry.isFolder) return false;
+    return ::unlinkat(parentFd.get(), name.c_str(), 0) == 0 || errno == ENOENT;
+}
+
+} // namespace brisklet::SafeRemove
