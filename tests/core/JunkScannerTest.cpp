@@ -102,33 +102,5 @@ TEST(JunkScanner, FiveScansAtOnceFinish) {
     }
 }
 
-TEST(JunkKind, TextsAndOrder) {
-    EXPECT_EQ(allJunkKinds.size(), 5u);
-    const char* raws[] = {"appCaches", "logs", "xcode", "devCaches", "trash"};
-    const char* titles[] = {"App Caches", "Logs & Crash Reports", "Xcode & Simulators", "Developer Caches",
-                            "Trash"};
-    for (std::size_t i = 0; i < allJunkKinds.size(); ++i) {
-        EXPECT_EQ(rawValue(allJunkKinds[i]), raws[i]);
-        EXPECT_EQ(title(allJunkKinds[i]), titles[i]);
-        EXPECT_EQ(junkKindFromRawValue(raws[i]), allJunkKinds[i]);
-    }
-    EXPECT_EQ(junkKindFromRawValue("Trash"), std::nullopt);
-    EXPECT_EQ(subtitle(JunkKind::devCaches), "npm, Bun, Cargo, Gradle and Metro caches");
-    EXPECT_EQ(symbol(JunkKind::trash), "trash.fill");
-}
-
-TEST(JunkItem, EqualityAndHashCoverEveryField) {
-    const JunkItem a = item("a", 1);
-    JunkItem b = a;
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(std::hash<JunkItem>{}(a), std::hash<JunkItem>{}(b));
-    b.note = "";
-    EXPECT_NE(a, b);
-    b = a;
-    b.appURL = std::filesystem::path();
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a.id(), "/x/a");
-}
-
 } // namespace
 } // namespace brisklet

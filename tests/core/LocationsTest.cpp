@@ -58,10 +58,5 @@ TEST(Locations, WithoutHomeAsksTheUserDatabase) {
     EXPECT_TRUE(l.home.is_absolute());
 }
 
-TEST(Locations, TheMacLayoutKeepsItsTrashInHome) {
-    const Locations l = Locations::forHome("/Users/a", "/tmp", JunkLayout::macOS);
-    EXPECT_EQ(l.trashFiles(), "/Users/a/.Trash");
-}
-
 } // namespace
 } // namespace brisklet

@@ -31,18 +31,12 @@ struct RuleRow {
 
 TEST(SystemActionsRules, PkexecCancelsOnlyOnADismissedDialog) {
     const RuleRow rows[] = {
-        {0, "", Outcome::done()},
         {0, "warning: something odd", Outcome::done()},
-        {126, "", Outcome::cancelled()},
         {126, "Error executing command as another user: Request dismissed", Outcome::cancelled()},
         {127, "Not authorized", Outcome::failed("Not authorized")},
-        {127, "No authentication agent found.", Outcome::failed("No authentication agent found.")},
-        {1, "", Outcome::failed("")},
-        {2, "Usage: brisklet-drop-caches pagecache",
-         Outcome::failed("Usage: brisklet-drop-caches pagecache")},
+        {125, "", Outcome::failed("")},
         // The script runner's codes mean nothing to pkexec.
         {1, "execution error (-128)", Outcome::failed("execution error (-128)")},
-        {125, "", Outcome::failed("")},
     };
     for (const RuleRow& row : rows)
         EXPECT_EQ(pkexecOutcome(row.status, row.errorText), row.expected)
@@ -51,16 +45,9 @@ TEST(SystemActionsRules, PkexecCancelsOnlyOnADismissedDialog) {
 
 TEST(SystemActionsRules, ScriptRunnerLooksForItsCodesAnywhereInOrder) {
     const RuleRow rows[] = {
-        {0, "", Outcome::done()},
-        {0, "error -128 -1743", Outcome::done()},
-        {1, "0:12: execution error: User canceled. (-128)", Outcome::cancelled()},
-        {1, "x-128y", Outcome::cancelled()},
-        {1, "Not authorized to send Apple events to Finder. (-1743)", Outcome::failed(kFinderRefusal)},
-        {1, "-17430", Outcome::failed(kFinderRefusal)},
-        {1, "(-1743) and then (-128)", Outcome::cancelled()},
-        {1, "error 128", Outcome::failed("error 128")},
-        {126, "", Outcome::failed("")},
-        {1, "", Outcome::failed("")},
+        {0, "error -128 -1743", Outcome::done()},       {1, "x-128y", Outcome::cancelled()},
+        {1, "-17430", Outcome::failed(kFinderRefusal)}, {1, "(-1743) and then (-128)", Outcome::cancelled()},
+        {1, "error 128", Outcome::failed("error 128")}, {126, "", Outcome::failed("")},
     };
     for (const RuleRow& row : rows)
         EXPECT_EQ(scriptRunnerOutcome(row.status, row.errorText), row.expected) << row.errorText;
@@ -68,13 +55,10 @@ TEST(SystemActionsRules, ScriptRunnerLooksForItsCodesAnywhereInOrder) {
 
 TEST(SystemActionsRules, ErrorTextIsTrimmedValidUtf8) {
     const std::pair<std::string, std::string> rows[] = {
-        {"", ""},
         {" \t\r\n\f\v", ""},
-        {"  Not authorized\n", "Not authorized"},
         {"\n-128\r\n", "-128"},
         {"first line\nsecond line\n", "first line\nsecond line"},
-        {"caf\xC3\xA9\n", "caf\xC3\xA9"},
-        {"bad \xFF byte", "bad \xEF\xBF\xBD byte"},
+        {"caf\xC3\xA9 \xFF byte", "caf\xC3\xA9 \xEF\xBF\xBD byte"},
         {"\xC3", "\xEF\xBF\xBD"},
     };
     for (const auto& [bytes, expected] : rows)
@@ -103,32 +87,19 @@ Outcome statusAndText(int status, std::string_view errorText) {
     return Outcome::failed(std::to_string(status) + ":" + std::string(errorText));
 }
 
-TEST_F(Runner, CondensesHowTheChildEnded) {
-    struct Row {
-        std::string body;
-        SystemActions::Decide decide;
-        Outcome expected;
-    };
-    const Row rows[] = {
-        {"echo 'all fine, just chatty' >&2; exit 0", pkexecOutcome, Outcome::done()},
-        {"exit 126", pkexecOutcome, Outcome::cancelled()},
-        {"echo 'Not authorized' >&2; echo >&2; exit 127", pkexecOutcome, Outcome::failed("Not authorized")},
-        {"exit 3", pkexecOutcome, Outcome::failed("")},
-        {"printf 'execution error: User canceled. (-128)\\n' >&2; exit 1", scriptRunnerOutcome,
-         Outcome::cancelled()},
-        {"echo 'Not authorized to send Apple events (-1743)' >&2; exit 1", scriptRunnerOutcome,
-         Outcome::failed(kFinderRefusal)},
-        {"echo '-1743' >&2; echo '-128' >&2; exit 1", scriptRunnerOutcome, Outcome::cancelled()},
+TEST_F(Runner, HandsTheStatusAndTrimmedErrorTextToTheRule) {
+    const std::pair<std::string, Outcome> rows[] = {
+        {"echo ' all fine, just chatty' >&2; exit 0", Outcome::failed("0:all fine, just chatty")},
+        {"echo 'Not authorized' >&2; echo >&2; exit 127", Outcome::failed("127:Not authorized")},
         // Standard output is discarded, never mistaken for the error text.
-        {"echo 'on stdout -128'; echo ' on stderr ' >&2; exit 1", scriptRunnerOutcome,
-         Outcome::failed("on stderr")},
+        {"echo 'on stdout -128'; echo ' on stderr ' >&2; exit 1", Outcome::failed("1:on stderr")},
         // Arguments reach the child as they are, with no shell in between.
-        {"printf '%s|' \"$#\" \"$@\" >&2; exit 4", statusAndText, Outcome::failed("4:2|a b|caf\xC3\xA9|")},
+        {"printf '%s|' \"$#\" \"$@\" >&2; exit 4", Outcome::failed("4:2|a b|caf\xC3\xA9|")},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const fs::path program = script("fake-" + std::to_string(i), rows[i].body);
-        EXPECT_EQ(SystemActions::run(program, {"a b", "caf\xC3\xA9"}, rows[i].decide), rows[i].expected)
-            << rows[i].body;
+        const fs::path program = script("fake-" + std::to_string(i), rows[i].first);
+        EXPECT_EQ(SystemActions::run(program, {"a b", "caf\xC3\xA9"}, statusAndText), rows[i].second)
+            << rows[i].first;
     }
 }
 
@@ -175,35 +146,17 @@ struct Purge : Runner {
 };
 
 TEST_F(Purge, AsksPolkitToRunTheHelperWithoutATerminalAgent) {
-    const SystemActions::PurgeTools tools{fakePkexec("exit 0"), helper, false};
-    EXPECT_EQ(SystemActions::purgeMemory(tools), Outcome::done());
+    EXPECT_EQ(SystemActions::purgeMemory({fakePkexec("exit 0"), helper, false}), Outcome::done());
     EXPECT_EQ(contents(record), "--disable-internal-agent\n" + helper.string() + "\npagecache\n");
     EXPECT_FALSE(fs::exists(tree.path("helper-ran"))) << "only pkexec may start the helper";
-}
-
-TEST_F(Purge, ReadsPkexecsStatus) {
-    const std::pair<std::string, Outcome> rows[] = {
-        {"exit 126", Outcome::cancelled()},
-        {"echo 'Error executing command as another user: Not authorized' >&2\nexit 127",
-         Outcome::failed("Error executing command as another user: Not authorized")},
-        {"echo 'Clearing inactive memory needs administrator rights.' >&2\nexit 1",
-         Outcome::failed("Clearing inactive memory needs administrator rights.")},
-    };
-    for (const auto& [tail, expected] : rows)
-        EXPECT_EQ(SystemActions::purgeMemory({fakePkexec(tail), helper, false}), expected) << tail;
+    // pkexec's own conventions decide: a dismissed dialog is no failure.
+    EXPECT_EQ(SystemActions::purgeMemory({fakePkexec("exit 126"), helper, false}), Outcome::cancelled());
 }
 
 TEST_F(Purge, RunsTheHelperDirectlyWhenAlreadyRoot) {
-    const SystemActions::PurgeTools tools{fakePkexec("exit 0"), helper, true};
-    EXPECT_EQ(SystemActions::purgeMemory(tools), Outcome::done());
+    EXPECT_EQ(SystemActions::purgeMemory({fakePkexec("exit 0"), helper, true}), Outcome::done());
     EXPECT_EQ(contents(tree.path("helper-ran")), "pagecache\n");
     EXPECT_FALSE(fs::exists(record)) << "root needs no dialog";
-}
-
-TEST_F(Purge, AMissingPkexecFailsWithTheLaunchError) {
-    const Outcome outcome = SystemActions::purgeMemory({tree.path("bin/pkexec"), helper, false});
-    ASSERT_TRUE(outcome.isFailed());
-    EXPECT_NE(outcome.message().find("No such file or directory"), std::string::npos) << outcome.message();
 }
 
 TEST_F(Purge, FindsTheHelperInstalledOrBesideTheProgram) {
@@ -242,13 +195,8 @@ struct Helper : Runner {
 };
 
 TEST_F(Helper, AcceptsNothingButItsOneAction) {
-    const std::vector<std::string> wrong[] = {{},
-                                              {"pagecache", "pagecache"},
-                                              {"PAGECACHE"},
-                                              {"3"},
-                                              {"/proc/sys/vm/drop_caches"},
-                                              {""},
-                                              {"pagecache "}};
+    const std::vector<std::string> wrong[] = {
+        {}, {"pagecache", "pagecache"}, {"PAGECACHE"}, {""}, {"pagecache "}};
     for (const auto& arguments : wrong)
         EXPECT_EQ(runUnprivileged(arguments), Outcome::failed("2:Usage: brisklet-drop-caches pagecache"))
             << (arguments.empty() ? "(none)" : arguments.front());

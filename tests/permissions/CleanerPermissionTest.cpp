@@ -14,83 +14,52 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool present(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
-
 // These tests only mean something when permissions are enforced.
 struct CleanerUnprivileged : ::testing::Test {
     void SetUp() override { ASSERT_NE(::geteuid(), 0u) << "run through tests/run-unprivileged.sh"; }
 
+    // Takes write permission (or with mode 0 every permission) from the folder holding `path`.
+    fs::path lockParent(const fs::path& path, mode_t mode = 0555) {
+        EXPECT_EQ(::chmod(path.parent_path().c_str(), mode), 0) << path;
+        return path;
+    }
+
     test::TempTree tree;
-    fs::path cache = tree.dir("home/.cache");
     Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
 };
 
-TEST_F(CleanerUnprivileged, APartlyRemovedItemCountsWhatWentAndStaysFailed) {
-    const fs::path item = tree.dir("home/.cache/app");
-    tree.file("home/.cache/app/gone.bin", 200'000);
+TEST_F(CleanerUnprivileged, AnItemLeftPartlyInPlaceCountsWhatWentAndFailsWhileBytesRemain) {
+    const fs::path partial = tree.file("home/.cache/app/gone.bin", 200'000).parent_path();
     tree.file("home/.cache/app/sub/gone-too.bin", 100'000);
-    const fs::path kept = tree.file("home/.cache/app/readonly/kept.bin", 50'000);
-    ASSERT_EQ(::chmod(kept.parent_path().c_str(), 0555), 0);
-    const std::int64_t size = FileSize::onDisk(item);
-    const std::int64_t left = test::TempTree::allocated(kept);
+    const std::int64_t left =
+        test::TempTree::allocated(lockParent(tree.file("home/.cache/app/ro/kept.bin", 50'000)));
     ASSERT_GT(left, 0);
-
-    const CleanResult result = Cleaner::deleteItems({{item, size}}, locations);
-
-    EXPECT_EQ(result, (CleanResult{size - left, {item}}));
-    EXPECT_TRUE(present(kept));
-    EXPECT_FALSE(present(item / "gone.bin"));
-    EXPECT_FALSE(present(item / "sub"));
-}
-
-TEST_F(CleanerUnprivileged, AnItemThatStaysButHoldsNoBytesIsNotFailed) {
+    const std::int64_t size = FileSize::onDisk(partial);
     // An empty folder in a folder we may not write to: it stays, but nothing is left to reclaim.
-    const fs::path item = tree.dir("home/.cache/locked/empty");
-    ASSERT_EQ(::chmod(item.parent_path().c_str(), 0555), 0);
-    EXPECT_EQ(Cleaner::deleteItems({{item, 4'096}}, locations), (CleanResult{4'096, {}}));
-    EXPECT_TRUE(present(item));
+    const fs::path empty = lockParent(tree.dir("home/.cache/locked/empty"));
+    // A file in a folder we may not search: nothing can be removed, nor measured.
+    const fs::path unreachable = lockParent(tree.file("home/.cache/hidden/item.bin", 10'000), 0);
+
+    const CleanResult result =
+        Cleaner::deleteItems({{partial, size}, {empty, 4'096}, {unreachable, 12'288}}, locations);
+
+    EXPECT_EQ(result, (CleanResult{size - left + 4'096, {partial, unreachable}}));
+    EXPECT_EQ(::access(empty.c_str(), F_OK), 0) << "the empty folder stays";
 }
 
-TEST_F(CleanerUnprivileged, AnUnreadableFolderLeftBehindFailsTheItem) {
-    // What is inside cannot be measured, so measuring says nothing is left; the item still failed.
-    const fs::path item = tree.dir("home/.cache/app");
-    tree.file("home/.cache/app/gone.bin", 10'000);
-    const fs::path locked = tree.file("home/.cache/app/locked/secret.bin", 10'000).parent_path();
-    ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsRecord) {
+    // Inside an unreadable folder nothing can be measured, so measuring says nothing is left.
+    const fs::path app = tree.file("home/.cache/app/gone.bin", 10'000).parent_path();
+    lockParent(tree.file("home/.cache/app/locked/secret.bin", 10'000), 0);
+    const std::string trash = "home/.local/share/Trash/";
+    const fs::path entry = tree.file(trash + "files/project/a.bin", 10'000).parent_path();
+    lockParent(tree.file(trash + "files/project/ro/b.bin", 10'000));
+    const fs::path record = tree.text(trash + "info/project.trashinfo", "[Trash Info]\n");
 
-    const CleanResult result = Cleaner::deleteItems({{item, 20'480}}, locations);
+    const CleanResult result = Cleaner::deleteItems({{app, 20'480}, {entry, 20'480}}, locations);
 
-    EXPECT_EQ(result.failed, std::vector<fs::path>{item});
-    EXPECT_FALSE(present(item / "gone.bin"));
-    ASSERT_EQ(::chmod(locked.c_str(), 0700), 0);
-    EXPECT_TRUE(present(locked / "secret.bin"));
-}
-
-TEST_F(CleanerUnprivileged, AnItemThatCannotBeReachedFreesNothingAndFails) {
-    // Measuring what is left would find nothing here either: nothing in a folder we may not search
-    // can be looked at.
-    const fs::path item = tree.file("home/.cache/locked/item.bin", 10'000);
-    ASSERT_EQ(::chmod(item.parent_path().c_str(), 0), 0);
-    EXPECT_EQ(Cleaner::deleteItems({{item, 12'288}}, locations), (CleanResult{0, {item}}));
-    ASSERT_EQ(::chmod(item.parent_path().c_str(), 0700), 0);
-    EXPECT_TRUE(present(item));
-}
-
-TEST_F(CleanerUnprivileged, APartlyRemovedTrashEntryKeepsItsRecord) {
-    const fs::path item = tree.dir("home/.local/share/Trash/files/project");
-    tree.file("home/.local/share/Trash/files/project/a.bin", 10'000);
-    const fs::path kept = tree.file("home/.local/share/Trash/files/project/ro/b.bin", 10'000);
-    const fs::path record = tree.text("home/.local/share/Trash/info/project.trashinfo", "[Trash Info]\n");
-    ASSERT_EQ(::chmod(kept.parent_path().c_str(), 0555), 0);
-
-    const CleanResult result = Cleaner::deleteItems({{item, 20'480}}, locations);
-
-    EXPECT_EQ(result.failed, std::vector<fs::path>{item});
-    EXPECT_TRUE(present(kept));
-    EXPECT_TRUE(present(record));
+    EXPECT_EQ(result.failed, (std::vector<fs::path>{app, entry}));
+    EXPECT_TRUE(fs::exists(record));
 }
 
 } // namespace
