@@ -1,0 +1,57 @@
+#include "host/Icons.h"
+
+#include "core/DesktopEntry.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPixmap>
+
+namespace brisklet::Icons {
+
+namespace {
+
+// When the session has no icon theme, something must still fill the row: a plain page.
+QIcon genericIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(128, 128, 128), 2));
+    painter.setBrush(QColor(240, 240, 240));
+    painter.drawRoundedRect(QRectF(7, 3, 18, 26), 3, 3);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QIcon themed(const QString& name, const QString& fallbackName) {
+    QIcon icon = name.isEmpty() ? QIcon() : QIcon::fromTheme(name);
+    if (icon.isNull() && !fallbackName.isEmpty()) icon = QIcon::fromTheme(fallbackName);
+    return icon.isNull() ? genericIcon() : icon;
+}
+
+} // namespace
+
+QIcon forApp(std::string_view iconName) {
+    const QString name = QString::fromUtf8(iconName.data(), static_cast<qsizetype>(iconName.size()));
+    if (name.startsWith('/')) {
+        if (QFileInfo(name).isFile()) return QIcon(name);
+        return themed(QString(), "application-x-executable");
+    }
+    // Entries sometimes name the icon file rather than the theme icon.
+    QString themeName = name;
+    for (const char* suffix : {".png", ".svg", ".xpm"})
+        if (themeName.endsWith(QLatin1String(suffix))) themeName.chop(4);
+    return themed(themeName, "application-x-executable");
+}
+
+QIcon forFile(const std::filesystem::path& file) {
+    if (file.extension() == ".desktop") {
+        if (const auto entry = DesktopEntry::read(file); entry && entry->value("Icon"))
+            return forApp(*entry->value("Icon"));
+    }
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(QString::fromStdString(file.native()));
+    return themed(type.iconName(), type.genericIconName());
+}
+
+} // namespace brisklet::Icons

@@ -1,0 +1,264 @@
+#include "host/AppScan.h"
+#include "host/Fakes.h"
+#include "host/LiveRunningApps.h"
+
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kAppSlice = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+constexpr const char* kSession = "0::/user.slice/user-1000.slice/user@1000.service/session.slice/";
+
+// A fixture session: a /proc tree and the desktop entries of a home and one system data folder.
+class Session {
+public:
+    Session() {
+        locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+        locations.dataDirs = {tree.path("usr/share")};
+    }
+
+    void entry(std::string_view id, std::string_view body) {
+        tree.text("usr/share/applications/" + std::string(id) + ".desktop",
+                  "[Desktop Entry]\nType=Application\n" + std::string(body));
+    }
+
+    // A process as the kernel shows it; `cgroup` is the whole cgroup file.
+    void process(pid_t pid, pid_t parent, std::uint64_t start, std::string_view cgroup,
+                 std::string_view exe = {}) {
+        const std::string dir = "proc/" + std::to_string(pid) + "/";
+        // A command name with a space and a parenthesis, as the kernel allows.
+        tree.text(dir + "stat", std::to_string(pid) + " (a (b) c) S " + std::to_string(parent) +
+                                    " 1 1 0 -1 4194304 100 0 0 0 5 3 0 0 20 0 1 0 " + std::to_string(start) +
+                                    " 1000 200\n");
+        tree.text(dir + "cgroup", cgroup);
+        if (!exe.empty()) tree.symlink(dir + "exe", fs::path(exe));
+    }
+
+    std::vector<RunningApp> scan(std::optional<std::vector<WindowInfo>> windows = std::vector<WindowInfo>{},
+                                 pid_t ownPid = 999, std::string locale = {}) const {
+        return AppScan::runningApps(
+            {tree.path("proc"), locations, ownPid, std::move(locale), std::move(windows)});
+    }
+
+    test::TempTree tree;
+    Locations locations;
+};
+
+std::vector<std::string> ids(const std::vector<RunningApp>& apps) {
+    std::vector<std::string> result;
+    for (const auto& app : apps)
+        result.push_back(app.desktopId);
+    return result;
+}
+
+const RunningApp* find(const std::vector<RunningApp>& apps, std::string_view id) {
+    const auto it = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.desktopId == id; });
+    return it == apps.end() ? nullptr : &*it;
+}
+
+WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200, bool hidden = false) {
+    WindowInfo w;
+    w.id = id;
+    w.pid = pid;
+    w.width = width;
+    w.height = height;
+    w.isHidden = hidden;
+    return w;
+}
+
+TEST(RunningApps, GroupsAUnitUnderItsShownDesktopEntry) {
+    Session s;
+    s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
+    // The server started first but has the higher pid: age, not the number, makes it the main one.
+    s.process(300, 1, 500, std::string(kAppSlice) + "app-gnome-org.gnome.Terminal-1234.scope\n",
+              "/usr/libexec/gnome-terminal-server");
+    s.process(120, 300, 900, std::string(kAppSlice) + "app-gnome-org.gnome.Terminal-1234.scope\n",
+              "/usr/bin/bash");
+
+    const auto apps = s.scan({}, 999, "de_DE.UTF-8");
+    ASSERT_EQ(apps.size(), 1u);
+    const RunningApp& app = apps[0];
+    EXPECT_EQ(app.pid, 300);
+    EXPECT_EQ(app.pids, (std::vector<pid_t>{120, 300}));
+    EXPECT_EQ(app.desktopId, "org.gnome.Terminal");
+    EXPECT_EQ(app.name, "Terminal (de)");
+    EXPECT_EQ(app.iconName, "utilities-terminal");
+    EXPECT_EQ(app.executable, fs::path("/usr/libexec/gnome-terminal-server"));
+    EXPECT_EQ(app.bundle, fs::path("/usr/libexec"));
+}
+
+TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
+    Session s;
+    s.entry("shown", "Name=Shown\n");
+    s.entry("nodisplay", "Name=Settings daemon\nNoDisplay=true\n");
+    s.entry("nameless", "Icon=x\n");
+    s.entry("nm-applet", "Name=Network\n");
+    s.entry("org.gnome.Shell", "Name=Shell\n");
+    s.process(10, 1, 10, std::string(kAppSlice) + "app-gnome-shown-1.scope\n");
+    s.process(11, 1, 11, std::string(kAppSlice) + "app-gnome-nodisplay-2.scope\n");
+    s.process(12, 1, 12, std::string(kAppSlice) + "app-gnome-nameless-3.scope\n");
+    s.process(13, 1, 13, std::string(kAppSlice) + "app-gnome-nm\\x2dapplet@autostart.service\n");
+    s.process(14, 1, 14, std::string(kSession) + "app-gnome-org.gnome.Shell-4.scope\n");
+    s.process(15, 1, 15, std::string(kAppSlice) + "app-gnome-unknown-5.scope\n");
+    s.process(16, 1, 16, "0::/system.slice/shown.service\n");
+    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"shown"}));
+}
+
+TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntry) {
+    Session s;
+    s.entry("google-chrome", "Name=Chrome\n");
+    s.entry("org.mozilla.firefox", "Name=Firefox\n");
+    s.entry("org.kde.konsole", "Name=Konsole\n");
+    s.entry("org.gnome.Nautilus", "Name=Files\n");
+    s.process(20, 1, 20, std::string(kAppSlice) + "app-gnome-google\\x2dchrome-77.scope\n");
+    s.process(21, 1, 21, std::string(kAppSlice) + "app-flatpak-org.mozilla.firefox-5678.scope\n");
+    s.process(22, 1, 22, std::string(kAppSlice) + "app-org.kde.konsole@0a1b.service\n");
+    s.process(23, 1, 23,
+              std::string(kAppSlice) +
+                  "app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service\n");
+    // cgroup v1 hybrid: the unit is only in the named systemd hierarchy.
+    s.process(
+        24, 20, 24,
+        "11:memory:/user.slice\n1:name=systemd:/user.slice/app-gnome-google\\x2dchrome-77.scope\n0::/\n");
+    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"google-chrome", "org.mozilla.firefox",
+                                                       "org.kde.konsole", "org.gnome.Nautilus"}));
+    EXPECT_EQ(find(s.scan(), "google-chrome")->pids, (std::vector<pid_t>{20, 24}));
+}
+
+TEST(RunningApps, TwoLaunchesOfOneAppAreOneAppAndOurOwnIsNone) {
+    Session s;
+    s.entry("editor", "Name=Editor\n");
+    s.entry("brisklet", "Name=brisklet\n");
+    s.process(40, 1, 400, std::string(kAppSlice) + "app-gnome-editor-1.scope\n", "/opt/editor/editor");
+    s.process(30, 1, 300, std::string(kAppSlice) + "app-gnome-editor-2.scope\n", "/opt/editor/editor");
+    s.process(50, 1, 200, std::string(kAppSlice) + "app-gnome-brisklet-3.scope\n");
+    const auto apps = s.scan({}, 50);
+    ASSERT_EQ(ids(apps), (std::vector<std::string>{"editor"}));
+    EXPECT_EQ(apps[0].pid, 30);
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{30, 40}));
+    EXPECT_EQ(apps[0].bundle, fs::path("/opt/editor"));
+}
+
+TEST(RunningApps, ListsAppsInLaunchOrder) {
+    Session s;
+    for (const char* id : {"a", "b", "c"})
+        s.entry(id, std::string("Name=") + id + "\n");
+    s.process(7, 1, 3000, std::string(kAppSlice) + "app-a-1.scope\n");
+    s.process(8, 1, 1000, std::string(kAppSlice) + "app-b-1.scope\n");
+    s.process(9, 1, 2000, std::string(kAppSlice) + "app-c-1.scope\n");
+    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"b", "c", "a"}));
+}
+
+TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
+    Session s;
+    s.entry("app", "Name=App\n");
+    s.process(60, 1, 60, std::string(kAppSlice) + "app-app-1.scope\n");
+    // Gone between listing and reading: a folder with nothing left in it.
+    s.tree.dir("proc/61");
+    // Exited after its stat was read.
+    s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
+    s.tree.text("proc/63/stat", "63 (truncated");
+    s.tree.text("proc/63/cgroup", std::string(kAppSlice) + "app-app-1.scope\n");
+    s.tree.text("proc/self/stat", "not a process");
+    s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
+    const auto apps = s.scan();
+    ASSERT_EQ(apps.size(), 1u);
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{60}));
+    EXPECT_EQ(apps[0].executable, std::nullopt);
+    EXPECT_EQ(apps[0].bundle, std::nullopt);
+}
+
+TEST(RunningApps, FlatpakSandboxesAreFoundWithoutAUnit) {
+    Session s;
+    s.entry("org.gimp.GIMP", "Name=GIMP\n");
+    s.process(70, 1, 70, "0::/user.slice/user-1000.slice/session-2.scope\n", "/app/bin/gimp-2.10");
+    s.tree.text("proc/70/root/.flatpak-info",
+                "[Instance]\nname=wrong\n[Application]\nname = org.gimp.GIMP\n");
+    // A sandboxed session service stays a session service.
+    s.process(71, 1, 71, std::string(kSession) + "portal.service\n");
+    s.tree.text("proc/71/root/.flatpak-info", "[Application]\nname=org.gimp.GIMP\n");
+    const auto apps = s.scan();
+    ASSERT_EQ(ids(apps), (std::vector<std::string>{"org.gimp.GIMP"}));
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{70}));
+    EXPECT_EQ(apps[0].bundle, std::nullopt); // every sandbox has its own /app/bin
+}
+
+TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
+    Session s;
+    s.entry("byclass", "Name=By class\nStartupWMClass=Gvim\nExec=/nowhere %F\n");
+    s.entry("byexec", "Name=By exec\nExec=env LANG=C \"/opt/My App/app\" %U\n");
+    s.entry("hidden", "Name=Hidden\nNoDisplay=true\nExec=/opt/hidden/hidden\n");
+    constexpr const char* kNoUnit = "0::/user.slice/user-1000.slice/session-2.scope\n";
+    s.process(80, 1, 80, kNoUnit, "/usr/bin/vim.gtk3");
+    s.process(81, 80, 81, kNoUnit, "/usr/bin/sh");
+    s.process(82, 81, 82, kNoUnit, "/usr/bin/brisklet"); // we were started from that app
+    s.process(90, 1, 90, kNoUnit, "/opt/My App/app");
+    s.process(95, 1, 95, kNoUnit, "/opt/hidden/hidden");
+    s.process(96, 1, 96, kNoUnit, "/opt/stranger/stranger");
+    std::vector<WindowInfo> windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96),
+                                    window(5, 4242)};
+    windows[0].wmInstance = "gvim";
+    windows[0].wmClass = "GVIM";
+
+    const auto apps = s.scan(windows, 82);
+    ASSERT_EQ(ids(apps), (std::vector<std::string>{"byclass", "byexec"}));
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{80, 81})); // the owner's children come along
+    EXPECT_EQ(apps[1].pid, 90);
+    EXPECT_EQ(apps[1].bundle, fs::path("/opt/My App"));
+    // Without a window list there is nobody to match.
+    EXPECT_TRUE(s.scan(std::nullopt).empty());
+}
+
+TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
+    Session s;
+    s.entry("app", "Name=App\n");
+    s.process(100, 1, 100, std::string(kAppSlice) + "app-app-1.scope\n");
+    s.process(101, 100, 101, std::string(kAppSlice) + "app-app-1.scope\n");
+    const struct {
+        const char* what;
+        std::optional<std::vector<WindowInfo>> windows;
+        bool hasWindows;
+        bool isHidden;
+    } rows[] = {
+        {"unknown on Wayland", std::nullopt, true, false},
+        {"none", std::vector<WindowInfo>{}, false, false},
+        {"a helper's window counts", std::vector{window(1, 101)}, true, false},
+        {"80 wide is too small", std::vector{window(1, 100, 80, 500)}, false, false},
+        {"80 high is too small", std::vector{window(1, 100, 500, 80)}, false, false},
+        {"81 by 81 counts", std::vector{window(1, 100, 81, 81)}, true, false},
+        {"someone else's", std::vector{window(1, 555)}, false, false},
+        {"all minimised", std::vector{window(1, 100, 300, 200, true), window(2, 101, 300, 200, true)}, true,
+         true},
+        {"one of two minimised", std::vector{window(1, 100, 300, 200, true), window(2, 100)}, true, false},
+        {"a small shown one does not stop it being hidden",
+         std::vector{window(1, 100, 300, 200, true), window(2, 100, 20, 20)}, true, true},
+    };
+    for (const auto& row : rows) {
+        const auto apps = s.scan(row.windows);
+        ASSERT_EQ(apps.size(), 1u) << row.what;
+        EXPECT_EQ(apps[0].hasWindows, row.hasWindows) << row.what;
+        EXPECT_EQ(apps[0].isHidden, row.isHidden) << row.what;
+    }
+}
+
+TEST(RunningApps, APartialWindowListMeansWindowsAreUnknown) {
+    Session s;
+    s.entry("app", "Name=App\n");
+    s.process(100, 1, 100, std::string(kAppSlice) + "app-app-1.scope\n");
+    FakeWindowList windows; // lists nothing, but under XWayland that proves nothing
+    windows.everyWindow = false;
+    LiveRunningApps live(s.locations, windows, 999, s.tree.path("proc"), "");
+    const auto apps = live.list();
+    ASSERT_EQ(apps.size(), 1u);
+    EXPECT_TRUE(apps[0].hasWindows);
+}
+
+} // namespace
+} // namespace brisklet
