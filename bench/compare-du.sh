@@ -8,7 +8,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 folder=${1:?usage: compare-du.sh FOLDER [program] [runs]}
-program=${2:-${BRISKLET_FILESIZE:-$here/../build/helper-fs-rel/bench/brisklet-filesize}}
+program=${2:-${BRISKLET_FILESIZE:-$here/../build/release/bench/brisklet-filesize}}
 runs=${3:-5}
 
 # Best wall time in nanoseconds of `runs` runs of the command; its output goes to $last_output.

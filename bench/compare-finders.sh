@@ -18,7 +18,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=${1:?usage: compare-finders.sh ROOT [program] [runs]}
-program=${2:-${BRISKLET_FINDERS:-$here/../build/helper-find-rel/bench/brisklet-finders}}
+program=${2:-${BRISKLET_FINDERS:-$here/../build/release/bench/brisklet-finders}}
 runs=${3:-3}
 min_size=${MIN_SIZE:-100000000}
 home=${BRISKLET_HOME:-$HOME}

@@ -5,7 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 dest=${1:?usage: make-tree.sh DEST COUNT [program]}
 count=${2:?usage: make-tree.sh DEST COUNT [program]}
-program=${3:-${BRISKLET_FILESIZE:-$here/../build/helper-fs-rel/bench/brisklet-filesize}}
+program=${3:-${BRISKLET_FILESIZE:-$here/../build/release/bench/brisklet-filesize}}
 if [ -e "$dest" ] && [ -n "$(ls -A "$dest")" ]; then
   echo "make-tree.sh: $dest exists and is not empty" >&2
   exit 1
