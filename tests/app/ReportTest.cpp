@@ -72,22 +72,18 @@ TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
 
 TEST(Report, JunkBlockPadsAndCutsAmountsToTenCharacters) {
     JunkCategory trash{
-        JunkKind::trash, {item("huge", 123'456'789'012'345, true), item("a", 50'000, true)}, true};
+        JunkKind::trash, {item("huge", 123'456'789'012'345, true), item("two\nlines", 50'000, true)}, true};
     const auto lines = Report::junkLines(trash);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "\nTrash: 123.46 TB (123.46 TB pre-selected) — access denied");
     EXPECT_EQ(lines[1], "  ☑ 123.46 TB  huge");
-    EXPECT_EQ(lines[2], "  ☑ 50 KB      a");
+    // A name keeps to its own line.
+    EXPECT_EQ(lines[2], "  ☑ 50 KB      two\xEF\xBF\xBDlines");
 
     JunkCategory wide{JunkKind::xcode, {item("x", -1'234'567'890'123, false)}, false};
     EXPECT_EQ(Report::junkLines(wide)[1], "  ☐ -1.23 TB   x");
     JunkCategory widest{JunkKind::xcode, {item("x", -123'456'789'012'345, false)}, false};
     EXPECT_EQ(Report::junkLines(widest)[1], "  ☐ -123.46 TB x"); // exactly ten characters: no padding
-}
-
-TEST(Report, NamesStayOnTheirOwnLine) {
-    JunkCategory trash{JunkKind::trash, {item("two\nlines", 60'000, true)}, false};
-    EXPECT_EQ(Report::junkLines(trash)[1], "  ☑ 60 KB      two\xEF\xBF\xBDlines");
 }
 
 TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {

@@ -40,7 +40,7 @@ struct RulesFixture : ::testing::Test {
     }
 };
 
-TEST_F(RulesFixture, MacAppCachesNameAndPreselect) {
+TEST_F(RulesFixture, MacCachesAndLogs) {
     for (const char* name : {"Homebrew", "FooCache", "com.apple.Safari", "GeoServices", "geoservices",
                              "com.example.Tool.ShipIt", "com.example.Tool", ".hidden"})
         tree.dir(std::string("home/Library/Caches/") + name);
@@ -60,18 +60,17 @@ TEST_F(RulesFixture, MacAppCachesNameAndPreselect) {
     EXPECT_EQ(shipIt.name, "com.example.Tool update leftovers");
     EXPECT_TRUE(shipIt.recommended);
     EXPECT_EQ(shipIt.appURL, std::nullopt);
-}
 
-TEST_F(RulesFixture, MacLogsAreAllPreselected) {
+    // Every log entry is offered, preselected; the crash report folder reads as such.
     tree.dir("home/Library/Logs/DiagnosticReports");
     tree.file("home/Library/Logs/install.log", 10);
     tree.file("home/Library/Logs/.DS_Store", 10);
-    const auto all = JunkRules::logs(mac);
-    ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(find(all, "DiagnosticReports").name, "Crash reports");
-    EXPECT_EQ(find(all, "install.log").name, "install.log");
+    const auto logs = JunkRules::logs(mac);
+    ASSERT_EQ(logs.size(), 2u);
+    EXPECT_EQ(find(logs, "DiagnosticReports").name, "Crash reports");
+    EXPECT_EQ(find(logs, "install.log").name, "install.log");
     EXPECT_TRUE(
-        std::all_of(all.begin(), all.end(), [](const Candidate& c) { return c.recommended && !c.note; }));
+        std::all_of(logs.begin(), logs.end(), [](const Candidate& c) { return c.recommended && !c.note; }));
 }
 
 TEST_F(RulesFixture, DesktopCachesAreNamedAfterTheirApplications) {
