@@ -194,7 +194,7 @@ Roots resolveRoots(const Locations& locations) {
         candidates.push_back(locations.dataHome / "pnpm");
         for (const std::string_view relative : kFreedesktopHomeRoots)
             candidates.push_back(locations.home / relative);
-        candidates.push_back("/var/crash");
+        candidates.push_back(locations.crashDir);
         roots.trashFiles = resolvedOrEmpty(locations.dataHome / "Trash" / "files");
         roots.trashInfo = resolvedOrEmpty(locations.dataHome / "Trash" / "info");
     }

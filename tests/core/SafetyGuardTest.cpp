@@ -36,7 +36,8 @@ struct GuardTree {
              {"home/Library/Caches/com.x/data", "home/Library/CachesOld/x", "elsewhere/logs/app.log",
               "home/.cache/app/data", "home/.cache/file.txt", "home/.cacheX/x", "home/Documents/x",
               "home/.local/share/Trash/files/a", "home/.npm/_cacache/x", "home/work/app/node_modules/x",
-              "outside/node_modules/x", "outside/x", "tmp/metro-1", "tmp/node_modules/x"})
+              "outside/node_modules/x", "outside/x", "tmp/metro-1", "tmp/node_modules/x",
+              "var/crash/_usr_bin_y.1000.crash"})
             tree.file(file, 10);
         // Links with absolute targets, then with relative ones.
         tree.symlink("home/Library/Logs", tree.path("elsewhere/logs"));
@@ -54,7 +55,9 @@ struct GuardTree {
     }
 
     Locations locations(JunkLayout layout) const {
-        return Locations::forHome(home, tree.path("tmplink"), layout);
+        Locations l = Locations::forHome(home, tree.path("tmplink"), layout);
+        l.crashDir = tree.path("var/crash");
+        return l;
     }
 };
 
@@ -67,7 +70,7 @@ TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
         {"@/home/Library/CachesOld/x", false, false},
         {"@/home/.cacheX/x", false, false},
         {"@/home/.npm/_cacache", true, true},
-        {"/var/crash/_usr_bin_x.1000.crash", false, true},
+        {"@/var/crash/_usr_bin_x.1000.crash", false, true},
         // A last component that names a folder by relation is never an item of its own.
         {"@/home/Library/Caches/.", false, false},
         {"@/home/.cache/app/..", false, false},
@@ -186,7 +189,7 @@ std::vector<std::string> realRoots(const Locations& l) {
             roots.push_back(l.home / r);
     } else {
         roots.insert(roots.end(), {l.cacheHome, l.dataHome / "Trash", l.dataHome / "xorg",
-                                   l.dataHome / "pnpm", "/var/crash"});
+                                   l.dataHome / "pnpm", l.crashDir});
     }
     std::vector<std::string> real;
     for (const fs::path& root : roots) {
