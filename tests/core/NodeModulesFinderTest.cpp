@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempTree;
-using Clock = std::chrono::system_clock;
 
 // A project with a package.json and a node_modules folder holding one file of `bytes`.
 void project(TempTree& tree, const std::string& folder, std::size_t bytes = 5000) {
@@ -38,176 +37,110 @@ std::vector<std::string> relativeUrls(const TempTree& tree, const std::vector<No
     return urls;
 }
 
-// The order the file system lists a folder's entries in, which is the order the walk meets them.
-std::vector<std::string> listingOrder(const fs::path& folder) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    while (dir != nullptr) {
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) break;
-        if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);
-    }
-    if (dir != nullptr) ::closedir(dir);
-    return names;
-}
-
 void setModified(const fs::path& p, std::int64_t seconds) {
     const timespec times[2] = {{seconds, 0}, {seconds, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << p;
 }
 
-Clock::time_point at(std::int64_t seconds) {
-    return Clock::time_point(std::chrono::seconds(seconds));
-}
+void nothing(TempTree&) {}
 
-// ---- Which folders are reported
-
+// Each row makes the listed projects (and whatever else `extra` adds); the folders found, sorted.
 struct WhichCase {
     const char* name;
-    std::function<void(TempTree&)> make;
-    std::vector<std::string> expected; // relative to the root, largest first
-    const char* home = "home-elsewhere";
+    std::vector<std::string> projects;
+    std::vector<std::string> expected;
     const char* root = "";
+    std::function<void(TempTree&)> extra = nothing;
+    const char* home = "home";
 };
 
 class NodeModulesWhichTest : public ::testing::TestWithParam<WhichCase> {};
 
 TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
-    const WhichCase& c = GetParam();
     TempTree tree;
-    c.make(tree);
-    const fs::path root = *c.root ? tree.path(c.root) : tree.root();
-    EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(root, tree.path(c.home))), c.expected);
+    for (const std::string& folder : GetParam().projects)
+        project(tree, folder);
+    GetParam().extra(tree);
+    const fs::path root = *GetParam().root ? tree.path(GetParam().root) : tree.root();
+    auto found = relativeUrls(tree, NodeModulesFinder::find(root, tree.path(GetParam().home)));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, GetParam().expected);
+}
+
+void makeLinkedAndDanglingManifests(TempTree& t) {
+    t.text("manifests/app.json", "{}");
+    t.file("linked/node_modules/x", 5000);
+    t.symlink("linked/package.json", t.path("manifests/app.json"));
+    t.file("dangling/node_modules/x", 5000);
+    t.symlink("dangling/package.json", "nowhere.json");
+}
+
+void makeNodeModulesThatAreNoNonEmptyFolders(TempTree& t) {
+    t.text("file/package.json", "{}");
+    t.file("file/node_modules", 5000);
+    t.text("empty/package.json", "{}");
+    t.dir("empty/node_modules/empty/emptier");
+    t.text("Case/package.json", "{}");
+    t.file("Case/Node_Modules/x", 5000);
+}
+
+void makeLinkedProjects(TempTree& t) {
+    t.text("app/package.json", "{}");
+    t.symlink("app/node_modules", t.path("outside/real/node_modules"));
+    t.symlink("linked-project", t.path("outside/real"));
 }
 
 const WhichCase kWhichCases[] = {
-    {"OneProject", [](TempTree& t) { project(t, "app"); }, {"app/node_modules"}},
-    {"RootIsTheProject", [](TempTree& t) { project(t, "."); }, {"node_modules"}},
-    {"NestedNodeModulesAreNotReportedSeparately",
-     [](TempTree& t) {
-         project(t, "app", 9000);
-         project(t, "app/node_modules/pkg", 90000);
-     },
-     {"app/node_modules"}},
-    {"NoPackageJsonNoReportAndNoSearch",
-     [](TempTree& t) {
-         t.file("lib/node_modules/x/index.js", 5000);
-         project(t, "lib/node_modules/inner");
-     },
-     {}},
-    {"PackageJsonThatIsALinkCounts",
-     [](TempTree& t) {
-         t.text("manifests/app.json", "{}");
-         t.file("app/node_modules/x", 5000);
-         t.symlink("app/package.json", t.path("manifests/app.json"));
-     },
-     {"app/node_modules"}},
-    {"PackageJsonThatIsADanglingLinkDoesNot",
-     [](TempTree& t) {
-         t.file("app/node_modules/x", 5000);
-         t.symlink("app/package.json", "nowhere.json");
-     },
-     {}},
-    {"HiddenFoldersAreNotSearched",
-     [](TempTree& t) {
-         project(t, ".hidden/app");
-         project(t, "app/.cache/tool");
-     },
-     {}},
-    {"PodsAndDerivedDataAreNotSearched",
-     [](TempTree& t) {
-         project(t, "ios/Pods/x");
-         project(t, "Build/DerivedData/y");
-     },
+    {"RootIsTheProject", {"."}, {"node_modules"}},
+    {"NestedNodeModulesNotReportedApart", {"app", "app/node_modules/pkg"}, {"app/node_modules"}},
+    // Without a package.json there is no project, and its node_modules is not searched either.
+    {"PackageJsonMakesTheProject", {"app", "lib/node_modules/inner"}, {"app/node_modules"}},
+    {"PackageJsonLinkedNotDangling", {}, {"linked/node_modules"}, "", makeLinkedAndDanglingManifests},
+    {"HiddenPodsDerivedDataNotSearched",
+     {".hidden/app", "app/.cache/tool", "ios/Pods/x", "B/DerivedData/y"},
      {}},
     {"NamesMatchExactly",
-     [](TempTree& t) {
-         project(t, "ios/pods/x", 5000);
-         project(t, "Build/DerivedData2/y", 9000);
-         t.text("Node_Modules-app/package.json", "{}");
-         t.file("Node_Modules-app/Node_Modules/x", 5000);
-     },
-     {"Build/DerivedData2/y/node_modules", "ios/pods/x/node_modules"}},
-    {"LinksAreNeverFollowed",
-     [](TempTree& t) {
-         project(t, "outside/real", 5000);
-         t.text("app/package.json", "{}");
-         t.symlink("app/node_modules", t.path("outside/real/node_modules"));
-         t.symlink("linked-project", t.path("outside/real"));
-     },
-     {"outside/real/node_modules"},
-     "home-elsewhere",
-     ""},
-    {"AFileNamedNodeModulesIsNotAFolder",
-     [](TempTree& t) {
-         t.text("app/package.json", "{}");
-         t.file("app/node_modules", 5000);
-     },
-     {}},
-    {"EmptyNodeModulesIsDropped",
-     [](TempTree& t) {
-         t.text("app/package.json", "{}");
-         t.dir("app/node_modules/empty/emptier");
-     },
-     {}},
-    {"TheHomesLibraryIsNotSearched", [](TempTree& t) { project(t, "home/Library/app"); }, {}, "home", "home"},
-    {"AnotherLibraryIs",
-     [](TempTree& t) { project(t, "home/Documents/Library/app"); },
-     {"home/Documents/Library/app/node_modules"},
-     "home",
-     "home"},
-    {"TheLibraryAsRootIsSearched",
-     [](TempTree& t) { project(t, "home/Library/app"); },
-     {"home/Library/app/node_modules"},
-     "home",
-     "home/Library"},
-    {"TheHomesLibraryThroughALinkToHome",
-     [](TempTree& t) {
-         project(t, "home/Library/app");
-         t.symlink("home-link", t.path("home"));
-     },
-     {},
-     "home",
-     "home-link"},
-    {"TheHomesLibraryOtherwiseSpelled",
-     [](TempTree& t) { project(t, "home/Library/app"); },
-     {},
-     "home",
-     "./home/."},
-    {"HomeWrittenWithTrailingSlash",
-     [](TempTree& t) { project(t, "home/Library/app"); },
-     {},
-     "home/",
-     "home"},
-    {"HiddenRootIsSearched",
-     [](TempTree& t) { project(t, ".projects/app"); },
-     {".projects/app/node_modules"},
-     "home",
-     ".projects"},
-    {"OddNamesAreKeptAsBytes",
-     [](TempTree& t) { project(t, "new\nline \xff\xfe"); },
-     {"new\nline \xff\xfe/node_modules"}},
+     {"ios/pods/x", "B/DerivedData2/y"},
+     {"B/DerivedData2/y/node_modules", "ios/pods/x/node_modules"}},
+    {"NodeModulesNonEmptyFolderExactName", {}, {}, "", makeNodeModulesThatAreNoNonEmptyFolders},
+    {"LinksAreNeverFollowed", {"outside/real"}, {"outside/real/node_modules"}, "", makeLinkedProjects},
+    {"OnlyTheHomesLibraryIsSkipped",
+     {"home/Library/app", "home/a/Library/app"},
+     {"home/a/Library/app/node_modules"}},
+    {"LibraryAsRootIsSearched", {"home/Library/app"}, {"home/Library/app/node_modules"}, "home/Library"},
+    // The home's Library is known by identity, however the root or the home is spelled.
+    {"HomesLibraryThroughLinkToHome",
+     {"home/Library/app", "home/app"},
+     {"home-link/app/node_modules"},
+     "home-link",
+     [](TempTree& t) { t.symlink("home-link", t.path("home")); }},
+    {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", nothing, "home/"},
+    {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},
+    {"OddNamesAreKeptAsBytes", {"new\nline \xff\xfe"}, {"new\nline \xff\xfe/node_modules"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// ---- Sizes, order and dates
+// The order the file system lists a folder's entries in, which is the order the walk meets them.
+std::vector<std::string> listingOrder(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (!entry.path().filename().string().starts_with('.')) names.push_back(entry.path().filename());
+    return names;
+}
 
 TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
     TempTree tree;
-    for (const char* name : {"p1", "p2", "p3", "p4", "p5", "p6"})
+    for (const char* name : {"p1", "p2", "p3", "p4", "p5"})
         project(tree, name, name == std::string("p4") ? 200000 : 20000);
     project(tree, "p3/sub/inner", 20000);
     // Ties come in the walk's order: a folder's entries as listed, with what lies inside an entry
-    // right after it. The file system's listing order is not alphabetical, so read it.
+    // right after it. The listing order is not alphabetical, so read it.
     std::vector<std::string> expected{"p4/node_modules"};
     for (const std::string& name : listingOrder(tree.root())) {
-        if (name == "p4") continue;
-        if (name != "p3") {
-            expected.push_back(name + "/node_modules");
-            continue;
-        }
+        if (name != "p3" && name != "p4") expected.push_back(name + "/node_modules");
+        if (name != "p3") continue;
         for (const std::string& inner : listingOrder(tree.path("p3"))) {
             if (inner == "node_modules") expected.push_back("p3/node_modules");
             if (inner == "sub") expected.push_back("p3/sub/inner/node_modules");
@@ -222,20 +155,15 @@ TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
     }
 }
 
-TEST(NodeModulesFinderTest, RootGivenAsLinkIsSearchedAndNamedAsGiven) {
+TEST(NodeModulesFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearchedAndNamedAsGiven) {
     TempTree tree;
     project(tree, "real/app");
     tree.symlink("link", tree.path("real"));
     const auto found = NodeModulesFinder::find(tree.path("link/"), tree.path("home"));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].url, tree.path("link/app/node_modules"));
-}
-
-TEST(NodeModulesFinderTest, RootsThatAreNoFoldersGiveNothing) {
-    TempTree tree;
-    project(tree, "app");
     EXPECT_TRUE(NodeModulesFinder::find(tree.path("missing"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find(tree.path("app/package.json"), tree.root()).empty());
+    EXPECT_TRUE(NodeModulesFinder::find(tree.path("real/app/package.json"), tree.root()).empty());
     EXPECT_TRUE(NodeModulesFinder::find(tree.symlink("dangling", "nowhere"), tree.root()).empty());
     EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
 }
@@ -247,12 +175,14 @@ TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
         deep += "d/";
     project(tree, deep + "app", 90000);
     project(tree, "shallow", 5000);
-    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
-    EXPECT_EQ(relativeUrls(tree, found),
+    EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(tree.root(), tree.path("home"))),
               (std::vector<std::string>{deep + "app/node_modules", "shallow/node_modules"}));
 }
 
 TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
+    const auto at = [](std::int64_t seconds) {
+        return std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    };
     TempTree tree;
     project(tree, "app");
     setModified(tree.dir("app/.git"), 500);
@@ -272,15 +202,12 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].lastTouched, at(1300));
-}
-
-TEST(NodeModulesFinderTest, LastTouchedIsNoneWithoutDatableEntries) {
-    TempTree tree;
+    // Nothing datable: only node_modules and .DS_Store; and no folder at all.
     tree.dir("only/node_modules");
     tree.file("only/.DS_Store", 1);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("only")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("missing")), std::nullopt);
-    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.text("file", "x")), std::nullopt);
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app/package.json")), std::nullopt);
 }
 
 TEST(NodeModulesFinderTest, PackagesAreNotSearched) {
@@ -293,7 +220,7 @@ TEST(NodeModulesFinderTest, PackagesAreNotSearched) {
     EXPECT_EQ(relativeUrls(tree, found), std::vector<std::string>{"Tool.apps/app/node_modules"});
 }
 
-// Five searches at once, each on a two-thread pool like the scans', all measuring on the shared
+// Five searches at once from a two-thread pool like the scans', all measuring on the shared
 // measuring pool: none may wait for a thread its own pool needs.
 TEST(NodeModulesFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     TempTree tree;
@@ -304,11 +231,9 @@ TEST(NodeModulesFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     QThreadPool scans;
     scans.setMaxThreadCount(2);
     std::vector<QFuture<std::vector<NodeModulesFolder>>> searches;
-    for (int i = 0; i < 5; ++i) {
-        searches.push_back(QtConcurrent::run(&scans, [root = tree.root(), home = tree.path("home")] {
-            return NodeModulesFinder::find(root, home);
-        }));
-    }
+    for (int i = 0; i < 5; ++i)
+        searches.push_back(QtConcurrent::run(
+            &scans, [&tree] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }));
     for (auto& search : searches)
         EXPECT_EQ(search.result(), expected);
 }

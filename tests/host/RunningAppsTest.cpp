@@ -6,23 +6,23 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace brisklet {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kAppSlice = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+// A whole cgroup file placing a process in a unit of the user's app slice.
+std::string inApp(std::string_view unit) {
+    return "0::/user.slice/user-1000.slice/user@1000.service/app.slice/" + std::string(unit) + "\n";
+}
+
 constexpr const char* kSession = "0::/user.slice/user-1000.slice/user@1000.service/session.slice/";
+constexpr const char* kNoUnit = "0::/user.slice/user-1000.slice/session-2.scope\n";
 
 // A fixture session: a /proc tree and the desktop entries of a home and one system data folder.
 class Session {
 public:
-    Session() {
-        locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
-        locations.dataDirs = {tree.path("usr/share")};
-    }
+    Session() { locations.dataDirs = {tree.path("usr/share")}; }
 
     void entry(std::string_view id, std::string_view body) {
         tree.text("usr/share/applications/" + std::string(id) + ".desktop",
@@ -48,7 +48,7 @@ public:
     }
 
     test::TempTree tree;
-    Locations locations;
+    Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
 };
 
 std::vector<std::string> ids(const std::vector<RunningApp>& apps) {
@@ -58,40 +58,30 @@ std::vector<std::string> ids(const std::vector<RunningApp>& apps) {
     return result;
 }
 
-const RunningApp* find(const std::vector<RunningApp>& apps, std::string_view id) {
-    const auto it = std::find_if(apps.begin(), apps.end(), [&](const auto& a) { return a.desktopId == id; });
-    return it == apps.end() ? nullptr : &*it;
-}
-
 WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200, bool hidden = false) {
-    WindowInfo w;
-    w.id = id;
-    w.pid = pid;
-    w.width = width;
-    w.height = height;
-    w.isHidden = hidden;
-    return w;
+    return WindowInfo{id, pid, 0, 0, width, height, hidden, {}, {}};
 }
 
-TEST(RunningApps, GroupsAUnitUnderItsShownDesktopEntry) {
+TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNone) {
     Session s;
     s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
+    s.entry("brisklet", "Name=brisklet\n");
     // The server started first but has the higher pid: age, not the number, makes it the main one.
-    s.process(300, 1, 500, std::string(kAppSlice) + "app-gnome-org.gnome.Terminal-1234.scope\n",
+    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"),
               "/usr/libexec/gnome-terminal-server");
-    s.process(120, 300, 900, std::string(kAppSlice) + "app-gnome-org.gnome.Terminal-1234.scope\n",
-              "/usr/bin/bash");
-
-    const auto apps = s.scan({}, 999, "de_DE.UTF-8");
+    s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
+    s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"),
+              "/usr/libexec/gnome-terminal-server");
+    s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope")); // our own, and older than all
+    const auto apps = s.scan({}, 50, "de_DE.UTF-8");
     ASSERT_EQ(apps.size(), 1u);
-    const RunningApp& app = apps[0];
-    EXPECT_EQ(app.pid, 300);
-    EXPECT_EQ(app.pids, (std::vector<pid_t>{120, 300}));
-    EXPECT_EQ(app.desktopId, "org.gnome.Terminal");
-    EXPECT_EQ(app.name, "Terminal (de)");
-    EXPECT_EQ(app.iconName, "utilities-terminal");
-    EXPECT_EQ(app.executable, fs::path("/usr/libexec/gnome-terminal-server"));
-    EXPECT_EQ(app.bundle, fs::path("/usr/libexec"));
+    EXPECT_EQ(apps[0].pid, 300);
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{120, 130, 300}));
+    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
+    EXPECT_EQ(apps[0].name, "Terminal (de)");
+    EXPECT_EQ(apps[0].iconName, "utilities-terminal");
+    EXPECT_EQ(apps[0].executable, fs::path("/usr/libexec/gnome-terminal-server"));
+    EXPECT_EQ(apps[0].bundle, fs::path("/usr/libexec"));
 }
 
 TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
@@ -101,71 +91,48 @@ TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
     s.entry("nameless", "Icon=x\n");
     s.entry("nm-applet", "Name=Network\n");
     s.entry("org.gnome.Shell", "Name=Shell\n");
-    s.process(10, 1, 10, std::string(kAppSlice) + "app-gnome-shown-1.scope\n");
-    s.process(11, 1, 11, std::string(kAppSlice) + "app-gnome-nodisplay-2.scope\n");
-    s.process(12, 1, 12, std::string(kAppSlice) + "app-gnome-nameless-3.scope\n");
-    s.process(13, 1, 13, std::string(kAppSlice) + "app-gnome-nm\\x2dapplet@autostart.service\n");
+    s.process(10, 1, 10, inApp("app-gnome-shown-1.scope"));
+    s.process(11, 1, 11, inApp("app-gnome-nodisplay-2.scope"));
+    s.process(12, 1, 12, inApp("app-gnome-nameless-3.scope"));
+    s.process(13, 1, 13, inApp("app-gnome-nm\\x2dapplet@autostart.service"));
     s.process(14, 1, 14, std::string(kSession) + "app-gnome-org.gnome.Shell-4.scope\n");
-    s.process(15, 1, 15, std::string(kAppSlice) + "app-gnome-unknown-5.scope\n");
+    s.process(15, 1, 15, inApp("app-gnome-unknown-5.scope"));
     s.process(16, 1, 16, "0::/system.slice/shown.service\n");
     EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"shown"}));
 }
 
-TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntry) {
+TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntryListedInLaunchOrder) {
     Session s;
     s.entry("google-chrome", "Name=Chrome\n");
     s.entry("org.mozilla.firefox", "Name=Firefox\n");
     s.entry("org.kde.konsole", "Name=Konsole\n");
     s.entry("org.gnome.Nautilus", "Name=Files\n");
-    s.process(20, 1, 20, std::string(kAppSlice) + "app-gnome-google\\x2dchrome-77.scope\n");
-    s.process(21, 1, 21, std::string(kAppSlice) + "app-flatpak-org.mozilla.firefox-5678.scope\n");
-    s.process(22, 1, 22, std::string(kAppSlice) + "app-org.kde.konsole@0a1b.service\n");
-    s.process(23, 1, 23,
-              std::string(kAppSlice) +
-                  "app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service\n");
+    s.process(20, 1, 3000, inApp("app-gnome-google\\x2dchrome-77.scope"));
+    s.process(21, 1, 1000, inApp("app-flatpak-org.mozilla.firefox-5678.scope"));
+    s.process(22, 1, 4000, inApp("app-org.kde.konsole@0a1b.service"));
+    s.process(23, 1, 2000,
+              inApp("app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service"));
     // cgroup v1 hybrid: the unit is only in the named systemd hierarchy.
     s.process(
-        24, 20, 24,
+        24, 20, 5000,
         "11:memory:/user.slice\n1:name=systemd:/user.slice/app-gnome-google\\x2dchrome-77.scope\n0::/\n");
-    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"google-chrome", "org.mozilla.firefox",
-                                                       "org.kde.konsole", "org.gnome.Nautilus"}));
-    EXPECT_EQ(find(s.scan(), "google-chrome")->pids, (std::vector<pid_t>{20, 24}));
-}
-
-TEST(RunningApps, TwoLaunchesOfOneAppAreOneAppAndOurOwnIsNone) {
-    Session s;
-    s.entry("editor", "Name=Editor\n");
-    s.entry("brisklet", "Name=brisklet\n");
-    s.process(40, 1, 400, std::string(kAppSlice) + "app-gnome-editor-1.scope\n", "/opt/editor/editor");
-    s.process(30, 1, 300, std::string(kAppSlice) + "app-gnome-editor-2.scope\n", "/opt/editor/editor");
-    s.process(50, 1, 200, std::string(kAppSlice) + "app-gnome-brisklet-3.scope\n");
-    const auto apps = s.scan({}, 50);
-    ASSERT_EQ(ids(apps), (std::vector<std::string>{"editor"}));
-    EXPECT_EQ(apps[0].pid, 30);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{30, 40}));
-    EXPECT_EQ(apps[0].bundle, fs::path("/opt/editor"));
-}
-
-TEST(RunningApps, ListsAppsInLaunchOrder) {
-    Session s;
-    for (const char* id : {"a", "b", "c"})
-        s.entry(id, std::string("Name=") + id + "\n");
-    s.process(7, 1, 3000, std::string(kAppSlice) + "app-a-1.scope\n");
-    s.process(8, 1, 1000, std::string(kAppSlice) + "app-b-1.scope\n");
-    s.process(9, 1, 2000, std::string(kAppSlice) + "app-c-1.scope\n");
-    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"b", "c", "a"}));
+    const auto apps = s.scan();
+    EXPECT_EQ(ids(apps), (std::vector<std::string>{"org.mozilla.firefox", "org.gnome.Nautilus",
+                                                   "google-chrome", "org.kde.konsole"}));
+    ASSERT_EQ(apps.size(), 4u);
+    EXPECT_EQ(apps[2].pids, (std::vector<pid_t>{20, 24}));
 }
 
 TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
     Session s;
     s.entry("app", "Name=App\n");
-    s.process(60, 1, 60, std::string(kAppSlice) + "app-app-1.scope\n");
+    s.process(60, 1, 60, inApp("app-app-1.scope"));
     // Gone between listing and reading: a folder with nothing left in it.
     s.tree.dir("proc/61");
     // Exited after its stat was read.
     s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
     s.tree.text("proc/63/stat", "63 (truncated");
-    s.tree.text("proc/63/cgroup", std::string(kAppSlice) + "app-app-1.scope\n");
+    s.tree.text("proc/63/cgroup", inApp("app-app-1.scope"));
     s.tree.text("proc/self/stat", "not a process");
     s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
     const auto apps = s.scan();
@@ -178,7 +145,7 @@ TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
 TEST(RunningApps, FlatpakSandboxesAreFoundWithoutAUnit) {
     Session s;
     s.entry("org.gimp.GIMP", "Name=GIMP\n");
-    s.process(70, 1, 70, "0::/user.slice/user-1000.slice/session-2.scope\n", "/app/bin/gimp-2.10");
+    s.process(70, 1, 70, kNoUnit, "/app/bin/gimp-2.10");
     s.tree.text("proc/70/root/.flatpak-info",
                 "[Instance]\nname=wrong\n[Application]\nname = org.gimp.GIMP\n");
     // A sandboxed session service stays a session service.
@@ -195,18 +162,15 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
     s.entry("byclass", "Name=By class\nStartupWMClass=Gvim\nExec=/nowhere %F\n");
     s.entry("byexec", "Name=By exec\nExec=env LANG=C \"/opt/My App/app\" %U\n");
     s.entry("hidden", "Name=Hidden\nNoDisplay=true\nExec=/opt/hidden/hidden\n");
-    constexpr const char* kNoUnit = "0::/user.slice/user-1000.slice/session-2.scope\n";
     s.process(80, 1, 80, kNoUnit, "/usr/bin/vim.gtk3");
     s.process(81, 80, 81, kNoUnit, "/usr/bin/sh");
     s.process(82, 81, 82, kNoUnit, "/usr/bin/brisklet"); // we were started from that app
     s.process(90, 1, 90, kNoUnit, "/opt/My App/app");
     s.process(95, 1, 95, kNoUnit, "/opt/hidden/hidden");
     s.process(96, 1, 96, kNoUnit, "/opt/stranger/stranger");
-    std::vector<WindowInfo> windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96),
-                                    window(5, 4242)};
+    std::vector windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96), window(5, 4242)};
     windows[0].wmInstance = "gvim";
     windows[0].wmClass = "GVIM";
-
     const auto apps = s.scan(windows, 82);
     ASSERT_EQ(ids(apps), (std::vector<std::string>{"byclass", "byexec"}));
     EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{80, 81})); // the owner's children come along
@@ -219,8 +183,8 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
 TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
     Session s;
     s.entry("app", "Name=App\n");
-    s.process(100, 1, 100, std::string(kAppSlice) + "app-app-1.scope\n");
-    s.process(101, 100, 101, std::string(kAppSlice) + "app-app-1.scope\n");
+    s.process(100, 1, 100, inApp("app-app-1.scope"));
+    s.process(101, 100, 101, inApp("app-app-1.scope"));
     const struct {
         const char* what;
         std::optional<std::vector<WindowInfo>> windows;
@@ -228,7 +192,6 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
         bool isHidden;
     } rows[] = {
         {"unknown on Wayland", std::nullopt, true, false},
-        {"none", std::vector<WindowInfo>{}, false, false},
         {"a helper's window counts", std::vector{window(1, 101)}, true, false},
         {"80 wide is too small", std::vector{window(1, 100, 80, 500)}, false, false},
         {"80 high is too small", std::vector{window(1, 100, 500, 80)}, false, false},
@@ -246,18 +209,12 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
         EXPECT_EQ(apps[0].hasWindows, row.hasWindows) << row.what;
         EXPECT_EQ(apps[0].isHidden, row.isHidden) << row.what;
     }
-}
-
-TEST(RunningApps, APartialWindowListMeansWindowsAreUnknown) {
-    Session s;
-    s.entry("app", "Name=App\n");
-    s.process(100, 1, 100, std::string(kAppSlice) + "app-app-1.scope\n");
-    FakeWindowList windows; // lists nothing, but under XWayland that proves nothing
-    windows.everyWindow = false;
-    LiveRunningApps live(s.locations, windows, 999, s.tree.path("proc"), "");
-    const auto apps = live.list();
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_TRUE(apps[0].hasWindows);
+    // A window list that lists nothing under XWayland proves nothing: windows are unknown.
+    FakeWindowList partial;
+    partial.everyWindow = false;
+    const auto live = LiveRunningApps(s.locations, partial, 999, s.tree.path("proc"), "").list();
+    ASSERT_EQ(live.size(), 1u);
+    EXPECT_TRUE(live[0].hasWindows);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -19,8 +20,8 @@ namespace {
 // meant for the manager arrive here.
 class PretendWindowManager {
 public:
-    explicit PretendWindowManager(const std::string& display) {
-        m_connection = xcb_connect(display.c_str(), nullptr);
+    explicit PretendWindowManager(const std::string& display)
+        : m_connection(xcb_connect(display.c_str(), nullptr)) {
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         check = xcb_generate_id(m_connection);
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, check, m_root, 0, 0, 1, 1, 0,
@@ -32,6 +33,7 @@ public:
     ~PretendWindowManager() { xcb_disconnect(m_connection); }
 
     bool ok() const { return xcb_connection_has_error(m_connection) == 0; }
+    xcb_window_t root() const { return m_root; }
 
     xcb_atom_t atom(const char* name) {
         const auto cookie =
@@ -47,15 +49,13 @@ public:
         xcb_flush(m_connection);
     }
 
-    xcb_window_t root() const { return m_root; }
-
     // Waits (bounded) for a client message of `type` about `window` sent to the root.
     bool receives(xcb_atom_t type, xcb_window_t window) {
         for (int round = 0; round < 600; ++round) {
             while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
                 const bool match = (event->response_type & 0x7f) == XCB_CLIENT_MESSAGE &&
-                                   reinterpret_cast<xcb_client_message_event_t*>(event)->type == type &&
-                                   reinterpret_cast<xcb_client_message_event_t*>(event)->window == window;
+                                   message->type == type && message->window == window;
                 std::free(event);
                 if (match) return true;
             }
@@ -68,53 +68,46 @@ public:
     xcb_window_t check = XCB_NONE;
 
 private:
-    xcb_connection_t* m_connection = nullptr;
+    xcb_connection_t* m_connection;
     xcb_window_t m_root = XCB_NONE;
 };
 
-std::optional<WindowInfo> windowOf(const std::optional<std::vector<WindowInfo>>& windows, pid_t pid) {
-    if (!windows) return std::nullopt;
-    for (const WindowInfo& w : *windows)
-        if (w.pid == pid) return w;
-    return std::nullopt;
+bool listsWindowOf(const std::optional<std::vector<WindowInfo>>& windows, pid_t pid) {
+    return windows && std::ranges::any_of(*windows, [pid](const WindowInfo& w) { return w.pid == pid; });
 }
 
 TEST(WindowManager, ItsClientListAndCloseRequestAreUsedOnlyWhileItRuns) {
     test::Xvfb xvfb;
-    if (!xvfb.running())
-        GTEST_SKIP()
-            << "No X server could be started (is Xvfb installed?); the X11 window tests did not run.";
+    if (!xvfb.running()) GTEST_SKIP() << "No X server could be started (is Xvfb installed?)";
     test::TestWindowClient listed({}, xvfb.display());
     test::TestWindowClient unlisted({}, xvfb.display());
     ASSERT_TRUE(listed.waitForLine("ready"));
     ASSERT_TRUE(unlisted.waitForLine("ready"));
     const auto windows = X11Windows::connect(xvfb.display());
-    const auto listedWindow = windowOf(windows->windows(), listed.pid());
-    ASSERT_TRUE(listedWindow);
-    ASSERT_TRUE(windowOf(windows->windows(), unlisted.pid()));
+    const auto all = windows->windows();
+    ASSERT_TRUE(listsWindowOf(all, listed.pid()) && listsWindowOf(all, unlisted.pid()));
+    const std::uint32_t listedId = std::ranges::find(*all, listed.pid(), &WindowInfo::pid)->id;
 
     PretendWindowManager wm(xvfb.display());
     ASSERT_TRUE(wm.ok());
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
     wm.set(wm.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
     wm.set(wm.root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, {wm.atom("_NET_CLOSE_WINDOW")});
-    wm.set(wm.root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {listedWindow->id});
-    wm.set(listedWindow->id, "_NET_WM_STATE", XCB_ATOM_ATOM, {wm.atom("_NET_WM_STATE_HIDDEN")});
-
+    wm.set(wm.root(), "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {listedId});
+    wm.set(listedId, "_NET_WM_STATE", XCB_ATOM_ATOM, {wm.atom("_NET_WM_STATE_HIDDEN")});
     const auto managed = windows->windows();
     ASSERT_TRUE(managed);
     ASSERT_EQ(managed->size(), 1u);
     EXPECT_EQ((*managed)[0].pid, listed.pid());
     EXPECT_TRUE((*managed)[0].isHidden);
-    ASSERT_TRUE(windows->close(listedWindow->id));
-    EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), listedWindow->id));
+    ASSERT_TRUE(windows->close(listedId));
+    EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), listedId));
 
     // A check window that does not point at itself was left by a manager that is gone.
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.root()});
     const auto unmanaged = windows->windows();
-    EXPECT_TRUE(windowOf(unmanaged, listed.pid()));
-    EXPECT_TRUE(windowOf(unmanaged, unlisted.pid()));
-    ASSERT_TRUE(windows->close(listedWindow->id));
+    EXPECT_TRUE(listsWindowOf(unmanaged, listed.pid()) && listsWindowOf(unmanaged, unlisted.pid()));
+    ASSERT_TRUE(windows->close(listedId));
     EXPECT_TRUE(listed.waitForLine("closed"));
 }
 
