@@ -1,5 +1,7 @@
 #include "core/DirectoryWalk.h"
 
+#include "core/HeldFolders.h"
+
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <dirent.h>
@@ -28,12 +30,6 @@ constexpr std::size_t kDirentBufferSize = 64 * 1024;
 // O_NOFOLLOW and O_DIRECTORY make the open itself refuse an entry that turned into a link or a
 // non-folder since it was listed, so a swapped entry can never lead the walk elsewhere.
 constexpr int kOpenBelow = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-struct FileId {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    bool operator==(const FileId&) const = default;
-};
 
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -159,7 +155,7 @@ public:
         m_buffer = std::make_unique<char[]>(kDirentBufferSize);
         m_path = std::move(path);
         m_stack.push_back(Frame{fd, FileId{st.st_dev, st.st_ino}, 0, 0, 0, 0, 0});
-        m_held = 1;
+        m_folders.pushed();
         list(m_stack.back());
 
         while (!m_stack.empty()) {
@@ -168,7 +164,7 @@ public:
                 leave();
                 continue;
             }
-            if (top.fd < 0 && !reopen(m_stack.size() - 1)) {
+            if (top.fd < 0 && !m_folders.reopen(m_stack.size() - 1)) {
                 // Renamed or removed while we were below it: the rest of it is out of reach.
                 m_stack.back().next = m_stack.back().listingEnd;
                 continue;
@@ -247,7 +243,7 @@ private:
         }
         if (m_visit(entry) != WalkStep::descend || entry.m_type != DT_DIR) return;
 
-        const int fd = openBelow(folder, m_names.data() + listed.nameStart);
+        const int fd = m_folders.openBelow(folder, m_names.data() + listed.nameStart);
         if (fd < 0) return;
         struct stat st {};
         if (!mayEnter(fd, st, m_stack[folder].id.dev)) {
@@ -258,8 +254,7 @@ private:
         m_path += '/';
         m_path.append(entry.m_name);
         m_stack.push_back(Frame{fd, FileId{st.st_dev, st.st_ino}, listed.nameStart, 0, 0, 0, 0, pathLength});
-        ++m_held;
-        releaseExcess();
+        m_folders.pushed();
         list(m_stack.back());
     }
 
@@ -280,71 +275,27 @@ private:
     }
 
     void leave() {
-        const Frame& frame = m_stack.back();
-        if (frame.fd >= 0) {
-            ::close(frame.fd);
-            --m_held;
-        }
+        Frame& frame = m_stack.back();
+        m_folders.leaving(frame);
         m_listing.resize(frame.listingBegin);
         m_names.resize(frame.namesBegin);
         m_path.resize(frame.pathLength);
         m_stack.pop_back();
     }
 
-    // Opens a subfolder of m_stack[parent]. When the process runs out of descriptors, gives up
-    // ancestors' descriptors (they can be reopened) rather than the subfolder.
-    int openBelow(std::size_t parent, const char* name) {
-        for (;;) {
-            const int fd = ::openat(m_stack[parent].fd, name, kOpenBelow);
-            if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || !releaseShallowest(parent)) return fd;
-        }
-    }
-
-    // Closes the descriptor of the shallowest held folder strictly between the root and `keep`.
-    bool releaseShallowest(std::size_t keep) {
-        for (std::size_t i = 1; i < keep; ++i) {
-            if (m_stack[i].fd >= 0) {
-                ::close(m_stack[i].fd);
-                m_stack[i].fd = -1;
-                --m_held;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void releaseExcess() {
-        while (m_held > kHeldDirectories && releaseShallowest(m_stack.size() - 1)) {
-        }
-    }
-
-    // Reopens m_stack[target] by name from its nearest held ancestor (the root always is), checking
-    // that each folder on the way is still the one walked before.
-    bool reopen(std::size_t target) {
-        std::size_t anchor = target;
-        while (m_stack[anchor].fd < 0)
-            --anchor;
-        for (std::size_t i = anchor + 1; i <= target; ++i) {
-            const int fd = openBelow(i - 1, m_names.data() + m_stack[i].ownName);
-            if (fd < 0) return false;
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || !(FileId{st.st_dev, st.st_ino} == m_stack[i].id)) {
-                ::close(fd);
-                return false;
-            }
-            m_stack[i].fd = fd;
-            ++m_held;
-        }
-        releaseExcess();
-        return true;
-    }
-
     const std::function<WalkStep(const WalkEntry&)>& m_visit;
     FileId m_ancestor{0, 0}; // the folder above the walk's root, when walking one subfolder of it
-    std::size_t m_held = 0;
     std::vector<Frame> m_stack;
     std::vector<Listed> m_listing;
     std::string m_names;
+    // A folder's own name, for reopening it from its parent.
+    struct OwnName {
+        const DirectoryWalker* walker;
+        const char* operator()(std::size_t i) const {
+            return walker->m_names.data() + walker->m_stack[i].ownName;
+        }
+    };
+    HeldFolders<Frame, OwnName> m_folders{m_stack, kHeldDirectories, kOpenBelow, OwnName{this}};
     std::string m_path;
     std::unique_ptr<char[]> m_buffer;
 };

@@ -1,5 +1,7 @@
 #include "core/FileSize.h"
 
+#include "core/HeldFolders.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,22 +30,12 @@ constexpr std::size_t kDirentBufferSize = 64 * 1024;
 // non-folder since we looked at it, so a swapped entry can never lead the walk elsewhere.
 constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-struct FileId {
-    dev_t dev;
-    ino_t ino;
-    bool operator==(const FileId&) const = default;
-};
-
 struct FileIdHash {
     std::size_t operator()(const FileId& id) const noexcept {
         return static_cast<std::size_t>(id.ino ^
                                         (static_cast<std::uint64_t>(id.dev) * 0x9E3779B97F4A7C15ULL));
     }
 };
-
-FileId idOf(const struct stat& st) {
-    return FileId{st.st_dev, st.st_ino};
-}
 
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -79,7 +71,7 @@ public:
         if (fd < 0) return;
         m_rootDev = st.st_dev;
         m_stack.push_back(Frame{fd, idOf(st), 0, 0});
-        m_held = 1;
+        m_folders.pushed();
         scan(fd);
 
         while (!m_stack.empty()) {
@@ -88,7 +80,7 @@ public:
                 leave();
                 continue;
             }
-            if (m_stack[top].fd < 0 && !reopen(top)) {
+            if (m_stack[top].fd < 0 && !m_folders.reopen(top)) {
                 // The folder was renamed or removed while we were below it: what is left of it
                 // can no longer be reached from here.
                 m_pending.resize(m_stack[top].pendingBase);
@@ -96,14 +88,13 @@ public:
             }
             const Pending next = m_pending.back();
             m_pending.pop_back();
-            const int child = openBelow(top, m_names.data() + next.nameStart);
+            const int child = m_folders.openBelow(top, m_names.data() + next.nameStart);
             if (child < 0) {
                 m_names.resize(next.nameStart);
                 continue;
             }
             m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size()});
-            ++m_held;
-            releaseExcess();
+            m_folders.pushed();
             scan(child);
         }
     }
@@ -165,71 +156,27 @@ private:
     }
 
     void leave() {
-        const Frame& frame = m_stack.back();
-        if (frame.fd >= 0) {
-            ::close(frame.fd);
-            --m_held;
-        }
+        Frame& frame = m_stack.back();
+        m_folders.leaving(frame);
         m_names.resize(frame.nameStart);
         m_stack.pop_back();
     }
 
-    // Opens a subfolder of m_stack[parent]. When the process runs out of descriptors, gives up
-    // ancestors' descriptors (they can be reopened) rather than the subfolder.
-    int openBelow(std::size_t parent, const char* name) {
-        for (;;) {
-            const int fd = ::openat(m_stack[parent].fd, name, kOpenDirectory);
-            if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || !releaseShallowest(parent)) return fd;
-        }
-    }
-
-    // Closes the descriptor of the shallowest held folder strictly between the root and `keep`.
-    bool releaseShallowest(std::size_t keep) {
-        for (std::size_t i = 1; i < keep; ++i) {
-            if (m_stack[i].fd >= 0) {
-                ::close(m_stack[i].fd);
-                m_stack[i].fd = -1;
-                --m_held;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void releaseExcess() {
-        while (m_held > kHeldDirectories && releaseShallowest(m_stack.size() - 1)) {
-        }
-    }
-
-    // Reopens m_stack[target] by name from its nearest held ancestor (the root always is), checking
-    // that each folder on the way is still the one walked before.
-    bool reopen(std::size_t target) {
-        std::size_t anchor = target;
-        while (m_stack[anchor].fd < 0)
-            --anchor;
-        for (std::size_t i = anchor + 1; i <= target; ++i) {
-            const int fd = openBelow(i - 1, m_names.data() + m_stack[i].nameStart);
-            if (fd < 0) return false;
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || !(idOf(st) == m_stack[i].id)) {
-                ::close(fd);
-                return false;
-            }
-            m_stack[i].fd = fd;
-            ++m_held;
-        }
-        releaseExcess();
-        return true;
-    }
-
     std::int64_t m_total = 0;
     dev_t m_rootDev = 0;
-    std::size_t m_held = 0;
     std::unordered_set<FileId, FileIdHash> m_seen;
     std::vector<Frame> m_stack;
     std::vector<Pending> m_pending;
     std::string m_names;
     std::unique_ptr<char[]> m_buffer;
+    // A folder's own name, for reopening it from its parent.
+    struct OwnName {
+        const Walk* walk;
+        const char* operator()(std::size_t i) const {
+            return walk->m_names.data() + walk->m_stack[i].nameStart;
+        }
+    };
+    HeldFolders<Frame, OwnName> m_folders{m_stack, kHeldDirectories, kOpenDirectory, OwnName{this}};
 };
 
 } // namespace
