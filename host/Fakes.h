@@ -24,7 +24,9 @@ public:
     // asking about unsaved work does. A forced quit always ends it.
     bool politeQuitEnds = false;
 
-    std::vector<RunningApp> list() override { return apps; }
+    Listing listing() override {
+        return [apps = apps] { return apps; };
+    }
     void quit(const RunningApp& app) override {
         quitRequests.push_back(app.pid);
         if (politeQuitEnds) remove(app.pid);

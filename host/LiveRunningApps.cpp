@@ -15,10 +15,12 @@ LiveRunningApps::LiveRunningApps(Locations locations, WindowList& windows, pid_t
     : m_locations(std::move(locations)), m_windows(windows), m_ownPid(ownPid),
       m_procRoot(std::move(procRoot)), m_locale(std::move(locale)) {}
 
-std::vector<RunningApp> LiveRunningApps::list() {
+RunningApps::Listing LiveRunningApps::listing() {
     // A partial list would make every app it misses look windowless; unknown is the truer answer.
     auto windows = m_windows.seesEveryWindow() ? m_windows.windows() : std::nullopt;
-    return AppScan::runningApps({m_procRoot, m_locations, m_ownPid, m_locale, std::move(windows)});
+    return [input = AppScan::Input{m_procRoot, m_locations, m_ownPid, m_locale, std::move(windows)}] {
+        return AppScan::runningApps(input);
+    };
 }
 
 void LiveRunningApps::quit(const RunningApp& app) {

@@ -17,7 +17,7 @@ public:
     LiveRunningApps(Locations locations, WindowList& windows, pid_t ownPid,
                     std::filesystem::path procRoot = "/proc", std::string locale = messagesLocale());
 
-    std::vector<RunningApp> list() override;
+    Listing listing() override;
     // Closes each of the app's windows; only an app with no window we can ask gets SIGTERM.
     void quit(const RunningApp& app) override;
     // SIGKILL to every process of the app and whatever they started since they were listed.

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,7 +33,13 @@ public:
     virtual ~RunningApps() = default;
 
     // The apps in launch order, oldest first. Our own process is never among them.
-    virtual std::vector<RunningApp> list() = 0;
+    virtual std::vector<RunningApp> list() { return listing()(); }
+
+    // What list() does, split so that the slow part can leave the main thread: called on the main
+    // thread, it takes there whatever must be taken there (the window list) and returns a job that
+    // holds copies of everything else. The job may run on any thread, and after this object is gone.
+    using Listing = std::function<std::vector<RunningApp>()>;
+    virtual Listing listing() = 0;
 
     // Asks the app to quit the way closing its windows would, so it can ask about unsaved work.
     // Nothing is reported back: an app that stays open is still listed next time.
