@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/StorageModel.h"
+#include "app/WorkerPools.h"
+#include "support/TempTree.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include <ostream>
+
+// Readable test failures for texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace brisklet::test {
+
+inline void ensureCoreApplication() {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "brisklet_app_tests";
+    static char* argv[] = {name, nullptr};
+    new QCoreApplication(argc, argv);
+}
+
+// Runs the event loop until `done` holds, waking on each emission of `signal`; false when a wait
+// ran out first.
+template <typename Object, typename Signal>
+bool waitFor(Object& object, Signal signal, const std::function<bool()>& done) {
+    while (!done()) {
+        QSignalSpy spy(&object, signal);
+        if (!spy.wait(30'000)) return false;
+    }
+    return true;
+}
+
+// A storage model over a fixture home in the freedesktop layout, with its own settings file. The
+// pools are declared after the tree and before the model, so the model goes first and the pools
+// finish their tasks before the tree is removed.
+struct StorageFixture {
+    TempTree tree;
+    std::filesystem::path home = tree.dir("home");
+    Locations locations = fixtureLocations();
+    StorageModel::Services services = fixtureServices();
+    WorkerPools pools;
+    std::unique_ptr<StorageModel> model;
+
+    StorageFixture() { ensureCoreApplication(); }
+
+    StorageModel& make() {
+        model = std::make_unique<StorageModel>(services, pools);
+        return *model;
+    }
+
+    Locations fixtureLocations() {
+        Locations l = Locations::forHome(home, tree.dir("tmp"), JunkLayout::freedesktop);
+        l.crashDir = tree.dir("crash");
+        l.dataDirs = {tree.dir("share")};
+        return l;
+    }
+
+    StorageModel::Services fixtureServices() {
+        StorageModel::Services s;
+        s.locations = [l = locations] { return l; };
+        // Never the real volumes' Trash folders: only the fixture home's.
+        s.emptyTrash = [](const Locations&) { return Outcome::failed("no emptying in this test"); };
+        s.moveToTrash = [](const std::vector<std::filesystem::path>& paths) {
+            return TrashMoveResult{{}, paths};
+        };
+        s.settingsFile = QString::fromStdString(tree.path("settings.ini").native());
+        return s;
+    }
+};
+
+} // namespace brisklet::test
