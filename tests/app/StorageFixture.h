@@ -2,6 +2,7 @@
 
 #include "app/StorageModel.h"
 #include "app/WorkerPools.h"
+#include "support/CoreApplication.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>
@@ -19,14 +20,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace brisklet::test {
-
-inline void ensureCoreApplication() {
-    if (QCoreApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "brisklet_app_tests";
-    static char* argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
-}
 
 // Runs the event loop until `done` holds, waking on each emission of `signal`; false when a wait
 // ran out first.

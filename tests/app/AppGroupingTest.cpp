@@ -1,0 +1,137 @@
+#include "app/AppGrouping.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace brisklet {
+namespace {
+
+constexpr pid_t kOwn = 4242;
+
+ProcessSample sample(pid_t pid, pid_t parent, std::string name, std::uint64_t footprint,
+                     std::string path = {}) {
+    return ProcessSample{pid, parent, std::move(name), std::move(path), footprint};
+}
+
+std::vector<pid_t> pids(const std::vector<ProcessSample>& samples) {
+    std::vector<pid_t> out;
+    for (const ProcessSample& s : samples)
+        out.push_back(s.pid);
+    return out;
+}
+
+TEST(AppGrouping, DeveloperCandidatesByExactNameOrPrefixAboveTwentyMillionBytes) {
+    struct Row {
+        std::string name;
+        std::uint64_t footprint;
+        bool candidate;
+    };
+    const Row rows[] = {
+        {"node", 20'000'000, false},  {"node", 20'000'001, true},    {"python3.12", 30'000'000, true},
+        {"Node", 30'000'000, false},  {"nodemon", 30'000'000, true}, {"redis-server", 30'000'000, true},
+        {"javac", 30'000'000, false}, {"mongod", 30'000'000, true},  {"xpython", 30'000'000, false},
+    };
+    std::vector<ProcessSample> samples;
+    std::vector<pid_t> expected;
+    for (const Row& row : rows) {
+        samples.push_back(sample(static_cast<pid_t>(samples.size() + 1), 1, row.name, row.footprint));
+        if (row.candidate) expected.push_back(samples.back().pid);
+    }
+    samples.push_back(sample(kOwn, 1, "node", 90'000'000)); // we are never our own candidate
+    const AppGrouping::Grouping g = AppGrouping::group({}, samples, kOwn);
+    EXPECT_EQ(pids(g.candidates), expected);
+    // A runtime is either a candidate or background, never both; we are neither.
+    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{4, 7, 9, 1}));
+}
+
+// Eleven unclaimed processes with ties: the ten largest, ties in sample order.
+TEST(AppGrouping, BackgroundKeepsTheTenLargestInSampleOrderOfTies) {
+    std::vector<ProcessSample> samples;
+    const std::uint64_t sizes[] = {5, 9, 1, 9, 7, 3, 5, 8, 2, 6, 4};
+    for (const std::uint64_t size : sizes)
+        samples.push_back(sample(static_cast<pid_t>(samples.size() + 10), 1, "daemon", size * 1000));
+    const AppGrouping::Grouping g = AppGrouping::group({}, samples, kOwn);
+    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{11, 13, 17, 14, 19, 10, 16, 20, 15, 18}));
+}
+
+TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButNeverOurs) {
+    RunningApp editor{10, {10, 11}, "editor", "Editor", "editor-icon", "/opt/editor/editor", "/opt/editor/"};
+    RunningApp viewer{30, {30}, "viewer", "", "", "/opt/Viewer.app/viewer", "/opt/Viewer.app"};
+    RunningApp gone{60, {60}, "gone", "", "", std::nullopt, std::nullopt};
+    RunningApp late{70, {70}, "late", "Late", "", std::nullopt, std::nullopt};
+    RunningApp oursByUnit{50, {50, kOwn}, "brisklet", "brisklet", "", std::nullopt, std::nullopt};
+    RunningApp oursAsMain{kOwn, {kOwn}, "files", "Files", "", std::nullopt, std::nullopt};
+    viewer.isHidden = true;
+    editor.hasWindows = true;
+    const std::vector<ProcessSample> samples = {
+        sample(10, 1, "editor", 100, "/opt/editor/editor"),
+        sample(11, 1, "editor", 20, "/opt/editor/editor"),
+        sample(12, 11, "bash", 3, "/usr/bin/bash"),                // a descendant, two levels down
+        sample(13, 12, "node", 7, "/usr/bin/node"),                // …and three
+        sample(20, 1, "helper", 50, "/opt/editor/libexec/helper"), // started by the system
+        sample(21, 20, "child", 2, "/usr/bin/child"),              // the helper's own children are not walked
+        sample(30, 1, "viewer", 40, "/opt/Viewer.app/viewer"),
+        sample(31, 30, "tool", 9, "/opt/editor/tool"), // the viewer's child, in the editor's folder
+        sample(32, 1, "other", 1, "/opt/editorial/x"), // a neighbour folder is no helper
+        sample(50, 1, "brisklet-helper", 5, "/usr/bin/x"),
+        sample(kOwn, 50, "brisklet", 80, "/usr/bin/brisklet"),
+    };
+    const AppGrouping::Grouping g =
+        AppGrouping::group({oursByUnit, viewer, gone, editor, late, oursAsMain}, samples, kOwn);
+
+    ASSERT_EQ(g.apps.size(), 4u);
+    const AppUsage& e = g.apps[0];
+    EXPECT_EQ(e.id, 10);
+    EXPECT_EQ(e.app, editor);
+    EXPECT_EQ(e.name, "Editor");
+    EXPECT_EQ(e.iconName, "editor-icon");
+    EXPECT_EQ(e.memory, 100u + 20 + 3 + 7 + 50 + 9);
+    EXPECT_EQ(e.processCount, 6);
+    EXPECT_TRUE(e.hasWindows);
+    EXPECT_FALSE(e.isHidden);
+    EXPECT_EQ(g.apps[1].name, "Viewer");
+    EXPECT_EQ(g.apps[1].memory, 40u + 9);
+    EXPECT_TRUE(g.apps[1].isHidden);
+    // Listed even without a sample of its own: nothing to add up but itself. Equal totals keep
+    // launch order.
+    EXPECT_EQ(g.apps[2].name, "App");
+    EXPECT_EQ(g.apps[2].memory, 0u);
+    EXPECT_EQ(g.apps[2].processCount, 1);
+    EXPECT_EQ(g.apps[3].name, "Late");
+
+    EXPECT_EQ(g.claimed, (std::unordered_set<pid_t>{kOwn, 10, 11, 12, 13, 20, 30, 31, 60, 70}));
+    // Our app's other processes are not ours: they show like any unclaimed process.
+    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{50, 21, 32}));
+}
+
+TEST(DevProcess, ShortCommand) {
+    const std::string seventy(70, 'a');
+    std::string accented; // "é" as a letter and a combining accent: one character, two code units
+    for (int i = 0; i < 70; ++i)
+        accented += "e\xcc\x81";
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
+        {{}, ""},
+        {{"/usr/local/bin/node"}, "/usr/local/bin/node"},
+        {{"/usr/local/bin/node", "/opt/site/server.js", "--watch"}, "server.js --watch"},
+        {{"node", "a", "/b/c", "d", "e"}, "a c d"},
+        {{"x", "/opt/site/", "/"}, "site /"},
+        {{"x", "src/main.py"}, "src/main.py"},
+        {{"x", "caf\xff"}, "caf\xef\xbf\xbd"},
+        {{"/usr/bin/\xff"}, "/usr/bin/\xef\xbf\xbd"},
+        {{"x", seventy}, seventy},
+        {{"x", seventy + "b"}, seventy + "…"},
+        {{"x", seventy.substr(0, 34), seventy.substr(0, 35)},
+         seventy.substr(0, 34) + " " + seventy.substr(0, 35)},
+        {{"x", seventy.substr(0, 35), seventy.substr(0, 35)},
+         seventy.substr(0, 35) + " " + seventy.substr(0, 34) + "…"},
+        {{"x", accented}, accented},
+        {{"x", accented + "e\xcc\x81"}, accented + "…"},
+    };
+    for (const auto& [arguments, expected] : rows)
+        EXPECT_EQ(DevProcess::commandFrom(arguments).toStdString(), expected);
+}
+
+} // namespace
+} // namespace brisklet

@@ -1,0 +1,334 @@
+#include "app/MemoryModel.h"
+
+#include "app/WorkerPools.h"
+#include "host/Fakes.h"
+#include "support/CoreApplication.h"
+#include "support/ProcTree.h"
+#include "support/TempTree.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <future>
+#include <memory>
+
+extern char** environ;
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr int kWaitMs = 30'000;
+constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
+
+// Waits for the spied signal until `done` holds; false when the signal stops coming first.
+template <typename Done> bool waitUntil(QSignalSpy& spy, Done done) {
+    while (!done())
+        if (!spy.wait(kWaitMs)) return false;
+    return true;
+}
+
+// Every apps pass ends by publishing the background list.
+bool waitForAppsPass(MemoryModel& model) {
+    QSignalSpy published(&model, &MemoryModel::backgroundChanged);
+    return published.wait(kWaitMs);
+}
+
+RunningApp app(pid_t pid, std::string name) {
+    return RunningApp{pid, {pid}, name, name, {}, {}, {}};
+}
+
+class MemoryModelTest : public ::testing::Test {
+protected:
+    MemoryModelTest() {
+        test::ensureCoreApplication();
+        proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB);
+    }
+
+    // The loop runs its first cycle only; the follow-up refreshes and the purge settle at once.
+    MemoryModel::Services services(RunningApps& apps) {
+        return {.runningApps = apps,
+                .workspace = workspace,
+                .procRoot = proc.root(),
+                .sysRoot = tree.path("sys"),
+                .home = tree.path("home"),
+                .purge = [] { return Outcome::failed("no purging in this test"); },
+                .statsInterval = 1h,
+                .refreshSoonDelay = 1ms,
+                .purgeSettle = 1ms};
+    }
+
+    // A model whose first apps pass has published.
+    std::unique_ptr<MemoryModel> start(MemoryModel::Services s) {
+        auto model = std::make_unique<MemoryModel>(std::move(s), pools);
+        EXPECT_TRUE(waitForAppsPass(*model));
+        return model;
+    }
+
+    // The real purge through a stand-in for pkexec that leaves one byte in NAME.runs per run.
+    std::function<Outcome()> purgeWith(const std::string& name, const std::string& body) {
+        const fs::path script = tree.text(name, "#!/bin/sh\nprintf x >> '" +
+                                                    tree.path(name + ".runs").string() + "'\n" + body + "\n");
+        ::chmod(script.c_str(), 0755);
+        return [tools = SystemActions::PurgeTools{script, tree.path("helper"), false}] {
+            return SystemActions::purgeMemory(tools);
+        };
+    }
+
+    test::TempTree tree;
+    test::ProcTree proc{tree};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    WorkerPools pools; // last, so that it waits for the workers before the fixtures go
+};
+
+TEST_F(MemoryModelTest, ListsAppsRuntimesAndBackgroundButNeverOurOwnProcess) {
+    const std::string home = tree.path("home").string();
+    proc.add({.pid = workspace.pid, .name = "node", .footprintKiB = 40'000, .exe = "/usr/bin/node"});
+    proc.add({.pid = 100, .name = "editor", .footprintKiB = 80'000, .exe = "/opt/editor/editor"});
+    proc.add({.pid = 101,
+              .parent = 100,
+              .name = "node",
+              .footprintKiB = 30'000,
+              .exe = "/usr/bin/node",
+              .arguments = {"/usr/bin/node", "/opt/editor/ls/server.js", "--stdio"},
+              .cwd = home + "/src/site"});
+    proc.add({.pid = 150, .name = "helper", .footprintKiB = 5'000, .exe = "/opt/editor/helper"});
+    proc.add({.pid = 200,
+              .name = "python3.12",
+              .footprintKiB = 60'000,
+              .arguments = {"python3", "-m", "http.server", "8000"},
+              .cwd = "/srv/www"});
+    proc.add({.pid = 201, .name = "node", .footprintKiB = 25'000}); // nothing readable beyond the sample
+    proc.add({.pid = 300, .name = "x", .footprintKiB = 50'000, .exe = "/opt/tools/Node"});
+    proc.add({.pid = 400, .name = "daemon", .footprintKiB = 90});
+    RunningApp editor = app(100, "Editor");
+    editor.bundle = "/opt/editor";
+    running.apps = {app(workspace.pid, "Files"), editor};
+
+    const auto model = start(services(running));
+    ASSERT_EQ(model->apps().size(), 1u);
+    EXPECT_EQ(model->apps()[0].id, 100);
+    EXPECT_EQ(model->apps()[0].memory, (80'000u + 30'000 + 5'000) * 1024);
+    EXPECT_EQ(model->apps()[0].processCount, 3);
+    EXPECT_EQ(model->devProcesses(),
+              (std::vector<DevProcess>{{200, "python3.12", "-m http.server 8000", "/srv/www", 60'000 * 1024},
+                                       {101, "node", "server.js --stdio", "~/src/site", 30'000 * 1024},
+                                       {201, "node", "", std::nullopt, 25'000 * 1024}}));
+    ASSERT_EQ(model->background().size(), 2u);
+    EXPECT_EQ(model->background()[0].pid, 300);
+    EXPECT_EQ(model->background()[1].pid, 400);
+}
+
+TEST_F(MemoryModelTest, HistoryKeepsTheLastNinetyPointsAndAnEqualSnapshotIsNoChange) {
+    const auto model = start(services(running));
+    QSignalSpy snapshots(model.get(), &MemoryModel::snapshotChanged);
+    QSignalSpy history(model.get(), &MemoryModel::historyChanged);
+    model->refreshStats();
+    EXPECT_EQ(snapshots.count(), 0);
+    EXPECT_EQ(history.count(), 1);
+    std::vector<double> last;
+    for (std::uint64_t i = 1; i <= 200; ++i) {
+        proc.memInfo(1000, i, 0);
+        model->refreshStats();
+        if (i > 110) last.push_back(MemorySnapshot{.total = 1000 * 1024, .app = i * 1024}.usedFraction());
+    }
+    EXPECT_EQ(snapshots.count(), 200);
+    EXPECT_EQ(history.count(), 201);
+    EXPECT_EQ(model->history(), last);
+}
+
+// Each cycle takes a stats point; every second one also runs an apps pass, and the next cycle waits
+// for it. So when point n is taken, the passes of the cycles before it have published: n / 2 of them.
+TEST_F(MemoryModelTest, LoopRunsAnAppsPassEverySecondCycle) {
+    auto s = services(running);
+    s.statsInterval = 1ms;
+    MemoryModel model(std::move(s), pools);
+    EXPECT_TRUE(model.history().empty());
+    EXPECT_GT(model.snapshot().total, 0u);
+    int passes = 0;
+    std::vector<std::pair<std::size_t, int>> seen;
+    QObject::connect(&model, &MemoryModel::appsChanged, [&] { ++passes; });
+    QObject::connect(&model, &MemoryModel::historyChanged,
+                     [&] { seen.emplace_back(model.history().size(), passes); });
+    QSignalSpy history(&model, &MemoryModel::historyChanged);
+    ASSERT_TRUE(waitUntil(history, [&] { return model.history().size() >= 9; }));
+    for (const auto& [points, published] : seen)
+        EXPECT_EQ(published, static_cast<int>(points / 2)) << points;
+}
+
+TEST_F(MemoryModelTest, SelectionNotifiesOnEveryEditAndOnlyCountsListedApps) {
+    for (const auto& [pid, kib] : {std::pair{10, 1000u}, {20, 2000u}, {30, 4000u}})
+        proc.add({.pid = pid, .name = "app", .footprintKiB = kib});
+    running.apps = {app(10, "A"), app(20, "B"), app(30, "C")};
+    const auto model = start(services(running));
+    const std::vector<AppUsage> apps = model->apps(); // C, B, A
+    QSignalSpy selection(model.get(), &MemoryModel::selectedAppsChanged);
+    for (const int i : {0, 1, 2, 2})
+        model->toggle(apps[i]);
+    EXPECT_EQ(selection.count(), 4);
+    EXPECT_EQ(model->selectedApps(), (std::set<pid_t>{20, 30}));
+    EXPECT_EQ(model->selectedMemory(), 6000u * 1024);
+
+    std::erase_if(running.apps, [](const RunningApp& a) { return a.pid == 30; });
+    model->refreshApps();
+    ASSERT_TRUE(waitForAppsPass(*model));
+    EXPECT_EQ(model->selectedApps(), (std::set<pid_t>{20}));
+    EXPECT_EQ(model->selectedMemory(), 2000u * 1024);
+}
+
+TEST_F(MemoryModelTest, QuittingAsksTheAppsDeselectsThemAndRefreshesSoon) {
+    running.apps = {app(10, "A"), app(20, "B"), app(30, "C")};
+    const auto model = start(services(running));
+    const std::vector<AppUsage> apps = model->apps();
+    const std::pair<std::size_t, QString> rows[] = {
+        {0, "Asked 0 apps to quit. Any with unsaved work will ask you first."},
+        {1, "Asked 1 app to quit. Any with unsaved work will ask you first."},
+        {3, "Asked 3 apps to quit. Any with unsaved work will ask you first."},
+    };
+    for (const auto& [count, text] : rows) {
+        running.quitRequests.clear();
+        std::vector<pid_t> expected;
+        for (std::size_t i = 0; i < count; ++i) {
+            model->toggle(apps[i]);
+            expected.push_back(apps[i].id);
+        }
+        model->quitSelected();
+        EXPECT_EQ(running.quitRequests, expected);
+        EXPECT_TRUE(model->selectedApps().empty());
+        ASSERT_TRUE(model->notice());
+        EXPECT_EQ(model->notice()->text, text);
+        EXPECT_FALSE(model->notice()->isError);
+    }
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+
+    // One app at a time: deselected at once, before it has gone, and without a notice.
+    const std::optional<Notice> notice = model->notice();
+    running.quitRequests.clear();
+    model->toggle(apps[0]);
+    model->quit(apps[0], false);
+    EXPECT_TRUE(model->selectedApps().empty());
+    model->toggle(apps[1]);
+    model->quit(apps[1], true);
+    EXPECT_TRUE(model->selectedApps().empty());
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{apps[0].id});
+    EXPECT_EQ(running.forceQuitRequests, std::vector<pid_t>{apps[1].id});
+    EXPECT_EQ(model->notice(), notice);
+    ASSERT_TRUE(waitForAppsPass(*model));
+    EXPECT_EQ(model->apps().size(), 2u); // the forced one is gone; the polite one may ask first
+}
+
+TEST_F(MemoryModelTest, StopSignalsTheProcessReportsAndRefreshesEitherWay) {
+    const auto model = start(services(running));
+    pid_t child = 0;
+    char program[] = "sleep", duration[] = "1000";
+    char* argv[] = {program, duration, nullptr};
+    ASSERT_EQ(::posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+    model->stop(DevProcess{child, "sleep", "1000", std::nullopt, 25 << 20});
+    ASSERT_TRUE(model->notice());
+    if (model->notice()->isError) ::kill(child, SIGKILL); // never leave it behind
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(model->notice()->text, "Stopped sleep (1000) and freed about 25 MB.");
+    EXPECT_FALSE(model->notice()->isError);
+    EXPECT_TRUE(waitForAppsPass(*model));
+
+    // One above the kernel's highest identifier: no process can have it.
+    std::ifstream pidMax("/proc/sys/kernel/pid_max");
+    std::int64_t max = 4194304;
+    pidMax >> max;
+    model->stop(DevProcess{static_cast<pid_t>(max + 1), "node", "server.js", "~/site", 30 << 20});
+    EXPECT_EQ(model->notice()->text,
+              "Couldn't stop node — it may belong to another user or have already exited.");
+    EXPECT_TRUE(model->notice()->isError);
+    EXPECT_TRUE(waitForAppsPass(*model));
+}
+
+TEST_F(MemoryModelTest, FreeUpRamPurgesOnceAtATimeAndReportsTheOutcome) {
+    const auto cacheAfter = [&](std::uint64_t cachedKiB) {
+        return "printf '%s' '" + test::ProcTree::memInfoText(16 * kGiB, 6 * kGiB, cachedKiB) + "' > '" +
+               proc.root().string() + "/meminfo'";
+    };
+    const struct {
+        std::string name, body;
+        std::optional<QString> notice; // none: the earlier notice stays
+        bool isError;
+    } rows[] = {
+        {"done", cacheAfter(3 * kGiB / 2), "Cleared 2.5 GB of inactive cache. 10 GB is now available.",
+         false},
+        {"grown", cacheAfter(5 * kGiB), "Cleared Zero KB of inactive cache. 10 GB is now available.", false},
+        {"cancelled", "exit 126", std::nullopt, false},
+        {"denied", "echo ' Not authorized ' >&2\nexit 127", "Couldn't free memory. Not authorized", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB);
+        auto s = services(running);
+        s.purge = purgeWith(row.name, row.body);
+        const auto model = start(std::move(s));
+        const Notice earlier = Notice::make("earlier", false);
+        model->setNotice(earlier);
+        QSignalSpy purging(model.get(), &MemoryModel::isPurgingChanged);
+        model->freeUpRAM();
+        model->freeUpRAM();
+        EXPECT_TRUE(model->isPurging());
+        ASSERT_TRUE(waitUntil(purging, [&] { return !model->isPurging(); }));
+        EXPECT_EQ(purging.count(), 2);
+        EXPECT_EQ(fs::file_size(tree.path(row.name + ".runs")), 1u);
+        ASSERT_TRUE(model->notice());
+        EXPECT_EQ(model->notice()->text, row.notice.value_or(earlier.text));
+        EXPECT_EQ(model->notice()->id == earlier.id, !row.notice);
+        EXPECT_EQ(model->notice()->isError, row.isError);
+    }
+
+    // No pkexec at all: the launch failure is reported, and the flag still comes down.
+    auto s = services(running);
+    s.purge = [tools = SystemActions::PurgeTools{tree.path("no-such-pkexec"), tree.path("helper"), false}] {
+        return SystemActions::purgeMemory(tools);
+    };
+    const auto model = start(std::move(s));
+    QSignalSpy purging(model.get(), &MemoryModel::isPurgingChanged);
+    model->freeUpRAM();
+    ASSERT_TRUE(waitUntil(purging, [&] { return !model->isPurging(); }));
+    ASSERT_TRUE(model->notice());
+    EXPECT_TRUE(model->notice()->text.startsWith("Couldn't free memory. "));
+    EXPECT_GT(model->notice()->text.size(), QStringLiteral("Couldn't free memory. ").size());
+    EXPECT_TRUE(model->notice()->isError);
+}
+
+TEST_F(MemoryModelTest, DestroyedWithAnAppsPassAndAPurgeInFlight) {
+    std::promise<void> release;
+    const std::shared_future<void> gate = release.get_future().share();
+    // Every utility thread waits at the gate, so the model's apps pass is queued behind them.
+    for (int i = 0; i < pools.utility().maxThreadCount(); ++i)
+        pools.utility().start([gate] { gate.wait(); });
+    auto s = services(running);
+    s.purge = [gate] {
+        gate.wait();
+        return Outcome::done();
+    };
+    auto model = std::make_unique<MemoryModel>(std::move(s), pools);
+    model->freeUpRAM();
+    model->refreshApps();
+    model.reset();
+    release.set_value();
+    pools.utility().waitForDone();
+    pools.userInitiated().waitForDone();
+    // Whatever the workers finished with is delivered now, to nobody.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+} // namespace brisklet
