@@ -1,5 +1,13 @@
 #include "ui/Application.h"
 
+#include "app/MemoryModel.h"
+#include "app/StorageModel.h"
+#include "app/WorkerPools.h"
+#include "core/Locations.h"
+#include "host/LiveRunningApps.h"
+#include "host/LiveWorkspace.h"
+#include "host/X11Windows.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -12,8 +20,17 @@ int runApplication(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("brisklet"));
     QApplication app(argc, argv);
 
-    // The main window with its pages is built on top of the models; until then the program
-    // opens a plain window so the windowed start can be exercised end to end.
+    // Declared in this order so that the models go first, then the desktop services they use, and
+    // the pools last, waiting for whatever work is still running.
+    WorkerPools pools;
+    LiveWorkspace workspace;
+    const std::unique_ptr<X11Windows> windows = X11Windows::forQt();
+    LiveRunningApps runningApps(Locations::current(), *windows, workspace.ownPid());
+    StorageModel storage(StorageModel::Services{}, pools);
+    MemoryModel memory(MemoryModel::Services{.runningApps = runningApps, .workspace = workspace}, pools);
+
+    // The pages are built on top of the models; until then the program opens a plain window so the
+    // windowed start, with both models live, can be exercised end to end.
     QWidget window;
     window.setObjectName(QStringLiteral("main"));
     window.setWindowTitle(QStringLiteral("brisklet"));
