@@ -1,5 +1,6 @@
 #include "core/ProcessReader.h"
 
+#include "core/ProcFiles.h"
 #include "core/Utf8.h"
 
 #include <dirent.h>
@@ -21,74 +22,9 @@ namespace brisklet::ProcessReader {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A file descriptor that closes itself.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
-// The whole file `name` below `dirFd`. Proc files are read in one go from a stack buffer; only
-// files that outgrow it (a long command line, a status with thousands of groups) spill into
-// `overflow`. The view points into whichever of the two holds the text.
-std::optional<std::string_view> readAt(int dirFd, const char* name, std::span<char> buffer,
-                                       std::string& overflow) {
-    const Fd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd) return std::nullopt;
-    std::size_t filled = 0;
-    while (filled < buffer.size()) {
-        const ssize_t n = ::read(fd.get(), buffer.data() + filled, buffer.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) return std::string_view(buffer.data(), filled);
-        filled += static_cast<std::size_t>(n);
-    }
-    overflow.assign(buffer.data(), filled);
-    for (;;) {
-        const std::size_t before = overflow.size();
-        overflow.resize(before + buffer.size());
-        const ssize_t n = ::read(fd.get(), overflow.data() + before, buffer.size());
-        if (n < 0 && errno == EINTR) {
-            overflow.resize(before);
-            continue;
-        }
-        if (n < 0) return std::nullopt;
-        overflow.resize(before + static_cast<std::size_t>(n));
-        if (n == 0) return std::string_view(overflow);
-    }
-}
-
-// Target of the symbolic link `name` below `dirFd`; nothing when it cannot be read.
-std::optional<std::string> readLinkAt(int dirFd, const char* name) {
-    std::array<char, 4096> buffer;
-    const ssize_t n = ::readlinkat(dirFd, name, buffer.data(), buffer.size());
-    if (n < 0) return std::nullopt;
-    if (static_cast<std::size_t>(n) < buffer.size())
-        return std::string(buffer.data(), static_cast<std::size_t>(n));
-    // readlink truncates silently; grow until the target fits.
-    std::string target(buffer.size() * 2, '\0');
-    for (;;) {
-        const ssize_t m = ::readlinkat(dirFd, name, target.data(), target.size());
-        if (m < 0) return std::nullopt;
-        if (static_cast<std::size_t>(m) < target.size()) {
-            target.resize(static_cast<std::size_t>(m));
-            return target;
-        }
-        if (target.size() >= (std::size_t{1} << 20)) return std::nullopt;
-        target.resize(target.size() * 2);
-    }
-}
+using ProcFiles::Fd;
+using ProcFiles::readAt;
+using ProcFiles::readLinkAt;
 
 std::string_view trimLeft(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))

@@ -1,10 +1,12 @@
 #include "host/AppScan.h"
 
 #include "core/DesktopExec.h"
+#include "core/ProcFiles.h"
 #include "core/SmallFile.h"
 #include "core/Utf8.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -106,15 +108,19 @@ std::vector<pid_t> listPids(const fs::path& procRoot) {
 // left out; it will not be there on the next pass either.
 std::vector<ProcessFacts> readProcesses(const fs::path& procRoot, bool withUnits) {
     std::vector<ProcessFacts> processes;
+    const ProcFiles::Fd proc(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!proc) return processes;
+    std::array<char, 4096> buffer;
+    std::string overflow;
     for (const pid_t pid : listPids(procRoot)) {
-        const fs::path dir = procRoot / std::to_string(pid);
-        const auto stat = readSmallFile(dir / "stat", kMaxProcFileSize);
+        const std::string folder = std::to_string(pid);
+        const auto stat = ProcFiles::readAt(proc.get(), (folder + "/stat").c_str(), buffer, overflow);
         if (!stat) continue;
         const auto facts = parentAndStart(*stat);
         if (!facts) continue;
         ProcessFacts process{pid, facts->first, facts->second, {}};
         if (withUnits) {
-            const auto cgroup = readSmallFile(dir / "cgroup", kMaxProcFileSize);
+            const auto cgroup = ProcFiles::readAt(proc.get(), (folder + "/cgroup").c_str(), buffer, overflow);
             if (!cgroup) continue;
             if (const auto path = systemdCgroupPath(*cgroup)) process.unit = readAppUnit(*path);
         }
