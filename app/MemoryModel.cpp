@@ -2,6 +2,7 @@
 
 #include "app/AppGrouping.h"
 #include "app/Background.h"
+#include "app/Observable.h"
 #include "app/WorkerPools.h"
 #include "core/Bytes.h"
 #include "core/MemoryReader.h"
@@ -42,7 +43,7 @@ MemoryModel::MemoryModel(Services services, WorkerPools& pools, QObject* parent)
 MemoryModel::~MemoryModel() = default;
 
 void MemoryModel::setNotice(std::optional<Notice> notice) {
-    assign(m_notice, std::move(notice), &MemoryModel::noticeChanged);
+    assignIfChanged(this, m_notice, std::move(notice), &MemoryModel::noticeChanged);
 }
 
 std::uint64_t MemoryModel::selectedMemory() const {
@@ -65,8 +66,8 @@ void MemoryModel::runCycle() {
 }
 
 void MemoryModel::refreshStats() {
-    assign(m_snapshot, MemoryReader::snapshot(m_services.procRoot, m_services.sysRoot),
-           &MemoryModel::snapshotChanged);
+    assignIfChanged(this, m_snapshot, MemoryReader::snapshot(m_services.procRoot, m_services.sysRoot),
+                    &MemoryModel::snapshotChanged);
     m_history.push_back(m_snapshot.usedFraction());
     if (m_history.size() > kHistoryLimit)
         m_history.erase(m_history.begin(), m_history.end() - static_cast<std::ptrdiff_t>(kHistoryLimit));
@@ -134,7 +135,7 @@ void MemoryModel::quitSelected() {
         m_services.runningApps.quit(app.app);
         ++asked;
     }
-    assign(m_selectedApps, {}, &MemoryModel::selectedAppsChanged);
+    assignIfChanged(this, m_selectedApps, {}, &MemoryModel::selectedAppsChanged);
     post(QStringLiteral("Asked %1 app%2 to quit. Any with unsaved work will ask you first.")
              .arg(asked)
              .arg(asked == 1 ? QString() : QStringLiteral("s")),
@@ -158,7 +159,7 @@ void MemoryModel::stop(const DevProcess& process) {
 
 void MemoryModel::freeUpRAM() {
     if (m_isPurging) return;
-    assign(m_isPurging, true, &MemoryModel::isPurgingChanged);
+    assignIfChanged(this, m_isPurging, true, &MemoryModel::isPurgingChanged);
     const MemorySnapshot before = MemoryReader::snapshot(m_services.procRoot, m_services.sysRoot);
     runThenPublish(
         m_pools.userInitiated(), this, [purge = m_services.purge] { return purge(); },
@@ -171,7 +172,7 @@ void MemoryModel::freeUpRAM() {
 
 void MemoryModel::finishPurge(const MemorySnapshot& before, const Outcome& outcome) {
     refreshStats();
-    assign(m_isPurging, false, &MemoryModel::isPurgingChanged);
+    assignIfChanged(this, m_isPurging, false, &MemoryModel::isPurgingChanged);
     switch (outcome.kind()) {
     case Outcome::Kind::done: {
         const std::uint64_t freed = before.cached > m_snapshot.cached ? before.cached - m_snapshot.cached : 0;

@@ -99,12 +99,6 @@ signals:
     void noticeChanged();
 
 private:
-    // Stores `value` and tells observers, unless it equals what is already there.
-    template <typename T> void assign(T& field, T value, void (MemoryModel::*changed)()) {
-        if (field == value) return;
-        field = std::move(value);
-        emit(this->*changed)();
-    }
     void runCycle();
     // `published` runs once the pass has published everything; never when the model went first.
     void refreshApps(std::function<void()> published);

@@ -1,6 +1,7 @@
 #include "app/StorageModel.h"
 
 #include "app/Background.h"
+#include "app/Observable.h"
 #include "app/WorkerPools.h"
 #include "core/Bytes.h"
 #include "core/JunkScanner.h"
@@ -61,7 +62,7 @@ StorageModel::StorageModel(Services services, WorkerPools& pools, QObject* paren
 StorageModel::~StorageModel() = default;
 
 void StorageModel::refreshDisk() {
-    assign(m_disk, DiskInfo::current(m_services.locations().home), &StorageModel::diskChanged);
+    assignIfChanged(this, m_disk, DiskInfo::current(m_services.locations().home), &StorageModel::diskChanged);
 }
 
 void StorageModel::remember(const QString& key, const fs::path& root) {
@@ -77,7 +78,7 @@ void StorageModel::remember(const QString& key, const fs::path& root) {
 // ---- Junk ----
 
 void StorageModel::setJunkNotice(std::optional<Notice> notice) {
-    assign(m_junkNotice, std::move(notice), &StorageModel::junkNoticeChanged);
+    assignIfChanged(this, m_junkNotice, std::move(notice), &StorageModel::junkNoticeChanged);
 }
 
 std::int64_t StorageModel::junkTotal() const {
@@ -97,9 +98,13 @@ std::vector<JunkItem> StorageModel::selectedJunk() const {
 }
 
 std::int64_t StorageModel::selectedJunkSize() const {
-    const std::vector<JunkItem> selected = selectedJunk();
-    return std::accumulate(selected.begin(), selected.end(), std::int64_t{0},
-                           [](std::int64_t sum, const JunkItem& item) { return sum + item.size; });
+    std::int64_t size = 0;
+    for (const auto& [kind, category] : m_junk) {
+        for (const JunkItem& item : category.items) {
+            if (m_junkSelection.contains(item.id())) size += item.size;
+        }
+    }
+    return size;
 }
 
 void StorageModel::scanJunk(const std::set<JunkKind>& kinds) {
@@ -125,7 +130,7 @@ void StorageModel::publishJunk(JunkCategory category) {
     for (const JunkItem& item : category.items) {
         if (item.recommended) selection.insert(item.id());
     }
-    assign(m_junkSelection, std::move(selection), &StorageModel::junkSelectionChanged);
+    assignIfChanged(this, m_junkSelection, std::move(selection), &StorageModel::junkSelectionChanged);
 
     if (const auto previous = m_junk.find(kind); previous == m_junk.end() || previous->second != category) {
         m_junk.insert_or_assign(kind, std::move(category));
@@ -158,7 +163,7 @@ void StorageModel::toggle(JunkKind kind) {
             selection.insert(item.id());
         }
     }
-    assign(m_junkSelection, std::move(selection), &StorageModel::junkSelectionChanged);
+    assignIfChanged(this, m_junkSelection, std::move(selection), &StorageModel::junkSelectionChanged);
 }
 
 void StorageModel::toggle(const JunkItem& item) {
@@ -180,13 +185,13 @@ void StorageModel::cleanSelectedJunk() {
     for (const JunkItem& item : items)
         batch.emplace_back(item.url, item.size);
 
-    assign(m_isCleaningJunk, true, &StorageModel::isCleaningJunkChanged);
+    assignIfChanged(this, m_isCleaningJunk, true, &StorageModel::isCleaningJunkChanged);
     const Locations locations = m_services.locations();
     runThenPublish(
         m_pools.userInitiated(), this,
         [batch = std::move(batch), locations] { return Cleaner::deleteItems(batch, locations); },
         [this, kinds, layout = locations.layout](const CleanResult& result) {
-            assign(m_isCleaningJunk, false, &StorageModel::isCleaningJunkChanged);
+            assignIfChanged(this, m_isCleaningJunk, false, &StorageModel::isCleaningJunkChanged);
             setJunkNotice(
                 Notice::make(summary(result.freed, static_cast<int>(result.failed.size()), layout), false));
             refreshDisk();

@@ -146,12 +146,6 @@ signals:
     void largeNoticeChanged();
 
 private:
-    // Stores `value` and tells observers, unless it equals what is already there.
-    template <typename T> void assign(T& field, T value, void (StorageModel::*changed)()) {
-        if (field == value) return;
-        field = std::move(value);
-        emit(this->*changed)();
-    }
     void publishJunk(JunkCategory category);
     void remember(const QString& key, const std::filesystem::path& root);
 

@@ -2,6 +2,7 @@
 #include "app/StorageModel.h"
 
 #include "app/Background.h"
+#include "app/Observable.h"
 #include "app/WorkerPools.h"
 #include "core/Bytes.h"
 
@@ -42,11 +43,11 @@ QString itemCount(std::size_t count) {
 // ---- node_modules ----
 
 void StorageModel::setNodeSelection(std::set<fs::path> selection) {
-    assign(m_nodeSelection, std::move(selection), &StorageModel::nodeSelectionChanged);
+    assignIfChanged(this, m_nodeSelection, std::move(selection), &StorageModel::nodeSelectionChanged);
 }
 
 void StorageModel::setNodeNotice(std::optional<Notice> notice) {
-    assign(m_nodeNotice, std::move(notice), &StorageModel::nodeNoticeChanged);
+    assignIfChanged(this, m_nodeNotice, std::move(notice), &StorageModel::nodeNoticeChanged);
 }
 
 std::int64_t StorageModel::nodeSelectedSize() const {
@@ -54,25 +55,26 @@ std::int64_t StorageModel::nodeSelectedSize() const {
 }
 
 void StorageModel::setNodeRoot(const fs::path& root) {
-    assign(m_nodeRoot, root, &StorageModel::nodeRootChanged);
+    assignIfChanged(this, m_nodeRoot, root, &StorageModel::nodeRootChanged);
     remember(QStringLiteral("nodeRoot"), root);
-    assign(m_nodeFolders, {}, &StorageModel::nodeFoldersChanged);
+    assignIfChanged(this, m_nodeFolders, {}, &StorageModel::nodeFoldersChanged);
     // While a search of the old root runs this does nothing, and that search's list is what shows.
     scanNodeModules();
 }
 
 void StorageModel::scanNodeModules() {
     if (m_isScanningNode) return;
-    assign(m_isScanningNode, true, &StorageModel::isScanningNodeChanged);
+    assignIfChanged(this, m_isScanningNode, true, &StorageModel::isScanningNodeChanged);
     runThenPublish(
         m_pools.userInitiated(), this,
         [root = m_nodeRoot, home = m_services.locations().home] {
             return NodeModulesFinder::find(root, home);
         },
         [this](std::vector<NodeModulesFolder> folders) {
-            assign(m_nodeFolders, std::optional(std::move(folders)), &StorageModel::nodeFoldersChanged);
+            assignIfChanged(this, m_nodeFolders, std::optional(std::move(folders)),
+                            &StorageModel::nodeFoldersChanged);
             setNodeSelection({});
-            assign(m_isScanningNode, false, &StorageModel::isScanningNodeChanged);
+            assignIfChanged(this, m_isScanningNode, false, &StorageModel::isScanningNodeChanged);
         });
 }
 
@@ -92,7 +94,7 @@ void StorageModel::selectStaleNodeModules(int days) {
 void StorageModel::deleteSelectedNodeModules() {
     const std::vector<NodeModulesFolder> folders = listedAndSelected(m_nodeFolders, m_nodeSelection);
     if (folders.empty() || m_isDeletingNode) return;
-    assign(m_isDeletingNode, true, &StorageModel::isDeletingNodeChanged);
+    assignIfChanged(this, m_isDeletingNode, true, &StorageModel::isDeletingNodeChanged);
 
     std::vector<std::pair<fs::path, std::int64_t>> batch;
     for (const NodeModulesFolder& folder : folders)
@@ -101,7 +103,7 @@ void StorageModel::deleteSelectedNodeModules() {
     runThenPublish(
         m_pools.userInitiated(), this, [batch, locations] { return Cleaner::deleteItems(batch, locations); },
         [this, batch, layout = locations.layout](const CleanResult& result) {
-            assign(m_isDeletingNode, false, &StorageModel::isDeletingNodeChanged);
+            assignIfChanged(this, m_isDeletingNode, false, &StorageModel::isDeletingNodeChanged);
             // Only what was handed to the cleaner and did not fail is gone. Going by the selection
             // of now instead would drop folders the user ticked meanwhile, which were never touched.
             std::set<fs::path> removed;
@@ -113,7 +115,8 @@ void StorageModel::deleteSelectedNodeModules() {
                 std::vector<NodeModulesFolder> remaining = *m_nodeFolders;
                 std::erase_if(remaining,
                               [&](const NodeModulesFolder& folder) { return removed.contains(folder.url); });
-                assign(m_nodeFolders, std::optional(std::move(remaining)), &StorageModel::nodeFoldersChanged);
+                assignIfChanged(this, m_nodeFolders, std::optional(std::move(remaining)),
+                                &StorageModel::nodeFoldersChanged);
             }
             setNodeSelection({});
             setNodeNotice(
@@ -127,15 +130,15 @@ void StorageModel::deleteSelectedNodeModules() {
 // ---- Large files ----
 
 void StorageModel::setLargeMinSize(std::int64_t bytes) {
-    assign(m_largeMinSize, bytes, &StorageModel::largeMinSizeChanged);
+    assignIfChanged(this, m_largeMinSize, bytes, &StorageModel::largeMinSizeChanged);
 }
 
 void StorageModel::setLargeSelection(std::set<fs::path> selection) {
-    assign(m_largeSelection, std::move(selection), &StorageModel::largeSelectionChanged);
+    assignIfChanged(this, m_largeSelection, std::move(selection), &StorageModel::largeSelectionChanged);
 }
 
 void StorageModel::setLargeNotice(std::optional<Notice> notice) {
-    assign(m_largeNotice, std::move(notice), &StorageModel::largeNoticeChanged);
+    assignIfChanged(this, m_largeNotice, std::move(notice), &StorageModel::largeNoticeChanged);
 }
 
 std::int64_t StorageModel::largeSelectedSize() const {
@@ -143,24 +146,25 @@ std::int64_t StorageModel::largeSelectedSize() const {
 }
 
 void StorageModel::setLargeRoot(const fs::path& root) {
-    assign(m_largeRoot, root, &StorageModel::largeRootChanged);
+    assignIfChanged(this, m_largeRoot, root, &StorageModel::largeRootChanged);
     remember(QStringLiteral("largeRoot"), root);
-    assign(m_largeFiles, {}, &StorageModel::largeFilesChanged);
+    assignIfChanged(this, m_largeFiles, {}, &StorageModel::largeFilesChanged);
     scanLargeFiles();
 }
 
 void StorageModel::scanLargeFiles() {
     if (m_isScanningLarge) return;
-    assign(m_isScanningLarge, true, &StorageModel::isScanningLargeChanged);
+    assignIfChanged(this, m_isScanningLarge, true, &StorageModel::isScanningLargeChanged);
     runThenPublish(
         m_pools.userInitiated(), this,
         [root = m_largeRoot, minSize = m_largeMinSize, home = m_services.locations().home] {
             return LargeFileFinder::find(root, minSize, kLargeFileLimit, home);
         },
         [this](std::vector<LargeFile> files) {
-            assign(m_largeFiles, std::optional(std::move(files)), &StorageModel::largeFilesChanged);
+            assignIfChanged(this, m_largeFiles, std::optional(std::move(files)),
+                            &StorageModel::largeFilesChanged);
             setLargeSelection({});
-            assign(m_isScanningLarge, false, &StorageModel::isScanningLargeChanged);
+            assignIfChanged(this, m_isScanningLarge, false, &StorageModel::isScanningLargeChanged);
         });
 }
 
@@ -175,7 +179,8 @@ void StorageModel::trashSelectedLargeFiles() {
     const std::set<fs::path> moved(result.moved.begin(), result.moved.end());
     std::vector<LargeFile> remaining = *m_largeFiles;
     std::erase_if(remaining, [&](const LargeFile& file) { return moved.contains(file.url); });
-    assign(m_largeFiles, std::optional(std::move(remaining)), &StorageModel::largeFilesChanged);
+    assignIfChanged(this, m_largeFiles, std::optional(std::move(remaining)),
+                    &StorageModel::largeFilesChanged);
     setLargeSelection({});
 
     // The size in brackets is everything that was selected, moved or not.

@@ -4,6 +4,7 @@
 #include "host/Fakes.h"
 #include "support/CoreApplication.h"
 #include "support/ProcTree.h"
+#include "support/SignalWait.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>
@@ -27,16 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using test::waitUntil;
 
 constexpr int kWaitMs = 30'000;
 constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
-
-// Waits for the spied signal until `done` holds; false when the signal stops coming first.
-template <typename Done> bool waitUntil(QSignalSpy& spy, Done done) {
-    while (!done())
-        if (!spy.wait(kWaitMs)) return false;
-    return true;
-}
 
 // Every apps pass ends by publishing the background list.
 bool waitForAppsPass(MemoryModel& model) {

@@ -3,13 +3,12 @@
 #include "app/StorageModel.h"
 #include "app/WorkerPools.h"
 #include "support/CoreApplication.h"
+#include "support/SignalWait.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>
-#include <QSignalSpy>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 #include <ostream>
@@ -20,17 +19,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 }
 
 namespace brisklet::test {
-
-// Runs the event loop until `done` holds, waking on each emission of `signal`; false when a wait
-// ran out first.
-template <typename Object, typename Signal>
-bool waitFor(Object& object, Signal signal, const std::function<bool()>& done) {
-    while (!done()) {
-        QSignalSpy spy(&object, signal);
-        if (!spy.wait(30'000)) return false;
-    }
-    return true;
-}
 
 // A storage model over a fixture home in the freedesktop layout, with its own settings file. The
 // pools are declared after the tree and before the model, so the model goes first and the pools
