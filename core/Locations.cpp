@@ -33,12 +33,14 @@ std::vector<fs::path> dataDirsFrom(const std::optional<std::string>& value) {
 }
 
 fs::path homeFrom(const Locations::Environment& env) {
-    if (const auto home = env("HOME"); home && !home->empty()) return fs::path(*home);
-    // No $HOME (a service, a stripped environment): ask the user database.
+    // A relative $HOME names nothing (it would depend on the working folder), as with the XDG variables.
+    if (const auto home = env("HOME"); home && !home->empty() && home->front() == '/') return fs::path(*home);
+    // No usable $HOME (a service, a stripped environment): ask the user database.
     std::string buffer(16384, '\0');
     passwd entry{};
     passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir && found->pw_dir[0] == '/')
         return fs::path(found->pw_dir);
     return fs::path("/");
 }

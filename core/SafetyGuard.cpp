@@ -106,13 +106,23 @@ private:
     std::size_t m_size = 0;
 };
 
+// Link targets are short as a rule; the buffer grows for the rare long one, up to what the kernel
+// would follow.
+constexpr std::size_t kFirstLinkBuffer = 256;
+
 bool readLink(const char* link, std::string& target) {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink(link, buffer, sizeof buffer);
-    // A target that fills the buffer may have been cut short; an empty one names nothing.
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return false;
-    target.assign(buffer, static_cast<std::size_t>(length));
-    return true;
+    for (std::size_t size = kFirstLinkBuffer; size <= PATH_MAX; size *= 2) {
+        target.resize(size);
+        const ssize_t length = ::readlink(link, target.data(), size);
+        // An empty target names nothing.
+        if (length <= 0) return false;
+        // A target that fills the buffer may have been cut short: read it again into a larger one.
+        if (static_cast<std::size_t>(length) < size) {
+            target.resize(static_cast<std::size_t>(length));
+            return true;
+        }
+    }
+    return false;
 }
 
 struct Resolved {
@@ -182,6 +192,12 @@ std::string Target::path() const {
 Roots resolveRoots(const Locations& locations) {
     Roots roots;
     roots.home = resolvedOrEmpty(locations.home);
+    // Without a home folder no root can be checked against it (a relative one names nothing), and a
+    // home folder that is "/" holds everything.
+    if (roots.home.empty() || roots.home == "/") {
+        roots.home.clear();
+        return roots;
+    }
 
     std::vector<fs::path> candidates;
     if (locations.layout == JunkLayout::macOS) {
@@ -221,14 +237,16 @@ std::optional<Target> admitText(std::string_view text, const Roots& roots) {
     if (!parent) return std::nullopt;
 
     // The target is strictly below a folder exactly when its parent is that folder or lies below it.
-    const auto admitted = [&] { return Target{parent->path, std::string(name), parent->complete}; };
+    const auto admitted = [&](std::string root) {
+        return Target{parent->path, std::string(name), std::move(root), parent->complete};
+    };
     // Only the home rule applies to a node_modules folder, even one in the temporary folder.
     if (name == "node_modules") {
-        if (roots.home.size() > 1 && isAtOrBelow(parent->path, roots.home)) return admitted();
+        if (roots.home.size() > 1 && isAtOrBelow(parent->path, roots.home)) return admitted({});
         return std::nullopt;
     }
     for (const std::string& root : roots.paths) {
-        if (isAtOrBelow(parent->path, root)) return admitted();
+        if (isAtOrBelow(parent->path, root)) return admitted(root);
     }
     return std::nullopt;
 }

@@ -29,7 +29,8 @@
 // - The roots are resolved the same way, so a root that is itself a link still admits what lies
 //   below its target, and an item reached through a link is judged by where it really is. A root
 //   that resolves to "/", to the home folder or to one of its ancestors is dropped: it would admit
-//   the whole home folder.
+//   the whole home folder. A home folder that is relative or cannot be resolved (a link loop, a
+//   file on the way) leaves no roots at all: nothing can be told safe without knowing where home is.
 // - The test is a plain string prefix: resolved target starts with resolved root + "/". A root
 //   itself never qualifies, nor a sibling whose name merely begins like a root.
 //
@@ -56,6 +57,9 @@ Roots resolveRoots(const Locations& locations);
 struct Target {
     std::string parent;
     std::string name;
+    // The resolved root that admitted the item: removal must not leave its mount on the way down. Empty
+    // for a node_modules folder, which may lie on any disk mounted below the home folder.
+    std::string root;
     // False when part of the parent did not exist when the path was judged: then the item cannot
     // exist either.
     bool parentExists = false;

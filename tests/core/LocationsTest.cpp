@@ -52,10 +52,14 @@ TEST(Locations, DataDirsWithNothingAbsoluteLeaveNoDataFolders) {
     EXPECT_EQ(noTmp.tempDir, "/tmp");
 }
 
-TEST(Locations, WithoutHomeAsksTheUserDatabase) {
-    const Locations l = Locations::fromEnvironment(environment({}));
-    EXPECT_FALSE(l.home.empty());
-    EXPECT_TRUE(l.home.is_absolute());
+TEST(Locations, WithoutAnAbsoluteHomeAsksTheUserDatabase) {
+    const Locations unset = Locations::fromEnvironment(environment({}));
+    EXPECT_FALSE(unset.home.empty());
+    EXPECT_TRUE(unset.home.is_absolute());
+    // A relative $HOME would make every folder depend on the working folder.
+    const Locations relative = Locations::fromEnvironment(environment({{"HOME", "ann"}}));
+    EXPECT_EQ(relative.home, unset.home);
+    EXPECT_EQ(relative.cacheHome, unset.home / ".cache");
 }
 
 } // namespace

@@ -141,10 +141,45 @@ TEST(SafetyGuard, TellsTheResolvedTarget) {
     const GuardTree g;
     const SafetyGuard::Roots roots = SafetyGuard::resolveRoots(g.locations(JunkLayout::macOS));
     const auto real = fs::canonical(g.tree.root()).native();
-    EXPECT_EQ(SafetyGuard::admit(g.home / "links/intoCaches/com.x", roots),
-              (SafetyGuard::Target{real + "/home/Library/Caches", "com.x", true}));
+    EXPECT_EQ(
+        SafetyGuard::admit(g.home / "links/intoCaches/com.x", roots),
+        (SafetyGuard::Target{real + "/home/Library/Caches", "com.x", real + "/home/Library/Caches", true}));
     EXPECT_EQ(SafetyGuard::admit(g.home / "Library/Caches/new/deeper/x", roots),
-              (SafetyGuard::Target{real + "/home/Library/Caches/new/deeper", "x", false}));
+              (SafetyGuard::Target{real + "/home/Library/Caches/new/deeper", "x",
+                                   real + "/home/Library/Caches", false}));
+    // A node_modules folder is confined to no root's mount: a projects disk may be mounted in home.
+    EXPECT_EQ(SafetyGuard::admit(g.home / "work/app/node_modules", roots),
+              (SafetyGuard::Target{real + "/home/work/app", "node_modules", "", true}));
+}
+
+TEST(SafetyGuard, AdmitsNothingWithoutAHomeFolderItCanResolve) {
+    const GuardTree g;
+    // Each with the temporary folder widened to the home folder's parent, which the home rule would catch.
+    for (const fs::path& home :
+         {fs::path("home"), g.home / ".cache/loop", g.home / ".cache/file.txt/x", fs::path("/")}) {
+        Locations l = g.locations(JunkLayout::freedesktop);
+        l.home = home;
+        l.tempDir = g.tree.root();
+        EXPECT_TRUE(SafetyGuard::resolveRoots(l).paths.empty()) << home;
+        for (const char* path :
+             {"home/Documents/x", "home/.cache/app", "tmp/metro-1", "home/work/app/node_modules"})
+            EXPECT_FALSE(SafetyGuard::canDelete(g.tree.path(path), l)) << home << ": " << path;
+    }
+}
+
+// Link targets are read into a buffer that grows; one that fills it is read again, never taken cut.
+TEST(SafetyGuard, ReadsLinkTargetsOfEveryLength) {
+    GuardTree g;
+    const Locations l = g.locations(JunkLayout::freedesktop);
+    const std::string prefix = fs::canonical(g.home).native() + "/";
+    for (const std::size_t length : {200u, 255u, 256u, 257u, 511u, 512u, 513u, 1500u}) {
+        // Extra slashes pad the target to the length wanted; they change nothing of where it leads.
+        const std::string target = prefix + std::string(length - prefix.size() - 6, '/') + ".cache";
+        ASSERT_EQ(target.size(), length);
+        const fs::path link = g.tree.symlink("links/" + std::to_string(length), target);
+        EXPECT_TRUE(SafetyGuard::canDelete(link / "app", l)) << length;
+        EXPECT_FALSE(SafetyGuard::canDelete(link / "../Documents", l)) << length;
+    }
 }
 
 // ---- The property: whatever the text of a path, nothing outside a root is ever admitted. ----
