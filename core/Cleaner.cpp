@@ -45,7 +45,8 @@ void forgetTrashRecord(const SafetyGuard::Target& target, const SafetyGuard::Roo
     if (roots.trashFiles.empty() || roots.trashInfo.empty() || target.parent != roots.trashFiles) return;
     const fs::path record = fs::path(roots.trashInfo) / (target.name + ".trashinfo");
     const auto admitted = SafetyGuard::admit(record, roots);
-    if (admitted && admitted->parentExists) SafeRemove::removeNonFolder(admitted->parent, admitted->name);
+    if (admitted && admitted->parentExists)
+        SafeRemove::removeNonFolder(admitted->parent, admitted->name, admitted->root);
 }
 
 bool isFolder(const fs::path& path) {
@@ -140,12 +141,13 @@ void deleteOne(const fs::path& url, std::int64_t givenSize, const Locations& loc
         return;
     }
     const std::string where = target->path();
-    const SafeRemove::Outcome outcome = target->parentExists
-                                            ? SafeRemove::removeTree(target->parent, target->name)
-                                            : SafeRemove::Outcome{SafeRemove::State::absent, false};
+    const SafeRemove::Outcome outcome =
+        target->parentExists ? SafeRemove::removeTree(target->parent, target->name, target->root)
+                             : SafeRemove::Outcome{SafeRemove::State::absent, false, 0};
     switch (outcome.state) {
     case SafeRemove::State::unreachable:
-        // Nothing was touched and nothing can be said about it.
+    case SafeRemove::State::refused:
+        // Nothing was touched: it could not be looked at, or it is a mount point or lies on one.
         result.failed.push_back(url);
         return;
     case SafeRemove::State::absent:

@@ -1,6 +1,7 @@
 #include "core/JunkScanner.h"
 
 #include "core/JunkRules.h"
+#include "core/MountPlacement.h"
 #include "core/ParallelMeasure.h"
 #include "core/TrashRule.h"
 
@@ -60,6 +61,9 @@ std::vector<JunkItem> keepLargestFirst(std::vector<JunkItem> items) {
 
 JunkCategory scan(JunkKind kind, const Locations& locations, QThreadPool& measuring) {
     RuleResult rule = candidatesFor(kind, locations);
+    // A file system mounted in a cache folder (or a folder bind-mounted there from elsewhere) is not
+    // junk whatever its name: it is neither measured nor offered, so it can never be selected.
+    std::erase_if(rule.candidates, [](const Candidate& c) { return !staysOnParentMount(c.url); });
     JunkCategory category;
     category.kind = kind;
     category.items = keepLargestFirst(measure(rule.candidates, measuring));

@@ -29,7 +29,9 @@ inline constexpr std::int64_t kMinimumItemSize = 50'000;
 
 // Finds one kind's junk under `locations`, measures every candidate in parallel, keeps those of
 // at least kMinimumItemSize and sorts them largest first (ties keep the rule's order). Never
-// fails: unreadable places yield nothing, and only the Trash reports that it could not be read.
+// fails: unreadable places yield nothing, and only the Trash reports that it could not be read. A
+// candidate that is a mount point, or lies on another mount than the folder its rule lists, is
+// dropped before measuring.
 JunkCategory scan(JunkKind kind, const Locations& locations);
 // The same, measuring on the given pool (benchmarks compare pool sizes with it).
 JunkCategory scan(JunkKind kind, const Locations& locations, QThreadPool& measuring);

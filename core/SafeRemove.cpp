@@ -1,5 +1,7 @@
 #include "core/SafeRemove.h"
 
+#include "core/MountPlacement.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace brisklet::SafeRemove {
@@ -31,6 +34,13 @@ constexpr std::size_t kDirentBufferSize = 64 * 1024;
 // A folder that keeps turning into something else between a look and an open is left after this
 // many tries.
 constexpr int kOpenAttempts = 3;
+// What is reported for something left on purpose: a mount point, or a folder that left the item.
+constexpr int kLeftOnPurpose = EBUSY;
+
+std::function<void(const std::string&)>& listedHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
 
 struct Identity {
     std::uint32_t devMajor = 0;
@@ -43,9 +53,7 @@ struct Look {
     bool ok = false;
     bool isFolder = false;
     Identity id;
-    bool mountKnown = false;
-    std::uint64_t mount = 0;
-    bool mountRoot = false;
+    MountPlacement where;
 };
 
 Look lookAt(int dirFd, const char* name, int flags) {
@@ -55,10 +63,7 @@ Look lookAt(int dirFd, const char* name, int flags) {
     look.ok = true;
     look.isFolder = S_ISDIR(stx.stx_mode);
     look.id = Identity{stx.stx_dev_major, stx.stx_dev_minor, stx.stx_ino};
-    look.mountKnown = (stx.stx_mask & STATX_MNT_ID) != 0;
-    look.mount = stx.stx_mnt_id;
-    look.mountRoot = (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0 &&
-                     (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    look.where = placementFrom(stx);
     return look;
 }
 
@@ -80,56 +85,83 @@ bool isSingleName(const std::string& name) {
            !isDotOrDotDot(name.c_str());
 }
 
+bool isAtOrBelow(const std::string& path, const std::string& folder) {
+    if (folder == "/") return !path.empty() && path.front() == '/';
+    return path.compare(0, folder.size(), folder) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+std::size_t componentCount(const std::string& path) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] != '/' && (i == 0 || path[i - 1] == '/')) ++count;
+    return count;
+}
+
 class Descriptor {
 public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor() { reset(); }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1) {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = fd;
+    }
 
 private:
     int m_fd;
 };
 
 // Opens an absolute, link-free folder path one component at a time, refusing every link on the
-// way, then checks that what was opened is what the path names now. -1 with errno on failure.
-int openResolvedFolder(const std::string& path) {
-    if (path.empty() || path.front() != '/') {
+// way, then checks that what was opened is what the path names now. Below `confinedTo` (when given)
+// every folder must stay on the mount of `confinedTo` itself. -1 with errno on failure, EXDEV when
+// the way leaves that mount.
+int openResolvedFolder(const std::string& path, const std::string& confinedTo) {
+    if (path.empty() || path.front() != '/' || (!confinedTo.empty() && !isAtOrBelow(path, confinedTo))) {
         errno = EINVAL;
         return -1;
     }
-    int fd = ::open("/", kOpenStep & ~O_NOFOLLOW);
+    const bool confined = !confinedTo.empty();
+    const std::size_t confinedDepth = confined ? componentCount(confinedTo) : 0;
+    Descriptor fd(::open("/", kOpenStep & ~O_NOFOLLOW));
+    if (fd.get() < 0) return -1;
+    std::optional<MountPlacement> confining;
+    if (confined && confinedDepth == 0 && !(confining = placementAt(fd.get(), ""))) return -1;
+    std::size_t depth = 0;
     std::size_t start = 0;
-    while (fd >= 0 && start < path.size()) {
+    while (start < path.size()) {
         const auto slash = path.find('/', start);
         const std::string part =
             path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         start = slash == std::string::npos ? path.size() : slash + 1;
         if (part.empty()) continue;
         if (isDotOrDotDot(part.c_str())) {
-            ::close(fd);
             errno = EINVAL;
             return -1;
         }
-        const int next = ::openat(fd, part.c_str(), kOpenStep);
-        const int saved = errno;
-        ::close(fd);
-        errno = saved;
-        fd = next;
+        fd.reset(::openat(fd.get(), part.c_str(), kOpenStep));
+        if (fd.get() < 0) return -1;
+        if (!confined || ++depth < confinedDepth) continue;
+        const auto here = placementAt(fd.get(), "");
+        if (!here) return -1;
+        if (depth == confinedDepth) {
+            confining = here;
+        } else if (!staysOnMountOf(*here, *confining)) {
+            errno = EXDEV;
+            return -1;
+        }
     }
-    if (fd < 0) return -1;
     struct stat opened {};
     struct stat named {};
-    if (::fstat(fd, &opened) != 0 || !S_ISDIR(opened.st_mode) || ::stat(path.c_str(), &named) != 0 ||
+    if (::fstat(fd.get(), &opened) != 0 || !S_ISDIR(opened.st_mode) || ::stat(path.c_str(), &named) != 0 ||
         opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
-        ::close(fd);
         errno = ESTALE;
         return -1;
     }
-    return fd;
+    return fd.release();
 }
 
 // A depth-first removal relative to folder descriptors. Each folder is listed in full before any
@@ -138,7 +170,7 @@ int openResolvedFolder(const std::string& path) {
 // other, and the folder itself removed from its parent once they are done.
 class Removal {
 public:
-    explicit Removal(int parentFd) : m_parentFd(parentFd) {}
+    explicit Removal(int parentFd) : m_parentFd(parentFd), m_parent(lookOpened(parentFd)) {}
     Removal(const Removal&) = delete;
     Removal& operator=(const Removal&) = delete;
     ~Removal() {
@@ -149,18 +181,30 @@ public:
 
     bool reached() const { return m_reached; }
     bool existed() const { return m_existed; }
-    bool leftUnmeasured() const { return m_leftUnmeasured; }
+    bool refused() const { return m_refused; }
+    bool lostPart() const { return m_lostPart; }
+    bool leftUnmeasured() const { return m_leftUnmeasured || m_lostPart; }
+    int error() const { return m_error; }
 
     void run(const char* name) {
         const Look item = look(m_parentFd, name);
         if (!item.ok) {
-            m_reached = errno == ENOENT;
+            if (errno == ENOENT)
+                m_reached = true;
+            else
+                note(errno);
             return;
         }
         m_reached = true;
         m_existed = true;
+        // A mount point is never junk: removing "its" entries would empty the mounted file system.
+        if (!m_parent.ok || !staysOnMountOf(item.where, m_parent.where)) {
+            m_refused = true;
+            note(kLeftOnPurpose);
+            return;
+        }
         if (!item.isFolder) {
-            ::unlinkat(m_parentFd, name, 0);
+            if (::unlinkat(m_parentFd, name, 0) != 0 && errno != ENOENT) note(errno);
             return;
         }
         m_buffer = std::make_unique<char[]>(kDirentBufferSize);
@@ -171,7 +215,7 @@ public:
             m_names.clear();
             return;
         }
-        m_stack.push_back(Frame{fd, item.id, 0, 0});
+        m_stack.push_back(Frame{fd, item.id, 0, 0, false});
         m_held = 1;
         list(0);
 
@@ -183,8 +227,8 @@ public:
             }
             if (m_stack[top].fd < 0 && !reopen(top)) {
                 // The folder was moved or removed while we were below it: what is left of it is
-                // out of our reach now.
-                m_pending.resize(m_stack[top].pendingBase);
+                // out of our reach now, wherever it went.
+                loseTrack(top);
                 continue;
             }
             const Pending next = m_pending.back();
@@ -194,7 +238,7 @@ public:
                 m_names.resize(next.nameStart);
                 continue;
             }
-            m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size()});
+            m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size(), false});
             ++m_held;
             releaseExcess();
             list(m_stack.size() - 1);
@@ -208,6 +252,7 @@ private:
         Identity id;
         std::size_t nameStart;   // its own name in m_names, to reopen it and to remove it
         std::size_t pendingBase; // its subfolders still to walk are m_pending[pendingBase..]
+        bool lost;               // no longer inside the item, or out of reach: left as it is
     };
 
     // A subfolder seen but not walked yet. Names live in one arena used as a stack: a folder's
@@ -220,22 +265,54 @@ private:
     // Stands for the item's parent where a frame index is expected.
     static constexpr std::size_t kItemParent = static_cast<std::size_t>(-1);
 
+    void note(int error) {
+        if (m_error == 0) m_error = error;
+    }
+
     const char* nameAt(std::size_t start) const { return m_names.data() + start; }
     int fdOf(std::size_t index) const { return index == kItemParent ? m_parentFd : m_stack[index].fd; }
 
-    // On the item's own mount: the same device and mount, and not the root of another mount.
-    bool onItemMount(const Look& entry) const {
-        if (!(entry.id.devMajor == m_item.id.devMajor && entry.id.devMinor == m_item.id.devMinor))
-            return false;
-        if (entry.mountKnown && m_item.mountKnown && entry.mount != m_item.mount) return false;
-        return !entry.mountRoot || entry.id == m_item.id;
-    }
+    bool onItemMount(const Look& entry) const { return staysOnMountOf(entry.where, m_item.where); }
 
     bool onPath(const Identity& id) const {
         for (const Frame& frame : m_stack) {
             if (frame.id == id) return true;
         }
         return false;
+    }
+
+    // Whether the open folder of m_stack[index] still lies inside the item where the walk found it:
+    // the ".." of every folder on the way up must still be the folder the walk came from, up to the
+    // item's parent. A folder renamed out of the item (or an item renamed out of its parent) fails
+    // this wherever it went, even to a place of the same depth. Held folders are checked from their
+    // own descriptors; closed ones by climbing from the nearest held folder below them.
+    bool insideItem(std::size_t index) const {
+        Descriptor climbed;
+        int from = m_stack[index].fd;
+        for (std::size_t i = index; i > 0; --i) {
+            const Frame& above = m_stack[i - 1];
+            if (above.fd >= 0) {
+                const Look up = look(from, "..");
+                if (!up.ok || !(up.id == above.id)) return false;
+                from = above.fd;
+                continue;
+            }
+            const int next = ::openat(from, "..", kOpenStep & ~O_NOFOLLOW);
+            climbed.reset(next);
+            const Look up = next >= 0 ? lookOpened(next) : Look{};
+            if (!up.ok || !(up.id == above.id)) return false;
+            from = next;
+        }
+        const Look up = look(from, "..");
+        return up.ok && m_parent.ok && up.id == m_parent.id;
+    }
+
+    // Leaves the folder of m_stack[index] and everything in it as it is.
+    void loseTrack(std::size_t index) {
+        m_stack[index].lost = true;
+        m_lostPart = true;
+        note(kLeftOnPurpose);
+        m_pending.resize(m_stack[index].pendingBase);
     }
 
     // Lists the folder of m_stack[index] in full, removes what is not a folder and queues the
@@ -245,6 +322,7 @@ private:
         m_listing.clear();
         for (;;) {
             const ssize_t length = ::getdents64(fd, m_buffer.get(), kDirentBufferSize);
+            if (length < 0) note(errno);
             if (length <= 0) break;
             for (ssize_t offset = 0; offset < length;) {
                 const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + offset);
@@ -253,16 +331,27 @@ private:
                     m_listing.append(entry->d_name, std::strlen(entry->d_name) + 1);
             }
         }
+        if (const auto& hook = listedHook()) hook(nameAt(m_stack[index].nameStart));
+        if (!insideItem(index)) {
+            loseTrack(index);
+            return;
+        }
         for (std::size_t at = 0; at < m_listing.size(); at = m_listing.find('\0', at) + 1) {
             const char* name = m_listing.data() + at;
             const Look entry = look(fd, name);
-            if (!entry.ok) continue;
-            if (!entry.isFolder) {
-                ::unlinkat(fd, name, 0);
+            if (!entry.ok) {
+                if (errno != ENOENT) note(errno);
                 continue;
             }
             if (!onItemMount(entry)) {
+                // A mount point (or a bind-mounted file) inside the item: the mounted file system
+                // is not part of the item.
                 m_leftUnmeasured = true;
+                note(kLeftOnPurpose);
+                continue;
+            }
+            if (!entry.isFolder) {
+                if (::unlinkat(fd, name, 0) != 0 && errno != ENOENT) note(errno);
                 continue;
             }
             if (onPath(entry.id)) continue;
@@ -283,22 +372,30 @@ private:
                 if (opened.ok && opened.isFolder && opened.id == id && onItemMount(opened)) return fd;
                 ::close(fd);
                 // Another folder took its place: whatever it is, it was not what we judged.
-                if (opened.ok && !onItemMount(opened)) m_leftUnmeasured = true;
+                if (opened.ok && !onItemMount(opened)) {
+                    m_leftUnmeasured = true;
+                    note(kLeftOnPurpose);
+                }
                 return -1;
             }
+            const int openError = errno;
             const char* name = nameAt(nameStart);
             const int parentFd = fdOf(parent);
-            if (errno == ENOENT) return -1;
-            if (errno == ELOOP || errno == ENOTDIR) {
+            if (openError == ENOENT) return -1;
+            if (openError == ELOOP || openError == ENOTDIR) {
                 const Look now = look(parentFd, name);
                 if (!now.ok) return -1;
                 if (!now.isFolder) {
-                    ::unlinkat(parentFd, name, 0);
+                    if (onItemMount(now) && ::unlinkat(parentFd, name, 0) != 0 && errno != ENOENT)
+                        note(errno);
                     return -1;
                 }
                 continue; // a folder again: look once more
             }
-            if (::unlinkat(parentFd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) m_leftUnmeasured = true;
+            if (::unlinkat(parentFd, name, AT_REMOVEDIR) != 0 && errno != ENOENT) {
+                m_leftUnmeasured = true;
+                note(openError);
+            }
             return -1;
         }
         return -1;
@@ -315,7 +412,19 @@ private:
         }
     }
 
+    // Done with the deepest folder: it goes too, unless it was lost on the way or no longer lies
+    // inside the item.
     void leave() {
+        const std::size_t index = m_stack.size() - 1;
+        bool remove = !m_stack[index].lost;
+        if (remove && m_stack[index].fd < 0 && !reopen(index)) {
+            loseTrack(index);
+            remove = false;
+        }
+        if (remove && !insideItem(index)) {
+            loseTrack(index);
+            remove = false;
+        }
         const Frame frame = m_stack.back();
         if (frame.fd >= 0) {
             ::close(frame.fd);
@@ -323,12 +432,15 @@ private:
         }
         m_stack.back().fd = -1;
         int parentFd = m_parentFd;
-        if (m_stack.size() > 1) {
-            const std::size_t parent = m_stack.size() - 2;
-            parentFd = m_stack[parent].fd >= 0 || reopen(parent) ? m_stack[parent].fd : -1;
+        if (index > 0)
+            parentFd = m_stack[index - 1].fd >= 0 || reopen(index - 1) ? m_stack[index - 1].fd : -1;
+        if (remove && parentFd >= 0) {
+            // Only the folder we emptied: if the name means something else by now, that stays.
+            const Look now = look(parentFd, nameAt(frame.nameStart));
+            if (now.ok && now.id == frame.id &&
+                ::unlinkat(parentFd, nameAt(frame.nameStart), AT_REMOVEDIR) != 0 && errno != ENOENT)
+                note(errno);
         }
-        // Fails when something stayed inside; what that was is measured afterwards.
-        if (parentFd >= 0) ::unlinkat(parentFd, nameAt(frame.nameStart), AT_REMOVEDIR);
         m_names.resize(frame.nameStart);
         m_stack.pop_back();
     }
@@ -375,10 +487,14 @@ private:
     }
 
     int m_parentFd;
+    Look m_parent;
     Look m_item;
     bool m_reached = false;
     bool m_existed = false;
+    bool m_refused = false;
     bool m_leftUnmeasured = false;
+    bool m_lostPart = false;
+    int m_error = 0;
     std::size_t m_held = 0;
     std::vector<Frame> m_stack;
     std::vector<Pending> m_pending;
@@ -389,36 +505,56 @@ private:
 
 } // namespace
 
-Outcome removeTree(const std::string& parent, const std::string& name) {
-    if (!isSingleName(name)) return Outcome{};
-    const Descriptor parentFd(openResolvedFolder(parent));
-    if (parentFd.get() < 0) {
-        // No parent, no item. Any other failure (a link where a folder was, no permission) leaves
-        // the item as it is.
-        return Outcome{errno == ENOENT ? State::absent : State::unreachable, false};
-    }
-    Removal removal(parentFd.get());
+Outcome removeAt(int parentFd, const std::string& name) {
+    if (!isSingleName(name)) return Outcome{State::unreachable, false, EINVAL};
+    Removal removal(parentFd);
     try {
         removal.run(name.c_str());
     } catch (...) {
         // Only allocation can fail; whatever was removed stays removed and the check below tells.
     }
-    if (!removal.reached()) return Outcome{};
-    if (!removal.existed()) return Outcome{State::absent, false};
-    const Look after = look(parentFd.get(), name.c_str());
-    if (!after.ok && errno == ENOENT) return Outcome{State::removed, false};
+    if (removal.refused()) return Outcome{State::refused, false, removal.error()};
+    if (!removal.reached()) return Outcome{State::unreachable, false, removal.error()};
+    if (!removal.existed()) return Outcome{State::absent, false, 0};
+    const Look after = look(parentFd, name.c_str());
+    const bool gone = !after.ok && errno == ENOENT;
+    // A part that left the item during the removal is still somewhere: the item was not all removed.
+    if (gone && !removal.lostPart()) return Outcome{State::removed, false, 0};
+    const int error = removal.error() != 0 ? removal.error() : (after.ok ? ENOTEMPTY : errno);
     // An entry we can no longer look at may hold anything.
-    return Outcome{State::partial, removal.leftUnmeasured() || !after.ok};
+    return Outcome{State::partial, removal.leftUnmeasured() || !after.ok, error};
 }
 
-bool removeNonFolder(const std::string& parent, const std::string& name) {
+Outcome removeTree(const std::string& parent, const std::string& name, const std::string& confinedTo) {
+    if (!isSingleName(name)) return Outcome{State::unreachable, false, EINVAL};
+    const Descriptor parentFd(openResolvedFolder(parent, confinedTo));
+    if (parentFd.get() < 0) {
+        // No parent, no item. Any other failure (a link where a folder was, no permission, a mount
+        // on the way) leaves the item as it is.
+        const int error = errno;
+        if (error == ENOENT) return Outcome{State::absent, false, 0};
+        return Outcome{error == EXDEV ? State::refused : State::unreachable, false, error};
+    }
+    return removeAt(parentFd.get(), name);
+}
+
+bool removeNonFolder(const std::string& parent, const std::string& name, const std::string& confinedTo) {
     if (!isSingleName(name)) return false;
-    const Descriptor parentFd(openResolvedFolder(parent));
+    const Descriptor parentFd(openResolvedFolder(parent, confinedTo));
     if (parentFd.get() < 0) return errno == ENOENT;
     const Look entry = look(parentFd.get(), name.c_str());
     if (!entry.ok) return errno == ENOENT;
-    if (entry.isFolder) return false;
+    const Look folder = lookOpened(parentFd.get());
+    if (entry.isFolder || !folder.ok || !staysOnMountOf(entry.where, folder.where)) return false;
     return ::unlinkat(parentFd.get(), name.c_str(), 0) == 0 || errno == ENOENT;
 }
+
+namespace testing {
+
+void setListedHook(std::function<void(const std::string& folderName)> hook) {
+    listedHook() = std::move(hook);
+}
+
+} // namespace testing
 
 } // namespace brisklet::SafeRemove

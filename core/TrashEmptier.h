@@ -10,8 +10,10 @@ namespace brisklet {
 
 // Empties freedesktop Trash folders ourselves, with no child process: the entries of files/, each
 // followed by its info/NAME.trashinfo, then orphaned .trashinfo files, the leftovers in expunged/
-// and the directorysizes cache. Links are never followed and the walk never leaves the device of
-// the Trash folder; an error leaves that item behind and the work goes on with the next one.
+// and the directorysizes cache. Every entry goes through the same guarded removal walk as the
+// cleaner's: links are never followed, nothing on another mount is touched (an entry that is a mount
+// point stays whole), a folder moved out of the Trash meanwhile is left alone, and an error leaves
+// that item behind while the work goes on with the next one.
 namespace TrashEmptier {
 
 struct Result {
@@ -34,11 +36,6 @@ Result emptyVolumeTrashes(const std::vector<std::filesystem::path>& mountPoints,
 // "N items couldn't be removed." then the first error's text as a sentence of its own, e.g.
 // "2 items couldn't be removed. Permission denied." ("1 item" for one).
 std::string failureMessage(const Result& result);
-
-// Removes `name` below the open folder `parentFd` — a file, a link (never its target) or a whole
-// folder tree — staying on `device`. Returns 0 when it is gone (or was never there), else the errno
-// of the first failure; whatever could be removed is removed either way.
-int removeEntry(int parentFd, const std::string& name, dev_t device);
 
 } // namespace TrashEmptier
 } // namespace brisklet

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -161,68 +159,6 @@ TEST(Cleaner, RemovesATreeDeeperThanAnyPathWithFewDescriptorsAndLeaksNone) {
     EXPECT_EQ(result, (CleanResult{1'000'001, {}}));
     EXPECT_FALSE(present(item));
     EXPECT_EQ(openDescriptors(), before);
-}
-
-// ---- A file system mounted inside an item is left alone. ----
-
-constexpr int kNoNamespaces = 77;
-
-bool writeFile(const char* path, const std::string& text) {
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    return ok;
-}
-
-// Runs in a child process, in a mount namespace of its own, so no mount is seen outside it. Returns 0
-// when all is well, else the number of the check that failed.
-int removeAroundMounts(const Home& h, const fs::path& item, const fs::path& precious) {
-    const uid_t uid = ::geteuid();
-    const gid_t gid = ::getegid();
-    if (uid == 0) {
-        if (::unshare(CLONE_NEWNS) != 0) return kNoNamespaces;
-    } else {
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return kNoNamespaces;
-        writeFile("/proc/self/setgroups", "deny");
-        if (!writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-            !writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
-            return kNoNamespaces;
-    }
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return kNoNamespaces;
-    const fs::path tmpfs = item / "tmpfs";
-    const fs::path bound = item / "bound";
-    if (::mount("tmpfs", tmpfs.c_str(), "tmpfs", 0, "size=1m") != 0) return kNoNamespaces;
-    // A bind mount of a folder on the same file system: same device, another mount.
-    if (::mount(precious.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) return kNoNamespaces;
-    std::ofstream(tmpfs / "kept.txt") << "on another file system";
-
-    const CleanResult result = Cleaner::deleteItems({{item, 100'000}}, h.freedesktop);
-    if (!present(tmpfs / "kept.txt")) return 1;
-    if (!present(bound / "file")) return 2;
-    if (present(item / "data") || present(item / "sub")) return 3;
-    // What stays cannot be measured from the item's file system, yet it stays: the item failed.
-    if (result.failed != std::vector<fs::path>{item}) return 4;
-    return 0;
-}
-
-TEST(Cleaner, LeavesFileSystemsMountedInsideAnItemAlone) {
-    Home h;
-    const fs::path item = h.tree.file("home/.cache/mounted/data", 10'000).parent_path();
-    h.tree.file("home/.cache/mounted/sub/more", 10'000);
-    h.tree.dir("home/.cache/mounted/tmpfs");
-    h.tree.dir("home/.cache/mounted/bound");
-    const fs::path precious = h.tree.file("precious/file", 100).parent_path();
-
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) ::_exit(removeAroundMounts(h, item, precious));
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child died with status " << status;
-    if (WEXITSTATUS(status) == kNoNamespaces) GTEST_SKIP() << "mount namespaces are not available here";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the number of the check that failed in removeAroundMounts";
-    EXPECT_TRUE(present(precious / "file"));
 }
 
 // ---- Races: a folder inside the item swapped for a link to a precious folder. ----

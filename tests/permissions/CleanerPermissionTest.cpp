@@ -1,6 +1,7 @@
 #include "core/Cleaner.h"
 
 #include "core/FileSize.h"
+#include "core/SafeRemove.h"
 
 #include "support/TempTree.h"
 
@@ -59,6 +60,13 @@ TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsR
     const CleanResult result = Cleaner::deleteItems({{app, 20'480}, {entry, 20'480}}, locations);
 
     EXPECT_EQ(result.failed, (std::vector<fs::path>{app, entry}));
+    EXPECT_TRUE(fs::exists(record));
+}
+
+TEST_F(CleanerUnprivileged, ARecordThatCannotBeUnlinkedIsReportedAsStaying) {
+    const fs::path record =
+        lockParent(tree.text("home/.local/share/Trash/info/a.trashinfo", "[Trash Info]\n"));
+    EXPECT_FALSE(SafeRemove::removeNonFolder(record.parent_path(), "a.trashinfo"));
     EXPECT_TRUE(fs::exists(record));
 }
 
