@@ -150,33 +150,15 @@ Stalls parsePressure(std::string_view text) {
     return stalls;
 }
 
-// Third field of a zram device's mm_stat: the memory the compressed store really occupies.
-std::uint64_t zramMemoryUsed(const fs::path& mmStat) {
-    std::array<char, 512> buffer;
-    const auto text = readSmall(mmStat, buffer);
-    if (!text) return 0;
-    constexpr std::string_view kSpace = " \t\n";
-    std::string_view rest = *text;
-    for (int field = 1; field <= 3; ++field) {
-        const std::size_t start = rest.find_first_not_of(kSpace);
-        if (start == std::string_view::npos) return 0;
-        rest.remove_prefix(start);
-        const std::string_view token = rest.substr(0, rest.find_first_of(kSpace));
-        rest.remove_prefix(token.size());
-        if (field < 3) continue;
-        std::uint64_t value = 0;
-        const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
-        return ec == std::errc() && end == token.data() + token.size() ? value : 0;
-    }
-    return 0;
-}
-
 std::uint64_t zramTotal(const fs::path& sysRoot) {
     std::uint64_t sum = 0;
     std::error_code ec;
     for (fs::directory_iterator it(sysRoot / "block", ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.starts_with("zram")) sum = add(sum, zramMemoryUsed(it->path() / "mm_stat"));
+        if (!name.starts_with("zram")) continue;
+        std::array<char, 512> buffer;
+        if (const auto mmStat = readSmall(it->path() / "mm_stat", buffer))
+            sum = add(sum, zramMemoryUsed(*mmStat));
     }
     return sum;
 }
@@ -206,26 +188,48 @@ MemoryPressure classifyPressure(std::optional<double> someAvg10, std::optional<d
     return MemoryPressure::normal;
 }
 
+std::uint64_t zramMemoryUsed(std::string_view mmStat) {
+    constexpr std::string_view kSpace = " \t\n";
+    std::string_view rest = mmStat;
+    for (int field = 1; field <= 3; ++field) {
+        const std::size_t start = rest.find_first_not_of(kSpace);
+        if (start == std::string_view::npos) return 0;
+        rest.remove_prefix(start);
+        const std::string_view token = rest.substr(0, rest.find_first_of(kSpace));
+        rest.remove_prefix(token.size());
+        if (field < 3) continue;
+        std::uint64_t value = 0;
+        const auto [end, ec] = std::from_chars(token.data(), token.data() + token.size(), value);
+        return ec == std::errc() && end == token.data() + token.size() ? value : 0;
+    }
+    return 0;
+}
+
 MemorySnapshot snapshot(const fs::path& procRoot, const fs::path& sysRoot) {
     // meminfo is under 2 KiB on current kernels; the rest of the buffer is headroom.
-    std::array<char, 8192> buffer;
-    const auto memInfoText = readSmall(procRoot / "meminfo", buffer);
+    std::array<char, 8192> memInfoBuffer;
+    const auto memInfoText = readSmall(procRoot / "meminfo", memInfoBuffer);
     if (!memInfoText) return {};
+    std::array<char, 8192> pressureBuffer;
+    const auto pressureText = readSmall(procRoot / "pressure" / "memory", pressureBuffer);
+    return snapshotFromText(*memInfoText, pressureText, zramTotal(sysRoot));
+}
+
+MemorySnapshot snapshotFromText(std::string_view memInfo, std::optional<std::string_view> pressure,
+                                std::uint64_t zramUsed) {
     MemInfo info;
-    forEachLine(*memInfoText, [&](std::string_view line) { parseMemInfoLine(line, info); });
+    forEachLine(memInfo, [&](std::string_view line) { parseMemInfoLine(line, info); });
 
     MemorySnapshot s;
     s.total = info.total.value_or(0);
     s.app = add(info.activeAnon.value_or(0), info.inactiveAnon.value_or(0));
-    s.compressed = add(info.zswap.value_or(0), zramTotal(sysRoot));
+    s.compressed = add(info.zswap.value_or(0), zramUsed);
     s.cached = add(add(info.activeFile.value_or(0), info.inactiveFile.value_or(0)),
                    info.kReclaimable ? *info.kReclaimable : info.sReclaimable.value_or(0));
     s.wired = sub(sub(sub(sub(s.total, info.free.value_or(0)), s.app), s.cached), s.compressed);
     s.swapUsed = sub(info.swapTotal.value_or(0), info.swapFree.value_or(0));
 
-    Stalls stalls;
-    if (const auto pressureText = readSmall(procRoot / "pressure" / "memory", buffer))
-        stalls = parsePressure(*pressureText);
+    const Stalls stalls = pressure ? parsePressure(*pressure) : Stalls{};
     s.pressure = classifyPressure(stalls.some, stalls.full, info.available, s.total);
     return s;
 }

@@ -39,30 +39,6 @@ template <typename Integer> std::optional<Integer> parseWhole(std::string_view s
     return value;
 }
 
-struct StatFields {
-    std::string_view name;
-    std::int32_t parent = 0;
-};
-
-// "pid (name) state ppid …". The name is whatever the process called itself, parentheses and
-// spaces included, so it runs from the first "(" to the last ")".
-std::optional<StatFields> parseStat(std::string_view text) {
-    const std::size_t open = text.find('(');
-    const std::size_t close = text.rfind(')');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
-        return std::nullopt;
-    StatFields fields;
-    fields.name = text.substr(open + 1, close - open - 1);
-    std::string_view rest = trimLeft(text.substr(close + 1));
-    const std::size_t stateEnd = rest.find(' ');
-    if (stateEnd == 0 || stateEnd == std::string_view::npos) return std::nullopt;
-    rest = trimLeft(rest.substr(stateEnd));
-    const auto parent = parseWhole<std::int32_t>(rest.substr(0, rest.find_first_of(" \n")));
-    if (!parent) return std::nullopt;
-    fields.parent = *parent;
-    return fields;
-}
-
 // A "Key:   123 kB" line of status, in bytes.
 std::optional<std::uint64_t> kibLine(std::string_view value) {
     value = trimLeft(value);
@@ -72,27 +48,6 @@ std::optional<std::uint64_t> kibLine(std::string_view value) {
     const auto kib = parseWhole<std::uint64_t>(digits);
     if (!kib || *kib > std::numeric_limits<std::uint64_t>::max() / 1024) return std::nullopt;
     return *kib * 1024;
-}
-
-// Private memory of the process: resident anonymous pages plus what was swapped out. Nothing
-// when there is no RssAnon line, which is how kernel threads and zombies look.
-std::optional<std::uint64_t> parseFootprint(std::string_view status) {
-    std::optional<std::uint64_t> rssAnon;
-    std::uint64_t swap = 0;
-    while (!status.empty()) {
-        const std::size_t end = status.find('\n');
-        const std::string_view line = status.substr(0, end);
-        if (line.starts_with("RssAnon:"))
-            rssAnon = kibLine(line.substr(8));
-        else if (line.starts_with("VmSwap:"))
-            swap = kibLine(line.substr(7)).value_or(0);
-        if (end == std::string_view::npos) break;
-        status.remove_prefix(end + 1);
-    }
-    if (!rssAnon) return std::nullopt;
-    return *rssAnon > std::numeric_limits<std::uint64_t>::max() - swap
-               ? std::numeric_limits<std::uint64_t>::max()
-               : *rssAnon + swap;
 }
 
 // The kernel marks an executable that was deleted (or replaced by an update) while running by
@@ -155,6 +110,53 @@ std::optional<std::int32_t> pidFromName(std::string_view name) {
 
 } // namespace
 
+std::optional<StatFields> parseStat(std::string_view text) {
+    const std::size_t open = text.find('(');
+    const std::size_t close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return std::nullopt;
+    StatFields fields;
+    fields.name = text.substr(open + 1, close - open - 1);
+    std::string_view rest = trimLeft(text.substr(close + 1));
+    const std::size_t stateEnd = rest.find(' ');
+    if (stateEnd == 0 || stateEnd == std::string_view::npos) return std::nullopt;
+    rest = trimLeft(rest.substr(stateEnd));
+    const auto parent = parseWhole<std::int32_t>(rest.substr(0, rest.find_first_of(" \n")));
+    if (!parent) return std::nullopt;
+    fields.parent = *parent;
+    return fields;
+}
+
+std::optional<std::uint64_t> parseFootprint(std::string_view status) {
+    std::optional<std::uint64_t> rssAnon;
+    std::uint64_t swap = 0;
+    while (!status.empty()) {
+        const std::size_t end = status.find('\n');
+        const std::string_view line = status.substr(0, end);
+        if (line.starts_with("RssAnon:"))
+            rssAnon = kibLine(line.substr(8));
+        else if (line.starts_with("VmSwap:"))
+            swap = kibLine(line.substr(7)).value_or(0);
+        if (end == std::string_view::npos) break;
+        status.remove_prefix(end + 1);
+    }
+    if (!rssAnon) return std::nullopt;
+    return *rssAnon > std::numeric_limits<std::uint64_t>::max() - swap
+               ? std::numeric_limits<std::uint64_t>::max()
+               : *rssAnon + swap;
+}
+
+std::vector<std::string> splitArguments(std::string_view cmdline) {
+    std::vector<std::string> args;
+    while (!cmdline.empty()) {
+        const std::size_t end = cmdline.find('\0');
+        args.push_back(validUtf8(cmdline.substr(0, end)));
+        if (end == std::string_view::npos) break;
+        cmdline.remove_prefix(end + 1);
+    }
+    return args;
+}
+
 std::vector<ProcessSample> sample(const fs::path& procRoot) {
     std::vector<ProcessSample> samples;
     DIR* dir = ::opendir(procRoot.c_str());
@@ -179,22 +181,12 @@ std::optional<ProcessSample> read(std::int32_t pid, const fs::path& procRoot) {
 }
 
 std::vector<std::string> arguments(std::int32_t pid, const fs::path& procRoot) {
-    std::vector<std::string> args;
     const Fd dir = openProcessDir(pid, procRoot);
-    if (!dir) return args;
+    if (!dir) return {};
     std::array<char, 4096> buffer;
     std::string overflow;
     const auto text = readAt(dir.get(), "cmdline", buffer, overflow);
-    if (!text) return args;
-    // Arguments end in NUL; a process that rewrote its command line may leave the last one open.
-    std::string_view rest = *text;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\0');
-        args.push_back(validUtf8(rest.substr(0, end)));
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
-    return args;
+    return text ? splitArguments(*text) : std::vector<std::string>();
 }
 
 std::optional<std::string> workingDirectory(std::int32_t pid, const fs::path& procRoot) {
