@@ -1,194 +1,191 @@
 #include "core/FileSize.h"
 
-#include "core/HeldFolders.h"
+#include "core/FileSizeSplit.h"
+#include "core/FolderQueue.h"
+#include "core/LongPath.h"
+#include "core/ParallelMeasure.h"
+#include "core/SizeWalk.h"
 
-#include <dirent.h>
+#include <QThread>
+#include <QThreadPool>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace brisklet::FileSize {
 
 namespace {
 
-// Callers measure many items at once on a pool of threads, so one walk keeps only a small share of
-// the process's descriptor limit: folders deeper than this are walked with the descriptors of their
-// shallower ancestors closed, and those are reopened on the way back up.
-constexpr std::size_t kHeldDirectories = 24;
+// What the threads sharing one measurement share. Each helper writes only its own slot of
+// `results`, before it tells the queue it is done; the caller reads them after waiting for that.
+struct Shared {
+    struct Result {
+        std::int64_t total = 0;
+        LinkedBlocks linked;
+        std::uint64_t handedOver = 0;
+    };
 
-// Large enough that a folder of a few thousand entries costs one or two getdents64 calls.
-constexpr std::size_t kDirentBufferSize = 64 * 1024;
+    explicit Shared(int helpers) : results(static_cast<std::size_t>(helpers)) {}
 
-// O_NOFOLLOW and O_DIRECTORY make the open itself refuse anything that turned into a link or a
-// non-folder since we looked at it, so a swapped entry can never lead the walk elsewhere.
-constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-struct FileIdHash {
-    std::size_t operator()(const FileId& id) const noexcept {
-        return static_cast<std::size_t>(id.ino ^
-                                        (static_cast<std::uint64_t>(id.dev) * 0x9E3779B97F4A7C15ULL));
-    }
+    FolderQueue queue;
+    std::vector<Result> results;
 };
 
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+void help(Shared& shared, int slot, const MountRule& rule) {
+    SizeWalk walk(rule);
+    walk.shareWith(&shared.queue);
+    while (const auto folder = shared.queue.take()) {
+        try {
+            walk.walk(folder->fd, folder->id);
+        } catch (...) {
+            // Only allocation can fail here; what was counted before that still stands.
+        }
+    }
+    shared.results[static_cast<std::size_t>(slot)] =
+        Shared::Result{walk.total(), std::move(walk.linked()), walk.handedOver()};
+    shared.queue.helperDone();
 }
 
-// A depth-first walk relative to folder descriptors. Each folder is read completely while its
-// descriptor is open: every entry is stat'ed once (its blocks if it counts, its identity if it is a
-// folder), and subfolders are queued by name to be opened from the parent's descriptor later. The
-// result is the same as an fts walk with FTS_PHYSICAL | FTS_NOCHDIR | FTS_XDEV that counts the
-// non-folder entries, without building a path string for every entry and without a PATH_MAX limit.
-class Walk {
-public:
-    Walk() = default;
-    Walk(const Walk&) = delete;
-    Walk& operator=(const Walk&) = delete;
-    ~Walk() {
-        for (const Frame& frame : m_stack) {
-            if (frame.fd >= 0) ::close(frame.fd);
-        }
-    }
-
-    std::int64_t total() const { return m_total; }
-
-    void run(const char* root) {
-        struct stat st {};
-        if (::lstat(root, &st) != 0) return;
-        if (!S_ISDIR(st.st_mode)) {
-            count(st);
-            return;
-        }
-        m_buffer = std::make_unique<char[]>(kDirentBufferSize);
-        const int fd = ::open(root, kOpenDirectory);
-        if (fd < 0) return;
-        m_rootDev = st.st_dev;
-        m_stack.push_back(Frame{fd, idOf(st), 0, 0});
-        m_folders.pushed();
-        scan(fd);
-
-        while (!m_stack.empty()) {
-            const std::size_t top = m_stack.size() - 1;
-            if (m_pending.size() == m_stack[top].pendingBase) {
-                leave();
-                continue;
+// Walks the open folder `fd` on this thread and, once it proves large, on every idle thread of
+// `pool` that it can get, up to `split.helpers`. Idle threads are asked for with tryStart, which
+// refuses rather than queues, so a helper that is counted on has a thread of its own: this thread
+// never waits for one that might be waiting itself, whichever pool it runs on.
+std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThreadPool& pool,
+                           const Split& split, SplitReport* report) {
+    SizeWalk walk(rule);
+    std::shared_ptr<Shared> shared;
+    int started = 0;
+    // A walk that cannot tell a bind mount of an ancestor from a plain folder must see all its
+    // ancestors on its own stack to stop going round it, so only walks that know mounts split.
+    if (rule.byMountId && split.helpers > 0) {
+        walk.onCheckpoint(split.provenLarge, [&]() -> std::uint64_t {
+            if (!shared) {
+                shared = std::make_shared<Shared>(split.helpers);
+                walk.shareWith(&shared->queue);
             }
-            if (m_stack[top].fd < 0 && !m_folders.reopen(top)) {
-                // The folder was renamed or removed while we were below it: what is left of it
-                // can no longer be reached from here.
-                m_pending.resize(m_stack[top].pendingBase);
-                continue;
-            }
-            const Pending next = m_pending.back();
-            m_pending.pop_back();
-            const int child = m_folders.openBelow(top, m_names.data() + next.nameStart);
-            if (child < 0) {
-                m_names.resize(next.nameStart);
-                continue;
-            }
-            m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size()});
-            m_folders.pushed();
-            scan(child);
-        }
-    }
-
-private:
-    // A folder on the path from the root to where the walk is now.
-    struct Frame {
-        int fd; // -1 while closed to stay within kHeldDirectories
-        FileId id;
-        std::size_t nameStart;   // its own name in m_names, kept to reopen it from its parent
-        std::size_t pendingBase; // its subfolders still to walk are m_pending[pendingBase..]
-    };
-
-    // A subfolder seen but not walked yet. Names live in one arena used as a stack: a folder's
-    // subfolder names sit above its own name, so leaving a folder frees them all at once.
-    struct Pending {
-        std::size_t nameStart;
-        FileId id;
-    };
-
-    void count(const struct stat& st) {
-        // Only an entry with more than one link can be met twice; the set stays small.
-        if (st.st_nlink >= 2 && !m_seen.insert(idOf(st)).second) return;
-        m_total += static_cast<std::int64_t>(st.st_blocks) * 512;
-    }
-
-    // A folder that is one of its own ancestors can only come from a bind mount: walking it again
-    // would never end.
-    bool onPath(const FileId& id) const {
-        for (const Frame& frame : m_stack) {
-            if (frame.id == id) return true;
-        }
-        return false;
-    }
-
-    void scan(int fd) {
-        for (;;) {
-            const ssize_t length = ::getdents64(fd, m_buffer.get(), kDirentBufferSize);
-            if (length <= 0) return;
-            for (ssize_t offset = 0; offset < length;) {
-                const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + offset);
-                offset += entry->d_reclen;
-                const char* name = entry->d_name;
-                if (isDotOrDotDot(name)) continue;
-                // Every entry needs its stat either way: its blocks when it counts, its device
-                // and inode when it is a folder. So d_type saves nothing here and is not trusted.
-                struct stat st {};
-                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) continue;
-                if (!S_ISDIR(st.st_mode)) {
-                    count(st);
-                    continue;
+            while (started < split.helpers) {
+                shared->queue.joining();
+                const int slot = started;
+                bool running = false;
+                try {
+                    running = pool.tryStart([shared, slot, rule] { help(*shared, slot, rule); });
+                } catch (...) {
+                    // Allocation: the walk goes on with the helpers it has.
                 }
-                const FileId id = idOf(st);
-                if (id.dev != m_rootDev || onPath(id)) continue;
-                m_pending.push_back(Pending{m_names.size(), id});
-                m_names.append(name, std::strlen(name) + 1);
+                if (!running) {
+                    shared->queue.notJoining();
+                    break;
+                }
+                ++started;
             }
-        }
+            return started < split.helpers ? split.askAgainEvery : 0;
+        });
     }
-
-    void leave() {
-        Frame& frame = m_stack.back();
-        m_folders.leaving(frame);
-        m_names.resize(frame.nameStart);
-        m_stack.pop_back();
-    }
-
-    std::int64_t m_total = 0;
-    dev_t m_rootDev = 0;
-    std::unordered_set<FileId, FileIdHash> m_seen;
-    std::vector<Frame> m_stack;
-    std::vector<Pending> m_pending;
-    std::string m_names;
-    std::unique_ptr<char[]> m_buffer;
-    // A folder's own name, for reopening it from its parent.
-    struct OwnName {
-        const Walk* walk;
-        const char* operator()(std::size_t i) const {
-            return walk->m_names.data() + walk->m_stack[i].nameStart;
-        }
-    };
-    HeldFolders<Frame, OwnName> m_folders{m_stack, kHeldDirectories, kOpenDirectory, OwnName{this}};
-};
-
-} // namespace
-
-std::int64_t onDisk(const std::filesystem::path& path) {
-    Walk walk;
     try {
-        walk.run(path.c_str());
+        walk.walk(fd, id);
     } catch (...) {
         // Only allocation can fail here; what was counted before that still stands.
     }
-    return walk.total();
+    if (!shared) return walk.total();
+
+    // Helpers may be waiting for work that only this thread could hand over, so it must keep
+    // taking folders until the queue says nobody walks any more, whatever failed before.
+    while (const auto folder = shared->queue.take()) {
+        try {
+            walk.walk(folder->fd, folder->id);
+        } catch (...) {
+        }
+    }
+    shared->queue.waitForHelpers();
+
+    std::int64_t total = walk.total();
+    std::uint64_t handedOver = walk.handedOver();
+    std::uint64_t linksMetTwice = 0;
+    for (const Shared::Result& result : shared->results) {
+        total += result.total;
+        handedOver += result.handedOver;
+    }
+    // Each walk counted an entry with several links once; one that two walks both met is taken
+    // back from the total once for each walk after the first.
+    try {
+        LinkedBlocks& linked = walk.linked();
+        for (const Shared::Result& result : shared->results) {
+            for (const auto& [entry, bytes] : result.linked) {
+                if (linked.emplace(entry, bytes).second) continue;
+                total -= bytes;
+                ++linksMetTwice;
+            }
+        }
+    } catch (...) {
+    }
+    if (report != nullptr) *report = SplitReport{started, handedOver, linksMetTwice};
+    return total;
+}
+
+// Measures the entry `name` of the folder `dirFd`. `tooLong` tells a path the kernel refused to
+// resolve in one piece from one that measures 0.
+std::int64_t measureAt(int dirFd, const char* name, QThreadPool& pool, const Split& split,
+                       SplitReport* report, bool& tooLong) {
+    const int fd = ::openat(dirFd, name, kOpenSizeWalkFolder);
+    struct statx sx {};
+    if (fd < 0) {
+        tooLong = errno == ENAMETOOLONG;
+        // ENOTDIR and ELOOP: a file, or a link (to a folder too), which is counted as itself.
+        if (errno != ENOTDIR && errno != ELOOP) return 0;
+        if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kSizeWalkStatx, &sx) != 0 ||
+            S_ISDIR(sx.stx_mode) || (sx.stx_mask & STATX_BLOCKS) == 0)
+            return 0;
+        return static_cast<std::int64_t>(sx.stx_blocks) * 512;
+    }
+    // The mount to stay on is read from the folder as opened, so that it is the one walked.
+    if (::statx(fd, "", AT_EMPTY_PATH, kSizeWalkStatx, &sx) != 0) {
+        ::close(fd);
+        return 0;
+    }
+    return measureFolder(fd, idOf(sx), MountRule::of(sx), pool, split, report);
+}
+
+} // namespace
+
+Split Split::standard() {
+    // A few thousand entries take a few milliseconds to walk, against tens of microseconds to start
+    // a helper; the caller is one of the threads, so one core is already busy.
+    return Split{4096, 4096, std::max(0, QThread::idealThreadCount() - 1)};
+}
+
+std::int64_t onDisk(const std::filesystem::path& path, QThreadPool& helpers, const Split& split,
+                    SplitReport* report) {
+    if (report != nullptr) *report = SplitReport{};
+    if (path.empty()) return 0;
+    try {
+        bool tooLong = false;
+        const std::int64_t size = measureAt(AT_FDCWD, path.c_str(), helpers, split, report, tooLong);
+        if (!tooLong) return size;
+        std::string last;
+        const int parent = openParentOfLongPath(path.native(), last);
+        if (parent < 0) return 0;
+        const std::int64_t deep = measureAt(parent, last.c_str(), helpers, split, report, tooLong);
+        ::close(parent);
+        return deep;
+    } catch (...) {
+        // Allocation, before anything was counted.
+        return 0;
+    }
+}
+
+std::int64_t onDisk(const std::filesystem::path& path, QThreadPool& helpers) {
+    return onDisk(path, helpers, Split::standard());
+}
+
+std::int64_t onDisk(const std::filesystem::path& path) {
+    return onDisk(path, measuringPool());
 }
 
 } // namespace brisklet::FileSize

@@ -14,7 +14,8 @@ namespace brisklet {
 QThreadPool& measuringPool();
 
 // The on-disk size of each path, in the same order, measured in parallel on `pool`; each task
-// writes only its own slot, so nothing is shared or locked.
+// writes only its own slot. A large item is split further over whichever threads of `pool` are idle
+// by then (FileSize::onDisk), so one big cache among many small ones still gets every core.
 std::vector<std::int64_t> measureOnDisk(const std::vector<std::filesystem::path>& paths, QThreadPool& pool);
 
 } // namespace brisklet

@@ -1,6 +1,7 @@
 #include "core/NodeModulesFinder.h"
 
 #include "core/FileSize.h"
+#include "support/DeepChain.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -177,6 +179,22 @@ TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
     project(tree, "shallow", 5000);
     EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(tree.root(), tree.path("home"))),
               (std::vector<std::string>{deep + "app/node_modules", "shallow/node_modules"}));
+}
+
+// Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
+// through descriptors, and the measuring must reach it as well, or it would measure 0 and be dropped.
+TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
+    TempTree tree;
+    test::DeepChain chain(tree.dir("deep"), 300);
+    chain.file("app/package.json", 2);
+    const std::int64_t size = chain.file("app/node_modules/dep/index.js", 90000) +
+                              chain.file("app/node_modules/dep/lib/util.js", 7000);
+    project(tree, "shallow", 5000);
+    ASSERT_GT(chain.bottom().native().size(), std::size_t{PATH_MAX});
+    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].url, chain.bottom() / "app/node_modules");
+    EXPECT_EQ(found[0].size, size);
 }
 
 TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
