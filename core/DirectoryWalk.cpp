@@ -1,6 +1,7 @@
 #include "core/DirectoryWalk.h"
 
 #include "core/HeldFolders.h"
+#include "core/LongPath.h"
 
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -303,9 +304,18 @@ private:
 namespace {
 
 // Opens a search root. Followed if it is a link: the user named this folder, and a search root that
-// is a link (a projects folder kept on another disk) should be searched, not found empty.
+// is a link (a projects folder kept on another disk) should be searched, not found empty. A root
+// deeper than PATH_MAX (a project the walk itself found down there) is opened piece by piece.
 int openRoot(const std::filesystem::path& root, struct stat& st, std::string& path) {
-    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = ::open(root.c_str(), kFlags);
+    if (fd < 0 && errno == ENAMETOOLONG) {
+        std::string last;
+        const int parent = openParentOfLongPath(root.native(), last);
+        if (parent < 0) return -1;
+        fd = ::openat(parent, last.c_str(), kFlags);
+        ::close(parent);
+    }
     if (fd < 0) return -1;
     if (::fstat(fd, &st) != 0) {
         ::close(fd);

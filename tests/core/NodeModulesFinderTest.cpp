@@ -182,7 +182,8 @@ TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
 }
 
 // Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
-// through descriptors, and the measuring must reach it as well, or it would measure 0 and be dropped.
+// through descriptors, and the measuring and dating must reach it as well, or it would measure 0
+// and be dropped.
 TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
     TempTree tree;
     test::DeepChain chain(tree.dir("deep"), 300);
@@ -195,6 +196,8 @@ TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].url, chain.bottom() / "app/node_modules");
     EXPECT_EQ(found[0].size, size);
+    // Dated from its package.json, the one entry of the project that counts.
+    EXPECT_TRUE(found[0].lastTouched.has_value());
 }
 
 TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
