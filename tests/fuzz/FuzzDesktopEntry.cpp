@@ -1,0 +1,65 @@
+// A desktop entry: any installed package, or the user, may have written it.
+
+#include "core/DesktopEntry.h"
+#include "core/Utf8.h"
+
+#include "FuzzCheck.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+using namespace brisklet;
+
+namespace {
+
+// A value written so that reading it gives it back: every escape the format knows, and spaces
+// escaped too so that none is trimmed away at either end.
+std::string escaped(std::string_view value) {
+    std::string out;
+    for (const char c : value) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case ' ':
+            out += "\\s";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const DesktopEntry entry = DesktopEntry::parse(text);
+    entry.isShownApplication();
+    std::string written = "# written back\n[Desktop Entry]\n";
+    for (const auto& [key, value] : entry.keys) {
+        // A key is what comes before the first "=" of a line that is no comment and no group header.
+        FUZZ_CHECK(!key.empty() && key.find_first_of("=\n") == std::string::npos);
+        FUZZ_CHECK(key.front() != '#' && key.front() != '[');
+        FUZZ_CHECK(key.front() != ' ' && key.front() != '\t');
+        FUZZ_CHECK(key.back() != ' ' && key.back() != '\t' && key.back() != '\r');
+        FUZZ_CHECK(validUtf8(value) == value);
+        written += key + "=" + escaped(value) + "\n";
+    }
+    written += "[Other Group]\nName=not this one\n";
+    // What was read, written back, reads the same.
+    FUZZ_CHECK(DesktopEntry::parse(written).keys == entry.keys);
+    return 0;
+}
