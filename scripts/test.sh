@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite.
+# UndefinedBehaviorSanitizer, and runs the whole test suite; then fuzzes the parsers briefly with clang.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -10,4 +10,16 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cd "$build" && ctest --output-on-failure -j"$(nproc)"
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
+
+# The parsers' fuzz harnesses under libFuzzer for a few seconds each, on copies of their seed corpora
+# (the test run above only replayed those seeds).
+probe=$(mktemp -d)
+if command -v clang++ > /dev/null &&
+   echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+     clang++ -x c++ -fsanitize=fuzzer - -o "$probe/probe" 2> /dev/null; then
+  FUZZ_JOBS="$(nproc)" "$root/bench/fuzz.sh" 5
+else
+  echo "No clang++ with libFuzzer here: the fuzz harnesses only replayed their seed corpora."
+fi
+rm -rf "$probe"
