@@ -1,17 +1,25 @@
 #include "core/FileSize.h"
 
 #include "bench/CacheTree.h"
+#include "core/FileSizeSplit.h"
+#include "core/ParallelMeasure.h"
+#include "core/SizeWalk.h"
 
 #include <benchmark/benchmark.h>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <fts.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -78,14 +86,66 @@ template <std::int64_t (*Measure)(const fs::path&)> void measureTree(benchmark::
     state.counters["MiB"] = static_cast<double>(bytes) / (1 << 20);
 }
 
+// The same walk kept on one thread: what splitting a large folder over the cores buys.
+std::int64_t oneThreadOnDisk(const fs::path& root) {
+    brisklet::FileSize::Split none = brisklet::FileSize::Split::standard();
+    none.helpers = 0;
+    return brisklet::FileSize::onDisk(root, brisklet::measuringPool(), none);
+}
+
 void BM_FileSizeOnDisk(benchmark::State& state) {
     measureTree<brisklet::FileSize::onDisk>(state);
+}
+void BM_FileSizeOnDiskOneThread(benchmark::State& state) {
+    measureTree<oneThreadOnDisk>(state);
 }
 void BM_FtsWalk(benchmark::State& state) {
     measureTree<ftsOnDisk>(state);
 }
 
-BENCHMARK(BM_FileSizeOnDisk)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2);
-BENCHMARK(BM_FtsWalk)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2);
+// The walk's one system call per entry, the older call against the one that also tells the mount:
+// every entry of the tree's largest flat folder, by name relative to the open folder.
+bool fstatatEntry(int folder, const char* name) {
+    struct stat st {};
+    return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0;
+}
+bool statxEntry(int folder, const char* name) {
+    struct statx sx {};
+    return ::statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, brisklet::kSizeWalkStatx, &sx) == 0;
+}
+
+template <bool (*Stat)(int, const char*)> void statFlatFolder(benchmark::State& state) {
+    const fs::path folder = SharedTree::get().root() / "browser/Cache_Data";
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename());
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || names.empty()) {
+        state.SkipWithError("could not list the folder");
+        return;
+    }
+    for (auto _ : state) {
+        std::size_t ok = 0;
+        for (const std::string& name : names)
+            ok += Stat(fd, name.c_str()) ? 1 : 0;
+        benchmark::DoNotOptimize(ok);
+    }
+    ::close(fd);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(names.size()));
+}
+
+void BM_StatEntriesFstatat(benchmark::State& state) {
+    statFlatFolder<fstatatEntry>(state);
+}
+void BM_StatEntriesStatx(benchmark::State& state) {
+    statFlatFolder<statxEntry>(state);
+}
+
+BENCHMARK(BM_FileSizeOnDisk)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2)->UseRealTime();
+BENCHMARK(BM_FileSizeOnDiskOneThread)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2)->UseRealTime();
+BENCHMARK(BM_FtsWalk)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2)->UseRealTime();
+BENCHMARK(BM_StatEntriesFstatat)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2);
+BENCHMARK(BM_StatEntriesStatx)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.2);
 
 } // namespace
