@@ -22,17 +22,22 @@ class PretendWindowManager {
 public:
     explicit PretendWindowManager(const std::string& display)
         : m_connection(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(m_connection) != 0) return;
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
         check = xcb_generate_id(m_connection);
         xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, check, m_root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        // Checked, so that the redirect is in force (or known to be refused) before anyone asks.
         const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
-        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_connection);
+        std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(
+            xcb_request_check(m_connection, xcb_change_window_attributes_checked(m_connection, m_root,
+                                                                                 XCB_CW_EVENT_MASK, &mask)),
+            &std::free);
+        m_redirected = !error;
     }
     ~PretendWindowManager() { xcb_disconnect(m_connection); }
 
-    bool ok() const { return xcb_connection_has_error(m_connection) == 0; }
+    bool ok() const { return m_redirected && xcb_connection_has_error(m_connection) == 0; }
     xcb_window_t root() const { return m_root; }
 
     xcb_atom_t atom(const char* name) {
@@ -46,7 +51,7 @@ public:
     void set(xcb_window_t window, const char* name, xcb_atom_t type, std::vector<std::uint32_t> values) {
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom(name), type, 32,
                             static_cast<std::uint32_t>(values.size()), values.data());
-        xcb_flush(m_connection);
+        sync();
     }
 
     // Waits (bounded) for a client message of `type` about `window` sent to the root.
@@ -68,8 +73,16 @@ public:
     xcb_window_t check = XCB_NONE;
 
 private:
+    // The server keeps the order of requests only within one connection, and the test reads what
+    // was set here through another one: a flush merely hands the request to the socket, a reply
+    // proves the server has carried out everything sent before it.
+    void sync() {
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
+
     xcb_connection_t* m_connection;
     xcb_window_t m_root = XCB_NONE;
+    bool m_redirected = false;
 };
 
 bool listsWindowOf(const std::optional<std::vector<WindowInfo>>& windows, pid_t pid) {
