@@ -30,6 +30,7 @@ struct Shared {
         std::int64_t total = 0;
         LinkedBlocks linked;
         std::uint64_t handedOver = 0;
+        std::uint64_t listsHandedOver = 0;
     };
 
     explicit Shared(int helpers) : results(static_cast<std::size_t>(helpers)) {}
@@ -43,13 +44,13 @@ void help(Shared& shared, int slot, const MountRule& rule) {
     walk.shareWith(&shared.queue);
     while (const auto folder = shared.queue.take()) {
         try {
-            walk.walk(folder->fd, folder->id);
+            walk.walk(folder->fd, folder->id, folder->names);
         } catch (...) {
             // Only allocation can fail here; what was counted before that still stands.
         }
     }
     shared.results[static_cast<std::size_t>(slot)] =
-        Shared::Result{walk.total(), std::move(walk.linked()), walk.handedOver()};
+        Shared::Result{walk.total(), std::move(walk.linked()), walk.handedOver(), walk.listsHandedOver()};
     shared.queue.helperDone();
 }
 
@@ -99,7 +100,7 @@ std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThr
     // taking folders until the queue says nobody walks any more, whatever failed before.
     while (const auto folder = shared->queue.take()) {
         try {
-            walk.walk(folder->fd, folder->id);
+            walk.walk(folder->fd, folder->id, folder->names);
         } catch (...) {
         }
     }
@@ -107,10 +108,12 @@ std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThr
 
     std::int64_t total = walk.total();
     std::uint64_t handedOver = walk.handedOver();
+    std::uint64_t listsHandedOver = walk.listsHandedOver();
     std::uint64_t linksMetTwice = 0;
     for (const Shared::Result& result : shared->results) {
         total += result.total;
         handedOver += result.handedOver;
+        listsHandedOver += result.listsHandedOver;
     }
     // Each walk counted an entry with several links once; one that two walks both met is taken
     // back from the total once for each walk after the first.
@@ -125,7 +128,7 @@ std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThr
         }
     } catch (...) {
     }
-    if (report != nullptr) *report = SplitReport{started, handedOver, linksMetTwice};
+    if (report != nullptr) *report = SplitReport{started, handedOver, listsHandedOver, linksMetTwice};
     return total;
 }
 

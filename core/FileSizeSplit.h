@@ -24,7 +24,8 @@ struct Split {
 // What one measurement did, for the tests that must know a split really happened.
 struct SplitReport {
     int helpers = 0;
-    std::uint64_t handedOver = 0;
+    std::uint64_t handedOver = 0;      // subfolders
+    std::uint64_t listsHandedOver = 0; // parts of a folder's listing
     // Entries with several links that more than one thread counted, and that counted once in the end.
     std::uint64_t linksMetTwice = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace brisklet {
 
 namespace {
@@ -23,10 +25,10 @@ FolderQueue::~FolderQueue() {
         ::close(folder.fd);
 }
 
-bool FolderQueue::handOver(int fd, const FileId& id) {
+bool FolderQueue::handOver(int fd, const FileId& id, std::string names) {
     const std::lock_guard lock(m_mutex);
     if (m_over || m_folders.size() >= kMaxQueued) return false;
-    m_folders.push_back(Folder{fd, id});
+    m_folders.push_back(Folder{fd, id, std::move(names)});
     updateWanted();
     m_changed.notify_one();
     return true;
@@ -60,7 +62,7 @@ std::optional<FolderQueue::Folder> FolderQueue::take() {
         updateWanted();
         return std::nullopt;
     }
-    const Folder folder = m_folders.back();
+    Folder folder = std::move(m_folders.back());
     m_folders.pop_back();
     ++m_walking;
     updateWanted();

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace brisklet {
@@ -23,6 +24,7 @@ public:
     struct Folder {
         int fd; // open, owned by whoever takes it
         FileId id;
+        std::string names; // the entries to walk, each ended by a NUL; all of them when empty
     };
 
     // The thread that made the queue counts as a worker, walking.
@@ -34,9 +36,9 @@ public:
     // Whether a worker is waiting for a folder that nobody has handed over yet. A hint read without
     // the lock: a folder handed over when it has just become false is walked all the same.
     bool wanted() const { return m_wanted.load(std::memory_order_relaxed) > 0; }
-    // Queues an open folder for another worker. False (and `fd` still the caller's) when the queue
-    // is full, which keeps the descriptors held by the queue few.
-    bool handOver(int fd, const FileId& id);
+    // Queues an open folder, or some of its entries, for another worker. False (and `fd` still the
+    // caller's) when the queue is full, which keeps the descriptors held by the queue few.
+    bool handOver(int fd, const FileId& id, std::string names = {});
 
     // A helper is about to start, walking nothing yet: it counts as a worker from now on, so the
     // measurement cannot be declared over before it has run. `notJoining` undoes it when the

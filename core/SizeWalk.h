@@ -5,11 +5,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -61,7 +63,8 @@ using LinkedBlocks = std::unordered_map<FileId, std::int64_t, FileIdHash>;
 // non-folder entries, without building a path for every entry and without a PATH_MAX limit.
 //
 // Shared with a FolderQueue, it hands its shallowest unwalked subfolder (likely the largest piece
-// of work it holds) to the queue whenever another thread is waiting for work.
+// of work it holds) to the queue whenever another thread is waiting for work, or, in a folder
+// without any, the part of the listing it has read but not yet stat'ed.
 class SizeWalk {
 public:
     explicit SizeWalk(const MountRule& rule);
@@ -69,9 +72,10 @@ public:
     SizeWalk& operator=(const SizeWalk&) = delete;
     ~SizeWalk();
 
-    // Counts everything below the open folder `fd` (taken over, closed when done), known as `id`.
-    // Can be called again for further folders; what they hold is added up.
-    void walk(int fd, const FileId& id);
+    // Counts everything below the open folder `fd` (taken over, closed when done), known as `id`;
+    // only below the entries named in `names` (each ended by a NUL) when there are any. Can be
+    // called again for further folders; what they hold is added up.
+    void walk(int fd, const FileId& id, std::string_view names = {});
     // Counts one entry that is not walked into (a measured item that is no folder).
     void count(const struct statx& entry);
 
@@ -83,6 +87,7 @@ public:
     std::int64_t total() const { return m_total; }
     LinkedBlocks& linked() { return m_linked; }
     std::uint64_t handedOver() const { return m_handedOver; }
+    std::uint64_t listsHandedOver() const { return m_listsHandedOver; }
 
 private:
     // A folder on the path from the walk's root to where the walk is now.
@@ -111,8 +116,12 @@ private:
     };
 
     void scan(int fd);
+    void scanNames(int fd, std::string_view names);
+    void visit(int fd, const char* name);
+    bool lookAround();
     void afterFolder();
-    void handOverShallowest();
+    bool handOverShallowest();
+    ssize_t handOverRest(int fd, ssize_t offset, ssize_t length);
     bool onPath(const FileId& id) const;
     void leave();
 
@@ -123,7 +132,9 @@ private:
     std::uint64_t m_checkpointAt = UINT64_MAX;
     std::function<std::uint64_t()> m_checkpoint;
     FolderQueue* m_queue = nullptr;
+    unsigned m_sinceLook = 0;
     std::uint64_t m_handedOver = 0;
+    std::uint64_t m_listsHandedOver = 0;
     std::vector<Frame> m_stack;
     std::vector<Pending> m_pending;
     std::string m_names;
