@@ -102,6 +102,7 @@ std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThr
         try {
             walk.walk(folder->fd, folder->id, folder->names);
         } catch (...) {
+            // As above.
         }
     }
     shared->queue.waitForHelpers();
@@ -127,6 +128,7 @@ std::int64_t measureFolder(int fd, const FileId& id, const MountRule& rule, QThr
             }
         }
     } catch (...) {
+        // Allocation: links not compared by then stay counted once for each walk that met them.
     }
     if (report != nullptr) *report = SplitReport{started, handedOver, listsHandedOver, linksMetTwice};
     return total;

@@ -59,8 +59,9 @@ using LinkedBlocks = std::unordered_map<FileId, std::int64_t, FileIdHash>;
 // One thread's depth-first walk relative to folder descriptors. Each folder is read completely
 // while its descriptor is open: every entry is stat'ed once (its blocks if it counts, its identity
 // if it is a folder), and subfolders are queued by name to be opened from the parent's descriptor
-// later. Alone it gives the same result as an fts walk that stays on one mount and counts the
-// non-folder entries, without building a path for every entry and without a PATH_MAX limit.
+// later. Alone it gives what an fts walk that stays on one device and counts the non-folder
+// entries gives for a tree with nothing mounted inside, without building a path for every entry
+// and without a PATH_MAX limit.
 //
 // Shared with a FolderQueue, it hands its shallowest unwalked subfolder (likely the largest piece
 // of work it holds) to the queue whenever another thread is waiting for work, or, in a folder
@@ -76,8 +77,6 @@ public:
     // only below the entries named in `names` (each ended by a NUL) when there are any. Can be
     // called again for further folders; what they hold is added up.
     void walk(int fd, const FileId& id, std::string_view names = {});
-    // Counts one entry that is not walked into (a measured item that is no folder).
-    void count(const struct statx& entry);
 
     void shareWith(FolderQueue* queue) { m_queue = queue; }
     // Calls `checkpoint` once the walk has stat'ed `entries` entries; it returns how many more
@@ -115,6 +114,7 @@ private:
         }
     };
 
+    void count(const struct statx& entry);
     void scan(int fd);
     void scanNames(int fd, std::string_view names);
     void visit(int fd, const char* name);
