@@ -1,5 +1,6 @@
 #include "core/SafetyGuard.h"
 
+#include "support/GuardRoots.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -216,18 +217,8 @@ std::optional<std::string> realFolder(const std::string& path) {
 
 // The roots as the table lists them, resolved independently of the guard.
 std::vector<std::string> realRoots(const Locations& l) {
-    std::vector<fs::path> roots = {l.tempDir};
-    for (const char* r : {".npm", ".bun", ".gradle", ".cargo", ".android", "Library/Developer"})
-        roots.push_back(l.home / r);
-    if (l.layout == JunkLayout::macOS) {
-        for (const char* r : {"Library/Caches", "Library/Logs", "Library/pnpm", ".Trash"})
-            roots.push_back(l.home / r);
-    } else {
-        roots.insert(roots.end(), {l.cacheHome, l.dataHome / "Trash", l.dataHome / "xorg",
-                                   l.dataHome / "pnpm", l.crashDir});
-    }
     std::vector<std::string> real;
-    for (const fs::path& root : roots) {
+    for (const fs::path& root : test::tableRoots(l)) {
         if (const auto resolved = realFolder(root.native())) real.push_back(*resolved);
     }
     return real;

@@ -6,6 +6,7 @@
 #include "core/SafetyGuard.h"
 
 #include "FuzzCheck.h"
+#include "support/GuardRoots.h"
 #include "support/TempTree.h"
 
 #include <errno.h>
@@ -124,17 +125,7 @@ struct Fixture {
             l.crashDir = tree.path("var/crash");
             guardRoots[layout] = SafetyGuard::resolveRoots(l);
             // The roots as the guard's table lists them, resolved without the guard.
-            std::vector<fs::path> roots = {l.tempDir};
-            for (const char* r : {".npm", ".bun", ".gradle", ".cargo", ".android", "Library/Developer"})
-                roots.push_back(l.home / r);
-            if (l.layout == JunkLayout::macOS) {
-                for (const char* r : {"Library/Caches", "Library/Logs", "Library/pnpm", ".Trash"})
-                    roots.push_back(l.home / r);
-            } else {
-                roots.insert(roots.end(), {l.cacheHome, l.dataHome / "Trash", l.dataHome / "xorg",
-                                           l.dataHome / "pnpm", l.crashDir});
-            }
-            for (const fs::path& r : roots)
+            for (const fs::path& r : test::tableRoots(l))
                 oracleRoots[layout].push_back(realFolder(r.native())->path);
             // The guard resolved every root to where it really is, and knows no other.
             auto guardSorted = guardRoots[layout].paths;
