@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs the whole test suite; then fuzzes the parsers briefly with clang.
+# UndefinedBehaviorSanitizer, fuzzes the parsers briefly with clang, then runs the whole test suite.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -10,10 +10,9 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd "$build" && ctest --output-on-failure -j"$(nproc)")
 
 # The parsers' fuzz harnesses under libFuzzer for a few seconds each, on copies of their seed corpora
-# (the test run above only replayed those seeds).
+# (the test run below only replays those seeds).
 probe=$(mktemp -d)
 if command -v clang++ > /dev/null &&
    echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
@@ -23,3 +22,6 @@ else
   echo "No clang++ with libFuzzer here: the fuzz harnesses only replayed their seed corpora."
 fi
 rm -rf "$probe"
+
+# The whole suite last, so that its summary closes the run.
+cd "$build" && ctest --output-on-failure -j"$(nproc)"
