@@ -1,0 +1,49 @@
+#pragma once
+
+#include "support/GuiApplication.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPalette>
+#include <QPointF>
+#include <QSize>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace brisklet::test {
+
+// A fixture base whose application exists before the fixture's own widget members are built.
+class GuiTest : public ::testing::Test {
+protected:
+    GuiTest() { ensureQApplication(); }
+};
+
+// Colours no component picks on its own, so that a sampled pixel tells which part painted it.
+inline QPalette probePalette() {
+    QPalette palette;
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    palette.setColor(QPalette::Base, QColor(0, 200, 0));
+    return palette;
+}
+
+// The widget at the given size, painted alone onto a transparent image with the given pixel ratio.
+inline QImage renderWidget(QWidget& widget, QSize size, qreal devicePixelRatio) {
+    widget.resize(size);
+    QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+    widget.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+// The pixel under a point given in the widget's own coordinates.
+inline QColor sample(const QImage& image, QPointF point) {
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(static_cast<int>(std::floor(point.x() * ratio)),
+                            static_cast<int>(std::floor(point.y() * ratio)));
+}
+
+} // namespace brisklet::test
