@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QTest>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
@@ -67,9 +68,17 @@ TEST_F(CheckBoxTest, EachStateDrawsItsOwnSymbol) {
     EXPECT_NE(images[0], images[2]);
     EXPECT_NE(images[1], images[2]);
 
-    // A state change repaints with the new symbol.
+    // A state change fades from the old symbol to the new one and ends on the new one alone.
     CheckBox box(CheckState::off, {});
     box.setState(CheckState::on);
+    QVariantAnimation* fade = box.fadeAnimation();
+    ASSERT_EQ(fade->state(), QAbstractAnimation::Running);
+    EXPECT_EQ(renderWidget(box, box.sizeHint(), 2), images[1]);
+    fade->setCurrentTime(fade->duration() / 2);
+    const QImage halfway = renderWidget(box, box.sizeHint(), 2);
+    EXPECT_NE(halfway, images[0]);
+    EXPECT_NE(halfway, images[1]);
+    fade->setCurrentTime(fade->duration());
     EXPECT_EQ(renderWidget(box, box.sizeHint(), 2), images[0]);
 }
 

@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPainter>
+#include <QVariantAnimation>
 
 namespace brisklet::ui {
 
@@ -53,7 +54,16 @@ void installAccessibleFactory() {
 CheckBox::CheckBox(QWidget* parent) : CheckBox(CheckState::off, {}, parent) {}
 
 CheckBox::CheckBox(CheckState state, std::function<void()> action, QWidget* parent)
-    : QAbstractButton(parent), m_state(state), m_action(std::move(action)) {
+    : QAbstractButton(parent), m_state(state), m_previous(state), m_action(std::move(action)),
+      m_fadeAnimation(new QVariantAnimation(this)) {
+    m_fadeAnimation->setDuration(fadeMilliseconds);
+    m_fadeAnimation->setEasingCurve(QEasingCurve::InOutQuad);
+    m_fadeAnimation->setStartValue(0.0);
+    m_fadeAnimation->setEndValue(1.0);
+    connect(m_fadeAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        m_fade = value.toDouble();
+        update();
+    });
     installAccessibleFactory();
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -65,7 +75,12 @@ CheckBox::CheckBox(CheckState state, std::function<void()> action, QWidget* pare
 
 void CheckBox::setState(CheckState state) {
     if (state == m_state) return;
+    // Mid-fade, whichever symbol shows more stands for what the user saw last.
+    m_previous = m_fade < 0.5 ? m_previous : m_state;
     m_state = state;
+    m_fade = 0;
+    m_fadeAnimation->stop();
+    m_fadeAnimation->start();
     QAccessible::State changed;
     changed.checked = true;
     changed.checkStateMixed = true;
@@ -104,7 +119,13 @@ void CheckBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF square((width() - symbolSize) / 2.0, (height() - symbolSize) / 2.0, symbolSize, symbolSize);
+    if (m_fade < 1 && m_previous != m_state) {
+        painter.setOpacity(1 - m_fade);
+        Symbols::paint(painter, square, symbolName(m_previous), symbolColor(m_previous));
+        painter.setOpacity(m_fade);
+    }
     Symbols::paint(painter, square, symbolName(m_state), symbolColor(m_state));
+    painter.setOpacity(1);
     if (hasFocus()) {
         QColor ring = Palette::brand();
         ring.setAlphaF(0.5f);

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QVariantAnimation;
+
 namespace brisklet::ui {
 
 // A group's tri-state selection as one round symbol. It never changes its own state: clicking or
@@ -17,12 +19,16 @@ class CheckBox final : public QAbstractButton {
 
 public:
     static constexpr int symbolSize = 17;
+    static constexpr int fadeMilliseconds = 150;
 
     explicit CheckBox(QWidget* parent = nullptr);
     CheckBox(CheckState state, std::function<void()> action, QWidget* parent = nullptr);
 
     CheckState state() const { return m_state; }
+    // The old symbol fades into the new one, so a click visibly lands even when the page answers at once.
     void setState(CheckState state);
+    // The running fade; tests step it with setCurrentTime.
+    QVariantAnimation* fadeAnimation() const { return m_fadeAnimation; }
 
     void setAction(std::function<void()> action) { m_action = std::move(action); }
 
@@ -43,7 +49,11 @@ protected:
 
 private:
     CheckState m_state = CheckState::off;
+    CheckState m_previous = CheckState::off;
+    // How far the previous symbol has given way to the current one: 1 when no fade runs.
+    double m_fade = 1;
     std::function<void()> m_action;
+    QVariantAnimation* m_fadeAnimation;
 };
 
 } // namespace brisklet::ui
