@@ -100,6 +100,11 @@ TEST_F(RingTest, GradientRunsClockwiseAndSpansTheArcButNoLessThanATwentiethOfThe
         EXPECT_GT(start.green(), start.blue() + 100);
         EXPECT_GT(end.blue(), end.green() + 100);
     }
+    // The round cap at the start reaches back past twelve, where the gradient's seam is: it keeps
+    // the first colour.
+    ring.setFraction(0.25, Ring::Transition::immediate);
+    const QColor startCap = sample(renderWidget(ring, ringSize, 1), atClock(11.92));
+    EXPECT_GT(startCap.green(), startCap.blue() + 100) << "the start cap shows the gradient's end colour";
     ring.setFraction(0.02, Ring::Transition::immediate);
     const QColor sliverEnd = sample(renderWidget(ring, ringSize, 1), atClock(0.02 * 12));
     EXPECT_GT(sliverEnd.green(), 60) << "a short arc must not run through the whole gradient";

@@ -23,12 +23,21 @@ QColor withOpacity(QColor color, double opacity) {
 
 // Qt measures angles counter-clockwise from three o'clock, while the arc and its gradient run
 // clockwise from twelve: a clockwise position t lies at gradient position 1 − t from a start at 90°.
-QConicalGradient clockwiseGradient(const QList<QColor>& colors, double span) {
+// `cap` is how far, as a share of the circle, the round cap at the start reaches back past twelve.
+QConicalGradient clockwiseGradient(const QList<QColor>& colors, double span, double cap) {
     QConicalGradient gradient(QPointF(0, 0), 90);
     if (colors.isEmpty()) return gradient;
     const QColor last = colors.last();
     // Past the end of the span the gradient holds its last colour, as far as the seam at twelve.
-    gradient.setColorAt(0, last);
+    // The start cap lies just behind that seam: it keeps the first colour, or a short arc would
+    // start with a blob of its end colour.
+    if (span + 2 * cap < 1) {
+        gradient.setColorAt(0, colors.first());
+        gradient.setColorAt(cap, colors.first());
+        gradient.setColorAt(cap + 1e-4, last);
+    } else {
+        gradient.setColorAt(0, last);
+    }
     if (span < 1) gradient.setColorAt(1 - span, last);
     if (colors.size() == 1) {
         gradient.setColorAt(1, colors.first());
@@ -122,8 +131,10 @@ void Ring::paintRing(QPainter& painter) {
 
     if (m_colors.isEmpty()) return;
     const double swept = sweep(m_shown);
-    if (m_gradientStale) {
-        m_gradient = clockwiseGradient(m_colors, std::max(swept, minimumGradientSpan));
+    const double cap = m_lineWidth / 2 / (M_PI * square.width());
+    if (m_gradientStale || cap != m_gradientCap) {
+        m_gradient = clockwiseGradient(m_colors, std::max(swept, minimumGradientSpan), cap);
+        m_gradientCap = cap;
         m_gradientStale = false;
     }
     QConicalGradient gradient = m_gradient;

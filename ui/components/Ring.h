@@ -65,6 +65,7 @@ private:
     // Rebuilt only when the colours or the shown fraction change, not on every repaint.
     QConicalGradient m_gradient;
     bool m_gradientStale = true;
+    double m_gradientCap = 0; // the start cap's reach the gradient was built for
 };
 
 } // namespace brisklet::ui
