@@ -7,6 +7,7 @@
 #include <QLayout>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,19 @@ TEST_F(NoticeBarTest, NoticeLaysTheTextOutBetweenSignAndButton) {
     EXPECT_EQ(button->geometry().top(), 10) << "the row is top-aligned";
     EXPECT_EQ(button->accessibleName(), "Dismiss");
     EXPECT_FALSE(button->icon().isNull());
+}
+
+TEST_F(NoticeBarTest, NoticeInAColumnTakesOnlyTheHeightItsWrappedTextNeeds) {
+    QWidget page;
+    auto* column = new QVBoxLayout(&page);
+    auto* notice = new NoticeView("Couldn't free memory. Not authorized", true, {}, &page);
+    column->addWidget(notice);
+    page.resize(900, 600);
+    page.show();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(notice->height(), notice->heightForWidth(notice->width()));
+    EXPECT_LT(notice->height(), 80);
 }
 
 TEST_F(NoticeBarTest, DismissButtonCallsTheClosureOncePerClick) {

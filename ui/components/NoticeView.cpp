@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QToolButton>
 
 #include <utility>
@@ -54,8 +55,24 @@ NoticeView::NoticeView(const QString& text, bool isError, std::function<void()> 
         if (m_dismiss) m_dismiss();
     });
 
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    // As tall as its wrapped text needs at the width it gets, never taller: a banner in a page's
+    // column must not take the space meant for the page's content.
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     rebuildColors();
+}
+
+QSize NoticeView::sizeHint() const {
+    QSize hint = QWidget::sizeHint();
+    if (width() > 0) hint.setHeight(heightForWidth(width()));
+    return hint;
+}
+
+void NoticeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A new width wraps the text anew, and with it the height the banner asks for.
+    if (event->size().width() != event->oldSize().width()) updateGeometry();
 }
 
 QString NoticeView::text() const {

@@ -39,8 +39,12 @@ public:
     QRect symbolGeometry() const;
     QToolButton* dismissButton() const { return m_dismissButton; }
 
+    // The height the wrapped text needs at the current width: layouts cap the banner at this.
+    QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
