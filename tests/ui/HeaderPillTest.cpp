@@ -12,6 +12,8 @@
 #include <cstdlib>
 
 using brisklet::MemoryPressure;
+using brisklet::test::darkPalette;
+using brisklet::test::lightPalette;
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
 using brisklet::ui::PageHeader;
@@ -19,20 +21,6 @@ using brisklet::ui::Palette;
 using brisklet::ui::PressurePill;
 
 namespace {
-
-QPalette lightPalette() {
-    QPalette palette(QColor(236, 236, 236));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Base, Qt::white);
-    return palette;
-}
-
-QPalette darkPalette() {
-    QPalette palette(QColor(50, 50, 50));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(30, 30, 30));
-    return palette;
-}
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&

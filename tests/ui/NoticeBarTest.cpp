@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 
+using brisklet::test::darkPalette;
+using brisklet::test::lightPalette;
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
 using brisklet::ui::ActionBar;
@@ -20,20 +22,6 @@ using brisklet::ui::NoticeView;
 using brisklet::ui::Palette;
 
 namespace {
-
-QPalette lightPalette() {
-    QPalette palette(QColor(236, 236, 236));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Base, Qt::white);
-    return palette;
-}
-
-QPalette darkPalette() {
-    QPalette palette(QColor(50, 50, 50));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(30, 30, 30));
-    return palette;
-}
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&

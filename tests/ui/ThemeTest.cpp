@@ -1,4 +1,5 @@
 #include "support/GuiApplication.h"
+#include "ui/WidgetImage.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"
 
@@ -14,24 +15,12 @@
 #include <vector>
 
 using brisklet::MemoryPressure;
+using brisklet::test::darkPalette;
+using brisklet::test::lightPalette;
 using brisklet::ui::Palette;
 using brisklet::ui::TextStyle;
 
 namespace {
-
-QPalette lightPalette() {
-    QPalette palette(QColor(236, 236, 236));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Base, Qt::white);
-    return palette;
-}
-
-QPalette darkPalette() {
-    QPalette palette(QColor(50, 50, 50));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(30, 30, 30));
-    return palette;
-}
 
 bool sameColor(const QColor& a, const QColor& b) {
     return a.rgba() == b.rgba();

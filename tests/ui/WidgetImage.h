@@ -29,6 +29,21 @@ inline QPalette probePalette() {
     return palette;
 }
 
+// A plain light and a plain dark palette, for checking that colours follow the desktop's.
+inline QPalette lightPalette() {
+    QPalette palette(QColor(236, 236, 236));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::Base, Qt::white);
+    return palette;
+}
+
+inline QPalette darkPalette() {
+    QPalette palette(QColor(50, 50, 50));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(30, 30, 30));
+    return palette;
+}
+
 // The widget at the given size, painted alone onto a transparent image with the given pixel ratio.
 inline QImage renderWidget(QWidget& widget, QSize size, qreal devicePixelRatio) {
     widget.resize(size);

@@ -1,5 +1,6 @@
 #include "ui/components/PressurePill.h"
 
+#include "ui/components/Capsule.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"
 
@@ -61,12 +62,7 @@ void PressurePill::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF capsule = rect();
-    const qreal radius = capsule.height() / 2;
-    QColor fill = m_color;
-    fill.setAlphaF(static_cast<float>(m_color.alphaF() * fillOpacity));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.drawRoundedRect(capsule, radius, radius);
+    paintCapsule(painter, capsule, m_color, fillOpacity);
     painter.setBrush(m_color);
     painter.drawEllipse(dotRect());
     painter.setFont(m_textFont);

@@ -1,5 +1,7 @@
 #include "ui/components/Tag.h"
 
+#include "ui/components/Capsule.h"
+
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -60,12 +62,7 @@ void Tag::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF capsule = rect();
-    const qreal radius = capsule.height() / 2;
-    QColor fill = m_color;
-    fill.setAlphaF(static_cast<float>(m_color.alphaF() * fillOpacity));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
-    painter.drawRoundedRect(capsule, radius, radius);
+    paintCapsule(painter, capsule, m_color, fillOpacity);
     painter.setFont(m_textFont);
     painter.setPen(m_color);
     painter.drawText(capsule.adjusted(horizontalInset, verticalInset, -horizontalInset, -verticalInset),
