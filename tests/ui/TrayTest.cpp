@@ -1,0 +1,246 @@
+#include "ui/tray/TrayController.h"
+
+#include "app/MemoryModel.h"
+#include "app/StorageFixture.h"
+#include "app/WorkerPools.h"
+#include "host/Fakes.h"
+#include "support/ProcTree.h"
+#include "support/SignalWait.h"
+#include "support/TempTree.h"
+#include "ui/WidgetImage.h"
+#include "ui/theme/Palette.h"
+#include "ui/tray/TrayIconPainter.h"
+#include "ui/tray/TrayPanel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <memory>
+
+namespace brisklet::ui {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
+
+RunningApp app(pid_t pid, std::string name) {
+    return RunningApp{pid, {pid}, name, name, {}, {}, {}};
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// Pixels of the image's top `share` that are mostly opaque.
+int opaquePixels(const QImage& image, double share) {
+    int count = 0;
+    for (int y = 0; y < image.height() * share; ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += qAlpha(image.pixel(x, y)) > 128;
+    }
+    return count;
+}
+
+TEST(TrayIconPainterTest, PercentTextRoundsHalvesAwayAndReadsZeroWithoutMemory) {
+    EXPECT_EQ(TrayIconPainter::percentText({.total = 1000, .app = 625}), "63%");
+    EXPECT_EQ(TrayIconPainter::percentText({.total = 1000, .app = 624}), "62%");
+    EXPECT_EQ(TrayIconPainter::percentText({.total = 1000, .app = 1000}), "100%");
+    EXPECT_EQ(TrayIconPainter::percentText({.total = 0, .app = 500}), "0%");
+}
+
+TEST(TrayIconPainterTest, GlyphAndDigitsShowAtEveryTraySizeAndDensity) {
+    test::ensureQApplication();
+    const QColor green = Palette(QPalette(QColor(236, 236, 236))).pressureColor(MemoryPressure::normal);
+    for (const int size : {16, 22, 24, 32}) {
+        for (const qreal ratio : {1.0, 2.0}) {
+            SCOPED_TRACE(testing::Message() << size << "px at " << ratio << "x");
+            const QImage image = TrayIconPainter::paint("63%", MemoryPressure::normal, size, ratio);
+            ASSERT_EQ(image.size(), QSize(size, size) * ratio);
+            // The glyph's strip holds pixels of the pressure colour; the digits below it white ones.
+            bool glyph = false;
+            for (int y = 0; y < image.height() * 0.4 && !glyph; ++y) {
+                for (int x = 0; x < image.width() && !glyph; ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    glyph = pixel.alpha() > 160 && near(pixel, green, 40);
+                }
+            }
+            EXPECT_TRUE(glyph);
+            bool white = false;
+            for (int y = int(image.height() * 0.5); y < image.height() && !white; ++y) {
+                for (int x = 0; x < image.width() && !white; ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    white = pixel.alpha() > 200 && near(pixel, Qt::white, 60);
+                }
+            }
+            EXPECT_TRUE(white);
+            EXPECT_GT(opaquePixels(image, 1.0), opaquePixels(image, 0.45));
+            EXPECT_NE(image, TrayIconPainter::paint("18%", MemoryPressure::normal, size, ratio));
+            EXPECT_NE(image, TrayIconPainter::paint("63%", MemoryPressure::critical, size, ratio));
+        }
+    }
+}
+
+// The tray over the real memory model, sampling a fixture /proc and fake running apps, and the
+// real storage model over a fixture home.
+class TrayTest : public test::GuiTest {
+protected:
+    TrayTest() { proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB); }
+    ~TrayTest() override {
+        // A purge still waiting for the test must end before the pools wait for it.
+        if (!released) release.set_value();
+    }
+
+    // Only the first cycle runs; the purge waits until the test releases it, then fails.
+    std::unique_ptr<MemoryModel> start() {
+        MemoryModel::Services s{.runningApps = running,
+                                .workspace = workspace,
+                                .procRoot = proc.root(),
+                                .sysRoot = tree.path("sys"),
+                                .home = tree.path("home"),
+                                .purge =
+                                    [gate = release.get_future().share()] {
+                                        gate.wait();
+                                        return Outcome::failed("not permitted");
+                                    },
+                                .statsInterval = 1h,
+                                .refreshSoonDelay = 1ms,
+                                .purgeSettle = 1ms};
+        auto model = std::make_unique<MemoryModel>(std::move(s), pools);
+        QSignalSpy published(model.get(), &MemoryModel::backgroundChanged);
+        EXPECT_TRUE(published.wait(30'000));
+        return model;
+    }
+
+    void releasePurge() {
+        released = true;
+        release.set_value();
+    }
+
+    static QList<QToolButton*> quitButtons(TrayPanel& panel) {
+        return panel.appsBox()->findChildren<QToolButton*>();
+    }
+
+    static bool hasHeading(TrayPanel& panel) {
+        for (QLabel* label : panel.findChildren<QLabel*>()) {
+            if (label->text() == "Using the most memory") return true;
+        }
+        return false;
+    }
+
+    test::TempTree tree;
+    test::ProcTree proc{tree};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    test::StorageFixture storage;
+    std::promise<void> release;
+    bool released = false;
+    WorkerPools pools; // last, so that it waits for the workers before the fixtures go
+};
+
+TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureChanges) {
+    const auto memory = start();
+    TrayController tray(storage.make(), *memory, [] {});
+    const int first = tray.iconRedraws();
+    EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 38% used · Pressure normal");
+
+    // A new snapshot with the same rounded figure and level leaves the icon alone.
+    QSignalSpy snapshots(memory.get(), &MemoryModel::snapshotChanged);
+    proc.memInfo(16 * kGiB, 6 * kGiB + 1024, 4 * kGiB);
+    memory->refreshStats();
+    ASSERT_EQ(snapshots.count(), 1);
+    EXPECT_EQ(tray.iconRedraws(), first);
+
+    proc.memInfo(16 * kGiB, 8 * kGiB, 4 * kGiB);
+    memory->refreshStats();
+    EXPECT_EQ(tray.iconRedraws(), first + 1);
+    EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 50% used · Pressure normal");
+}
+
+TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
+    for (pid_t pid : {100, 200, 300})
+        proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
+    running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
+    const auto memory = start();
+    ASSERT_EQ(memory->apps().size(), 3u);
+    TrayPanel panel(storage.make(), *memory, [] {});
+
+    const QList<QToolButton*> buttons = quitButtons(panel);
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(hasHeading(panel));
+    EXPECT_EQ(buttons[0]->toolTip(), "Quit Mail");
+    buttons[0]->click();
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+}
+
+TEST_F(TrayTest, PanelWithoutAppsHasNoHeading) {
+    const auto memory = start();
+    TrayPanel panel(storage.make(), *memory, [] {});
+    EXPECT_TRUE(quitButtons(panel).isEmpty());
+    EXPECT_FALSE(hasHeading(panel));
+}
+
+TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
+    const auto memory = start();
+    TrayPanel panel(storage.make(), *memory, [] {});
+    QPushButton& button = *panel.freeUpButton();
+    EXPECT_EQ(button.text(), "Free Up RAM");
+    EXPECT_TRUE(panel.noticeLabel()->isHidden());
+
+    button.click();
+    EXPECT_TRUE(memory->isPurging());
+    EXPECT_EQ(button.text(), "Freeing…");
+    EXPECT_FALSE(button.isEnabled());
+
+    releasePurge();
+    ASSERT_TRUE(
+        test::waitFor(*memory, &MemoryModel::noticeChanged, [&] { return memory->notice().has_value(); }));
+    EXPECT_EQ(button.text(), "Free Up RAM");
+    EXPECT_TRUE(button.isEnabled());
+
+    QLabel& notice = *panel.noticeLabel();
+    EXPECT_FALSE(notice.isHidden());
+    EXPECT_TRUE(notice.text().startsWith("Couldn't free memory. "));
+    const QImage image = test::renderWidget(notice, QSize(288, 40), 2);
+    const Palette colors(panel.palette());
+    int orange = 0;
+    int green = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() < 230) continue;
+            orange += near(pixel, colors.orange(), 30);
+            green += near(pixel, colors.green(), 30);
+        }
+    }
+    EXPECT_GT(orange, 0);
+    EXPECT_EQ(green, 0);
+}
+
+TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
+    const auto memory = start();
+    int shown = 0;
+    TrayController tray(storage.make(), *memory, [&] { ++shown; });
+    tray.menu().actions().first()->trigger();
+    EXPECT_EQ(shown, 1);
+
+    // Where the tray reports no geometry, the panel still opens, by the pointer.
+    tray.panel().showNear({});
+    ASSERT_TRUE(tray.panel().isVisible());
+    for (QPushButton* button : tray.panel().findChildren<QPushButton*>()) {
+        if (button->text() == "Open brisklet") button->click();
+    }
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(tray.panel().width(), TrayPanel::panelWidth);
+    EXPECT_FALSE(tray.panel().isVisible());
+}
+
+} // namespace
+} // namespace brisklet::ui
