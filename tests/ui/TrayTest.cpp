@@ -144,7 +144,7 @@ protected:
     WorkerPools pools; // last, so that it waits for the workers before the fixtures go
 };
 
-TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureChanges) {
+TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
     const auto memory = start();
     TrayController tray(storage.make(), *memory, [] {});
     const int first = tray.iconRedraws();
@@ -161,6 +161,17 @@ TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureChanges) {
     memory->refreshStats();
     EXPECT_EQ(tray.iconRedraws(), first + 1);
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 50% used · Pressure normal");
+
+    // The same figure at a higher level is a new icon: the glyph takes the level's colour.
+    proc.memInfo(16 * kGiB, 9 * kGiB, 4 * kGiB);
+    memory->refreshStats();
+    ASSERT_EQ(tray.iconRedraws(), first + 2);
+    tree.text("proc/pressure/memory", "some avg10=20.00 avg60=0.00 avg300=0.00 total=0\n"
+                                      "full avg10=0.00 avg60=0.00 avg300=0.00 total=0\n");
+    memory->refreshStats();
+    ASSERT_EQ(memory->snapshot().pressure, MemoryPressure::warning);
+    EXPECT_EQ(tray.iconRedraws(), first + 3);
+    EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 56% used · Pressure high");
 }
 
 TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
