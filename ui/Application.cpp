@@ -7,11 +7,9 @@
 #include "host/LiveRunningApps.h"
 #include "host/LiveWorkspace.h"
 #include "host/X11Windows.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QVBoxLayout>
-#include <QWidget>
 
 namespace brisklet {
 
@@ -29,14 +27,7 @@ int runApplication(int argc, char* argv[]) {
     StorageModel storage(StorageModel::Services{}, pools);
     MemoryModel memory(MemoryModel::Services{.runningApps = runningApps, .workspace = workspace}, pools);
 
-    // The pages are built on top of the models; until then the program opens a plain window so the
-    // windowed start, with both models live, can be exercised end to end.
-    QWidget window;
-    window.setObjectName(QStringLiteral("main"));
-    window.setWindowTitle(QStringLiteral("brisklet"));
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(new QLabel(QStringLiteral("brisklet"), &window));
-    window.resize(960, 640);
+    ui::MainWindow window(storage, memory);
     window.show();
     return app.exec();
 }
