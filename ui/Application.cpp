@@ -8,8 +8,10 @@
 #include "host/LiveWorkspace.h"
 #include "host/X11Windows.h"
 #include "ui/MainWindow.h"
+#include "ui/tray/TrayController.h"
 
 #include <QApplication>
+#include <QSystemTrayIcon>
 
 namespace brisklet {
 
@@ -28,6 +30,15 @@ int runApplication(int argc, char* argv[]) {
     MemoryModel memory(MemoryModel::Services{.runningApps = runningApps, .workspace = workspace}, pools);
 
     ui::MainWindow window(storage, memory);
+    // With a tray, closing the window leaves brisklet running there, and the tray brings the same
+    // window back with its state; without one, closing the window is the only way to quit.
+    const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    QApplication::setQuitOnLastWindowClosed(!trayAvailable);
+    ui::TrayController tray(storage, memory, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     return app.exec();
 }
