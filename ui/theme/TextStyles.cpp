@@ -10,14 +10,14 @@ namespace brisklet::ui {
 
 namespace {
 
-struct StyleSpec {
+struct StyleRow {
     TextStyle style;
     double scale; // relative to body text
     QFont::Weight weight;
 };
 
 // Sizes follow a 13-point body: 26, 17, 15, 13, 13, 12, 11, 10.
-constexpr std::array<StyleSpec, 8> styles = {{
+constexpr std::array<StyleRow, 8> styles = {{
     {TextStyle::largeTitle, 26.0 / 13.0, QFont::Bold},
     {TextStyle::title2, 17.0 / 13.0, QFont::Normal},
     {TextStyle::title3, 15.0 / 13.0, QFont::Normal},
@@ -28,9 +28,9 @@ constexpr std::array<StyleSpec, 8> styles = {{
     {TextStyle::caption2, 10.0 / 13.0, QFont::Normal},
 }};
 
-const StyleSpec& specOf(TextStyle style) {
-    for (const StyleSpec& spec : styles)
-        if (spec.style == style) return spec;
+const StyleRow& rowOf(TextStyle style) {
+    for (const StyleRow& row : styles)
+        if (row.style == style) return row;
     return styles[4];
 }
 
@@ -41,14 +41,14 @@ QFont font(TextStyle style) {
 }
 
 QFont font(TextStyle style, const QFont& base) {
-    const StyleSpec& spec = specOf(style);
+    const StyleRow& row = rowOf(style);
     QFont result = base;
     // A font set in pixels reports no point size, and the other way round; scale whichever it has.
     if (base.pointSizeF() > 0)
-        result.setPointSizeF(base.pointSizeF() * spec.scale);
+        result.setPointSizeF(base.pointSizeF() * row.scale);
     else if (base.pixelSize() > 0)
-        result.setPixelSize(std::max(1, static_cast<int>(std::lround(base.pixelSize() * spec.scale))));
-    result.setWeight(spec.weight);
+        result.setPixelSize(std::max(1, static_cast<int>(std::lround(base.pixelSize() * row.scale))));
+    result.setWeight(row.weight);
     return result;
 }
 
