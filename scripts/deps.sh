@@ -5,7 +5,7 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins
           libicu-dev libxcb1-dev libxcb-ewmh-dev
           libgtest-dev libbenchmark-dev xvfb util-linux
-          pkexec libxml2-utils
+          pkexec libxml2-utils dbus-daemon dbus-bin
           clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do

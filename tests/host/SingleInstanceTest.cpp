@@ -1,0 +1,91 @@
+#include "host/SingleInstance.h"
+#include "HostTestSupport.h"
+#include "support/PrivateBus.h"
+
+#include <QDBusConnectionInterface>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace brisklet {
+namespace {
+
+using Role = SingleInstance::Role;
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::ensureGuiApplication();
+        ASSERT_FALSE(m_bus.address().isEmpty()) << "dbus-daemon did not start";
+    }
+
+    QDBusConnection connect(const QString& name) {
+        QDBusConnection connection = QDBusConnection::connectToBus(m_bus.address(), name);
+        m_names.push_back(name);
+        return connection;
+    }
+
+    void TearDown() override {
+        for (const QString& name : m_names) QDBusConnection::disconnectFromBus(name);
+    }
+
+    test::PrivateBus m_bus;
+    QStringList m_names;
+};
+
+TEST(SingleInstanceAlone, WithoutASessionBusEveryStartRuns) {
+    test::ensureGuiApplication();
+    SingleInstance instance{QDBusConnection(QStringLiteral("brisklet-no-bus"))};
+    EXPECT_EQ(instance.claim(), Role::Alone);
+}
+
+TEST_F(SingleInstanceTest, ALaterStartActivatesTheRunningOneAndStepsAside) {
+    SingleInstance first{connect(QStringLiteral("first"))};
+    ASSERT_EQ(first.claim(), Role::First);
+    QSignalSpy activated(&first, &SingleInstance::activated);
+
+    // The later start blocks on its call, so it runs on a thread of its own while this one answers.
+    std::atomic<int> secondRole{-1};
+    const QString address = m_bus.address();
+    std::thread second([&secondRole, address] {
+        const QString name = QStringLiteral("second");
+        {
+            SingleInstance later{QDBusConnection::connectToBus(address, name)};
+            secondRole = static_cast<int>(later.claim(30'000));
+        }
+        QDBusConnection::disconnectFromBus(name);
+    });
+    const bool answered = activated.wait(30'000);
+    second.join();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(secondRole, static_cast<int>(Role::Activated));
+
+    // The name stays with the first start.
+    const QDBusConnection observer = connect(QStringLiteral("observer"));
+    const QString owner = observer.interface()->serviceOwner(QString::fromLatin1(SingleInstance::kServiceName));
+    EXPECT_EQ(owner, QDBusConnection(QStringLiteral("first")).baseService());
+}
+
+TEST_F(SingleInstanceTest, AnOwnerThatCannotAnswerLeavesTheLaterStartOut) {
+    // Something holds the name but serves no object there: no second window opens all the same.
+    QDBusConnection squatter = connect(QStringLiteral("squatter"));
+    ASSERT_TRUE(squatter.registerService(QString::fromLatin1(SingleInstance::kServiceName)));
+
+    SingleInstance later{connect(QStringLiteral("later"))};
+    EXPECT_EQ(later.claim(2'000), Role::Unanswered);
+}
+
+TEST_F(SingleInstanceTest, TheNameIsFreedWhenTheFirstStartEnds) {
+    {
+        SingleInstance first{connect(QStringLiteral("first"))};
+        ASSERT_EQ(first.claim(), Role::First);
+    }
+    SingleInstance next{connect(QStringLiteral("next"))};
+    EXPECT_EQ(next.claim(), Role::First);
+}
+
+} // namespace
+} // namespace brisklet
