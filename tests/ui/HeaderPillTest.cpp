@@ -120,6 +120,20 @@ TEST_F(HeaderPillTest, HeaderSubtitleFollowsThePaletteInSecondaryText) {
     }
 }
 
+TEST_F(HeaderPillTest, HeaderTintChosenFromTheThemeFollowsLightAndDark) {
+    PageHeader header("Memory", "What is using it", "memorychip.fill",
+                      [](const Palette& colors) { return colors.purple(); });
+    ASSERT_NE(Palette(lightPalette()).purple(), Palette(darkPalette()).purple());
+    for (const QPalette& palette : {darkPalette(), lightPalette()}) {
+        header.setPalette(palette);
+        EXPECT_EQ(header.tint(), Palette(palette).purple());
+    }
+    // A plain colour is kept through a theme switch.
+    header.setTint(tint);
+    header.setPalette(darkPalette());
+    EXPECT_EQ(header.tint(), tint);
+}
+
 struct PillCase {
     MemoryPressure pressure;
     QColor (Palette::*color)() const;

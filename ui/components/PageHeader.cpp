@@ -98,6 +98,12 @@ PageHeader::PageHeader(const QString& title, const QString& subtitle, const QStr
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
+PageHeader::PageHeader(const QString& title, const QString& subtitle, const QString& symbol, TintOf tintOf,
+                       QWidget* parent)
+    : PageHeader(title, subtitle, symbol, Qt::gray, parent) {
+    setTint(std::move(tintOf));
+}
+
 QString PageHeader::title() const {
     return m_title->text();
 }
@@ -127,7 +133,13 @@ QColor PageHeader::tint() const {
 }
 
 void PageHeader::setTint(const QColor& tint) {
+    m_tintOf = nullptr;
     m_badge->setTint(tint);
+}
+
+void PageHeader::setTint(TintOf tintOf) {
+    m_tintOf = std::move(tintOf);
+    if (m_tintOf) m_badge->setTint(m_tintOf(Palette(palette())));
 }
 
 void PageHeader::setAccessory(QWidget* accessory) {
@@ -151,6 +163,7 @@ void PageHeader::rebuildColors() {
     QPalette subtitlePalette = m_subtitle->palette();
     subtitlePalette.setColor(QPalette::WindowText, colors.secondaryText());
     m_subtitle->setPalette(subtitlePalette);
+    if (m_tintOf) m_badge->setTint(m_tintOf(colors));
 }
 
 } // namespace brisklet::ui

@@ -4,10 +4,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QHBoxLayout;
 class QLabel;
 
 namespace brisklet::ui {
+
+class Palette;
 
 // The top of a page: its symbol on a tinted square, its title over a one-line explanation, and an
 // optional accessory (a button, a pill) at the right.
@@ -33,8 +37,15 @@ public:
     void setSubtitle(const QString& subtitle);
     QString symbol() const;
     void setSymbol(const QString& symbol);
+    // Picks the tint from the theme; it is picked again whenever light and dark switch, since the
+    // system colours differ between them. Brand colours may be given as a plain colour instead.
+    using TintOf = std::function<QColor(const Palette&)>;
+    PageHeader(const QString& title, const QString& subtitle, const QString& symbol, TintOf tintOf,
+               QWidget* parent = nullptr);
+
     QColor tint() const;
     void setTint(const QColor& tint);
+    void setTint(TintOf tintOf);
 
     QWidget* accessory() const { return m_accessory; }
     // Takes the accessory over; a previous one is deleted. Null leaves the right side empty.
@@ -56,6 +67,7 @@ private:
     QLabel* m_title;
     QLabel* m_subtitle;
     QWidget* m_accessory = nullptr;
+    TintOf m_tintOf;
 };
 
 } // namespace brisklet::ui
