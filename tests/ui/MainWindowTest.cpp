@@ -18,6 +18,8 @@
 #include <QStackedWidget>
 #include <QTest>
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -164,6 +166,16 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenPages) {
     EXPECT_EQ(window->page(), Page::memory);
     QTest::keyClick(&sidebar, Qt::Key_Down);
     EXPECT_EQ(window->page(), Page::memory);
+}
+
+TEST_F(MainWindowTest, ControlQQuitsTheApplication) {
+    showSettled();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The shortcut ends the event loop the program runs in; a watchdog ends it otherwise.
+    QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window->sidebar(), Qt::Key_Q, Qt::ControlModifier); });
+    QTimer::singleShot(20'000, qApp, [] { QApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 // The bar's fill, sampled inside the part every used fraction here covers.

@@ -178,6 +178,7 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
     for (pid_t pid : {100, 200, 300})
         proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
     running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
+    running.politeQuitEnds = true;
     const auto memory = start();
     ASSERT_EQ(memory->apps().size(), 3u);
     TrayPanel panel(storage.make(), *memory, [] {});
@@ -189,6 +190,10 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
     buttons[0]->click();
     EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
     EXPECT_TRUE(running.forceQuitRequests.empty());
+
+    // The app that quit leaves the list with the refresh that follows shortly.
+    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
+    EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
 }
 
 TEST_F(TrayTest, PanelWithoutAppsHasNoHeading) {
