@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/GuiApplication.h"
+#include "support/Palettes.h"
 
 #include <QColor>
 #include <QImage>
@@ -26,21 +27,6 @@ inline QPalette probePalette() {
     QPalette palette;
     palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
     palette.setColor(QPalette::Base, QColor(0, 200, 0));
-    return palette;
-}
-
-// A plain light and a plain dark palette, for checking that colours follow the desktop's.
-inline QPalette lightPalette() {
-    QPalette palette(QColor(236, 236, 236));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::Base, Qt::white);
-    return palette;
-}
-
-inline QPalette darkPalette() {
-    QPalette palette(QColor(50, 50, 50));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(30, 30, 30));
     return palette;
 }
 
