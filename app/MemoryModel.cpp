@@ -53,9 +53,30 @@ std::uint64_t MemoryModel::selectedMemory() const {
     return sum;
 }
 
+void MemoryModel::setAppsWatched(const QObject* viewer, bool watched) {
+    const bool before = appsWatched();
+    if (watched) {
+        if (m_watchers.contains(viewer)) return;
+        m_watchers.emplace(viewer, connect(viewer, &QObject::destroyed, this,
+                                           [this, viewer] { setAppsWatched(viewer, false); }));
+    } else {
+        const auto found = m_watchers.find(viewer);
+        if (found == m_watchers.end()) return;
+        disconnect(found->second);
+        m_watchers.erase(found);
+    }
+    // The first cycle, still to come, brings a pass anyway.
+    if (before || !appsWatched() || m_cycle == 0) return;
+    // The lists may be minutes old: the viewer should not show them for a whole cadence. A pass
+    // still running publishes fresh lists by itself.
+    if (m_appsPassesInFlight == 0) refreshApps();
+    m_cycle = 1;
+}
+
 void MemoryModel::runCycle() {
     refreshStats();
-    const bool withApps = m_services.appsEveryCycles <= 1 || m_cycle % m_services.appsEveryCycles == 0;
+    const bool withApps =
+        appsWatched() && (m_services.appsEveryCycles <= 1 || m_cycle % m_services.appsEveryCycles == 0);
     ++m_cycle;
     // The next cycle waits for the apps pass, so a slow pass never piles up behind itself.
     const auto next = [this] { m_cycleTimer.start(m_services.statsInterval); };
@@ -81,6 +102,7 @@ void MemoryModel::refreshApps() {
 void MemoryModel::refreshApps(std::function<void()> published) {
     // The window list must be taken here; the rest of the listing reads /proc like the sampling.
     RunningApps::Listing listing = m_services.runningApps.listing();
+    ++m_appsPassesInFlight;
     runThenPublish(
         m_pools.utility(), this,
         [procRoot = m_services.procRoot, listing = std::move(listing)] {
@@ -107,6 +129,7 @@ void MemoryModel::refreshApps(std::function<void()> published) {
                     emit devProcessesChanged();
                     m_background = std::move(background);
                     emit backgroundChanged();
+                    --m_appsPassesInFlight;
                     if (published) published();
                 });
         });

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
@@ -49,6 +50,9 @@ public:
         int appsEveryCycles = 2; // an apps pass on every such cycle, the first one included
         std::chrono::milliseconds refreshSoonDelay{1500};
         std::chrono::milliseconds purgeSettle{1000}; // lets the kernel's figures catch up with a purge
+        // When set, the apps pass runs only while some viewer shows the lists (setAppsWatched); the
+        // stats pass always runs. Off by default, so a model nobody tells about viewers lists apps.
+        bool appsOnlyWhenWatched = false;
     };
 
     // One point per stats pass: three minutes at the regular interval.
@@ -80,6 +84,13 @@ public:
     // processes and background processes, in that order. Passes may overlap; the later one wins.
     void refreshApps();
 
+    // A view says whether it shows the app lists now. With `appsOnlyWhenWatched`, the cycle skips
+    // the apps pass while no viewer does, and the first viewer to come back gets a pass at once,
+    // with the regular cadence counted from it. Each viewer counts once however often it repeats
+    // itself; a viewer that is destroyed stops watching.
+    void setAppsWatched(const QObject* viewer, bool watched);
+    bool appsWatched() const { return !m_services.appsOnlyWhenWatched || !m_watchers.empty(); }
+
     void toggle(const AppUsage& app);
     void quit(const AppUsage& app, bool force);
     // Asks every selected app to quit politely, never by force.
@@ -110,6 +121,8 @@ private:
     WorkerPools& m_pools;
     QTimer m_cycleTimer;
     int m_cycle = 0;
+    int m_appsPassesInFlight = 0;
+    std::map<const QObject*, QMetaObject::Connection> m_watchers; // to the viewer's `destroyed`
 
     MemorySnapshot m_snapshot;
     std::vector<double> m_history;

@@ -162,6 +162,91 @@ TEST_F(MemoryModelTest, LoopRunsAnAppsPassEverySecondCycle) {
         EXPECT_EQ(published, static_cast<int>(points / 2)) << points;
 }
 
+// With the pause on, the apps pass follows the viewers. The loop's next cycle is an hour away, so
+// every pass counted here is one the viewers caused, and it has published once the pools are idle.
+TEST_F(MemoryModelTest, AppsPassWaitsForAViewerAndRunsAtOnceForTheFirstOne) {
+    proc.add({.pid = 10, .name = "app", .footprintKiB = 1000});
+    running.apps = {app(10, "A")};
+    auto s = services(running);
+    s.appsOnlyWhenWatched = true;
+    MemoryModel model(std::move(s), pools);
+    int passes = 0;
+    QObject::connect(&model, &MemoryModel::backgroundChanged, [&] { ++passes; });
+    const auto settle = [&] {
+        for (int hop = 0; hop < 3; ++hop) { // sampling, then the developer processes, then publishing
+            pools.utility().waitForDone();
+            QCoreApplication::processEvents();
+        }
+    };
+    ASSERT_TRUE(test::waitFor(model, &MemoryModel::historyChanged, [&] { return !model.history().empty(); }));
+    settle();
+    EXPECT_EQ(passes, 0);
+    EXPECT_TRUE(model.apps().empty());
+    EXPECT_FALSE(model.appsWatched());
+
+    QObject window, panel;
+    auto closing = std::make_unique<QObject>();
+    const struct {
+        const QObject* viewer;
+        bool watched, anyoneWatches;
+        int passes;
+    } steps[] = {
+        {&window, true, true, 1},       // the first viewer: a pass at once
+        {&window, true, true, 1},       // saying it again is still one viewer
+        {&panel, true, true, 1},        // a second viewer: the lists are fresh already
+        {&window, false, true, 1},      // the panel still shows them
+        {&panel, false, false, 1},      // nobody left
+        {&panel, false, false, 1},      // a viewer that was not watching
+        {&window, true, true, 2},       // a viewer again: a pass at once
+        {&window, false, false, 2},     // nobody left
+        {closing.get(), true, true, 3}, // one that goes away below
+    };
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        model.setAppsWatched(steps[i].viewer, steps[i].watched);
+        EXPECT_EQ(model.appsWatched(), steps[i].anyoneWatches);
+        settle();
+        EXPECT_EQ(passes, steps[i].passes);
+    }
+    ASSERT_EQ(model.apps().size(), 1u);
+
+    // A viewer destroyed while watching no longer counts, so the next one brings a pass again.
+    closing.reset();
+    EXPECT_FALSE(model.appsWatched());
+    model.setAppsWatched(&panel, true);
+    settle();
+    EXPECT_EQ(passes, 4);
+    model.setAppsWatched(&panel, false);
+}
+
+// The regular cadence comes back with a viewer and stops again without one.
+TEST_F(MemoryModelTest, LoopSkipsTheAppsPassWhileNobodyWatches) {
+    auto s = services(running);
+    s.statsInterval = 1ms;
+    s.appsOnlyWhenWatched = true;
+    MemoryModel model(std::move(s), pools);
+    int passes = 0;
+    QObject::connect(&model, &MemoryModel::appsChanged, [&] { ++passes; });
+    QSignalSpy history(&model, &MemoryModel::historyChanged);
+    const auto cycles = [&](std::size_t n) {
+        const std::size_t until = model.history().size() + n;
+        return waitUntil(history, [&] { return model.history().size() >= until; });
+    };
+    ASSERT_TRUE(cycles(8));
+    EXPECT_EQ(passes, 0);
+
+    QObject window;
+    model.setAppsWatched(&window, true);
+    ASSERT_TRUE(cycles(8));
+    EXPECT_GE(passes, 4); // at once, then on every second cycle
+
+    model.setAppsWatched(&window, false);
+    ASSERT_TRUE(cycles(2)); // a cycle waits for its pass, so whatever was running has published
+    const int before = passes;
+    ASSERT_TRUE(cycles(8));
+    EXPECT_EQ(passes, before);
+}
+
 TEST_F(MemoryModelTest, SelectionNotifiesOnEveryEditAndOnlyCountsListedApps) {
     for (const auto& [pid, kib] : {std::pair{10, 1000u}, {20, 2000u}, {30, 4000u}})
         proc.add({.pid = pid, .name = "app", .footprintKiB = kib});
