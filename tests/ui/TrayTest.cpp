@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <future>
 #include <memory>
 
@@ -38,16 +39,6 @@ bool near(const QColor& a, const QColor& b, int tolerance) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-// Pixels of the image's top `share` that are mostly opaque.
-int opaquePixels(const QImage& image, double share) {
-    int count = 0;
-    for (int y = 0; y < image.height() * share; ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            count += qAlpha(image.pixel(x, y)) > 128;
-    }
-    return count;
-}
-
 TEST(TrayIconPainterTest, PercentTextRoundsHalvesAwayAndReadsZeroWithoutMemory) {
     EXPECT_EQ(TrayIconPainter::percentText({.total = 1000, .app = 625}), "63%");
     EXPECT_EQ(TrayIconPainter::percentText({.total = 1000, .app = 624}), "62%");
@@ -55,32 +46,45 @@ TEST(TrayIconPainterTest, PercentTextRoundsHalvesAwayAndReadsZeroWithoutMemory) 
     EXPECT_EQ(TrayIconPainter::percentText({.total = 0, .app = 500}), "0%");
 }
 
-TEST(TrayIconPainterTest, GlyphAndDigitsShowAtEveryTraySizeAndDensity) {
+TEST(TrayIconPainterTest, ChipIsFilledInTheLevelsHueDeepEnoughForWhiteDigits) {
     test::ensureQApplication();
-    const QColor green = Palette(QPalette(QColor(236, 236, 236))).pressureColor(MemoryPressure::normal);
+    const Palette light(QPalette(QColor(236, 236, 236)));
+    for (const MemoryPressure level : {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical}) {
+        const QColor chip = TrayIconPainter::chipColor(level);
+        const auto linear = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        const double lum =
+            0.2126 * linear(chip.redF()) + 0.7152 * linear(chip.greenF()) + 0.0722 * linear(chip.blueF());
+        EXPECT_GE(1.05 / (lum + 0.05), 3.5) << chip.name().toStdString();
+        EXPECT_NEAR(chip.hslHue(), light.pressureColor(level).hslHue(), 12);
+    }
+}
+
+TEST(TrayIconPainterTest, ChipWithPinsCarriesTheDigitsAtEveryTraySizeAndDensity) {
+    test::ensureQApplication();
+    const QColor chip = TrayIconPainter::chipColor(MemoryPressure::normal);
     for (const int size : {16, 22, 24, 32}) {
         for (const qreal ratio : {1.0, 2.0}) {
             SCOPED_TRACE(testing::Message() << size << "px at " << ratio << "x");
             const QImage image = TrayIconPainter::paint("63%", MemoryPressure::normal, size, ratio);
             ASSERT_EQ(image.size(), QSize(size, size) * ratio);
-            // The glyph's strip holds pixels of the pressure colour; the digits below it white ones.
-            bool glyph = false;
-            for (int y = 0; y < image.height() * 0.4 && !glyph; ++y) {
-                for (int x = 0; x < image.width() && !glyph; ++x) {
+            int fill = 0;
+            int white = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
                     const QColor pixel = image.pixelColor(x, y);
-                    glyph = pixel.alpha() > 160 && near(pixel, green, 40);
+                    fill += pixel.alpha() == 255 && near(pixel, chip, 8);
+                    white += pixel.alpha() == 255 && near(pixel, Qt::white, 30);
                 }
             }
-            EXPECT_TRUE(glyph);
-            bool white = false;
-            for (int y = int(image.height() * 0.5); y < image.height() && !white; ++y) {
-                for (int x = 0; x < image.width() && !white; ++x) {
-                    const QColor pixel = image.pixelColor(x, y);
-                    white = pixel.alpha() > 200 && near(pixel, Qt::white, 60);
-                }
-            }
-            EXPECT_TRUE(white);
-            EXPECT_GT(opaquePixels(image, 1.0), opaquePixels(image, 0.45));
+            const int all = image.width() * image.height();
+            EXPECT_GT(fill, all / 4) << "the chip's body is its backdrop";
+            EXPECT_GT(white, all / 16) << "the digits must be large enough to read";
+            // The top row is pins with gaps between them, not a solid edge.
+            int pinPixels = 0;
+            for (int x = 0; x < image.width(); ++x)
+                pinPixels += qAlpha(image.pixel(x, 0)) > 200;
+            EXPECT_GT(pinPixels, 0);
+            EXPECT_LT(pinPixels, image.width() / 2);
             EXPECT_NE(image, TrayIconPainter::paint("18%", MemoryPressure::normal, size, ratio));
             EXPECT_NE(image, TrayIconPainter::paint("63%", MemoryPressure::critical, size, ratio));
         }

@@ -2,7 +2,6 @@
 
 #include "ui/components/PercentRing.h"
 #include "ui/theme/Palette.h"
-#include "ui/theme/Symbols.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -18,13 +17,12 @@ namespace brisklet::ui::TrayIconPainter {
 
 namespace {
 
-// Share of the height the glyph takes; the digits get the rest, as they carry the information.
-constexpr qreal glyphShare = 0.42;
+// Pins stick out above and below the body; what is left in between carries the digits.
+constexpr qreal pinShare = 0.14;
 
-QColor glyphColor(MemoryPressure pressure) {
-    // The panel behind a tray is the desktop's, light or dark whatever the window uses; the pressure
-    // colours of a light palette read on both.
-    return Palette(QPalette(QColor(236, 236, 236))).pressureColor(pressure);
+double luminance(const QColor& color) {
+    const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
 }
 
 QPainterPath digitsPath(const QString& text, const QRectF& box) {
@@ -47,6 +45,16 @@ QPainterPath digitsPath(const QString& text, const QRectF& box) {
 
 } // namespace
 
+QColor chipColor(MemoryPressure pressure) {
+    // The panel behind a tray is the desktop's, light or dark whatever the window uses; the light
+    // palette's level colours are the more saturated ones.
+    QColor color = Palette(QPalette(QColor(236, 236, 236))).pressureColor(pressure);
+    // White on the fill at a contrast of at least 3.5 : 1, the least for figures this small.
+    while (luminance(color) > 0.25)
+        color = color.darker(108);
+    return color;
+}
+
 QString percentText(const MemorySnapshot& snapshot) {
     return PercentRing::percentText(snapshot.total == 0 ? 0.0 : snapshot.usedFraction());
 }
@@ -57,26 +65,30 @@ QImage paint(const QString& text, MemoryPressure pressure, int size, qreal devic
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    const QColor fill = chipColor(pressure);
 
-    const qreal glyphHeight = std::round(size * glyphShare);
-    const QRectF glyphRect((size - glyphHeight) / 2, 0, glyphHeight, glyphHeight);
-    const QColor tint = glyphColor(pressure);
-    Symbols::paint(painter, glyphRect, "memorychip", tint);
-    // The outline's strokes shrink with the glyph to under a pixel in small trays; drawing it again
-    // half a pixel over thickens them into a chip that still reads as one.
-    if (size < 24) Symbols::paint(painter, glyphRect.translated(0.5, 0.5), "memorychip", tint);
-
-    const qreal gap = size >= 24 ? 1.5 : 1.0;
-    const QRectF digitsBox(0.5, glyphHeight + gap, size - 1.0, size - glyphHeight - gap - 0.5);
-    const QPainterPath digits = digitsPath(text, digitsBox);
-    // A dark rim keeps white digits legible on light panels as well as dark ones.
-    painter.setPen(
-        QPen(QColor(0, 0, 0, 150), std::max(1.0, size / 16.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(digits);
+    // Whole device pixels for the pins and the body's edges, so the small sizes stay crisp.
+    const qreal px = 1.0 / devicePixelRatio;
+    const qreal pin = std::max(std::round(size * pinShare * devicePixelRatio), 2.0) * px;
+    const QRectF body(0, pin, size, size - 2 * pin);
+    const int pins = size >= 24 ? 4 : 3;
+    const qreal pinWidth = std::max(std::round(size / 12.0 * devicePixelRatio), 1.0) * px;
+    const qreal pitch = size / static_cast<qreal>(pins);
     painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    for (int i = 0; i < pins; ++i) {
+        const qreal x = std::round((pitch * (i + 0.5) - pinWidth / 2) * devicePixelRatio) * px;
+        painter.drawRect(QRectF(x, 0, pinWidth, pin));
+        painter.drawRect(QRectF(x, size - pin, pinWidth, pin));
+    }
+    const qreal radius = std::max(size / 8.0, 1.5);
+    painter.drawRoundedRect(body, radius, radius);
+
+    // The figure fills the body but for a margin that keeps its strokes off the rounded corners.
+    const qreal inset = std::max(size / 16.0, px);
+    const QRectF digitsBox = body.adjusted(inset, inset * 1.5, -inset, -inset * 1.5);
     painter.setBrush(Qt::white);
-    painter.drawPath(digits);
+    painter.drawPath(digitsPath(text, digitsBox));
     return image;
 }
 

@@ -18,11 +18,15 @@ inline constexpr std::array<int, 4> sizes{16, 22, 24, 32};
 // "0%" when the machine reports no memory at all.
 QString percentText(const MemorySnapshot& snapshot);
 
-// The chip glyph in the pressure level's colour across the top, and the figure below it, squeezed
-// to the full width. Trays give no room beside the icon for text, and a square icon holds three
-// digits legibly only when they have the whole width; the glyph stays recognisable in the strip
-// above. `size` is in logical pixels.
+// A memory chip filled in the pressure level's colour, with the figure in white on its body. Trays
+// give no room beside the icon for text, and a chip glyph above the digits leaves each of them a
+// strip too small to read at 16 or 22 pixels; as one shape, the chip's body is the digits' backdrop
+// and its pins still say "memory". `size` is in logical pixels.
 QImage paint(const QString& text, MemoryPressure pressure, int size, qreal devicePixelRatio);
+
+// The chip's fill: the level's colour, deepened where needed so that white digits stay readable on
+// it and the chip stands out on light panels as on dark ones.
+QColor chipColor(MemoryPressure pressure);
 
 // All tray sizes at one and two times density.
 QIcon icon(const QString& text, MemoryPressure pressure);
