@@ -4,6 +4,8 @@
 #include "app/StorageModel.h"
 #include "core/Bytes.h"
 #include "host/Icons.h"
+#include "ui/components/FittingLabel.h"
+#include "ui/components/IconView.h"
 #include "ui/components/PercentRing.h"
 #include "ui/components/PressurePill.h"
 #include "ui/theme/Palette.h"
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace brisklet::ui {
 
@@ -30,11 +33,14 @@ constexpr int ringSize = 44;
 constexpr int ringLine = 6;
 constexpr int ringFont = 11;
 constexpr int iconSize = 18;
+constexpr int gaugeGap = 12;
 
-QLabel* label(const QString& text, TextStyle style, QWidget* parent, QFont::Weight weight = QFont::Normal) {
+// In the style's own weight unless one is given (the headline is semibold by itself).
+QLabel* label(const QString& text, TextStyle style, QWidget* parent,
+              std::optional<QFont::Weight> weight = std::nullopt) {
     auto* result = new QLabel(text, parent);
     QFont f = font(style);
-    f.setWeight(weight);
+    if (weight) f.setWeight(*weight);
     result->setFont(f);
     return result;
 }
@@ -50,6 +56,8 @@ void setTextColor(QWidget& widget, const QColor& color) {
 QWidget* gauge(const QString& title, PercentRing*& ring, QLabel*& value, QList<QLabel*>& secondary,
                QWidget* parent) {
     auto* box = new QWidget(parent);
+    // Half the panel each, whatever the figures' length: the value gives way, not the panel.
+    box->setFixedWidth((TrayPanel::panelWidth - 2 * TrayPanel::margin - gaugeGap) / 2);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
@@ -64,11 +72,20 @@ QWidget* gauge(const QString& title, PercentRing*& ring, QLabel*& value, QList<Q
     secondary.append(titleLabel);
     column->addStretch();
     column->addWidget(titleLabel);
-    value = label({}, TextStyle::callout, box, QFont::Medium);
+    auto* fitting = new FittingLabel(box);
+    QFont valueFont = font(TextStyle::callout);
+    valueFont.setWeight(QFont::Medium);
+    fitting->setFont(valueFont);
+    value = fitting;
     column->addWidget(value);
     column->addStretch();
     row->addLayout(column, 1);
     return box;
+}
+
+// The text of the purple button while it waits out a purge.
+QColor busyTextColor(const Palette& colors) {
+    return colors.isDark() ? colors.purple().lighter(150) : colors.purple().darker(170);
 }
 
 // Below the icon when the screen has room, else above it; never off the screen's sides.
@@ -105,7 +122,8 @@ TrayPanel::TrayPanel(StorageModel& storage, MemoryModel& memory, std::function<v
     column->addLayout(header);
 
     auto* gauges = new QHBoxLayout;
-    gauges->setSpacing(0);
+    // A long memory figure must not run up against the storage ring.
+    gauges->setSpacing(gaugeGap);
     gauges->addWidget(gauge(QStringLiteral("Memory"), m_memoryRing, m_memoryValue, m_secondaryLabels, this),
                       1);
     gauges->addWidget(
@@ -144,6 +162,7 @@ TrayPanel::TrayPanel(StorageModel& storage, MemoryModel& memory, std::function<v
     m_quit = new QPushButton(QStringLiteral("Quit brisklet"), this);
     m_quit->setFlat(true);
     m_quit->setFont(ui::font(TextStyle::caption));
+    m_quit->setFocusPolicy(Qt::TabFocus);
     m_quit->setCursor(Qt::PointingHandCursor);
     connect(m_quit, &QPushButton::clicked, qApp, &QApplication::quit);
     column->addWidget(m_quit, 0, Qt::AlignLeft);
@@ -216,9 +235,7 @@ void TrayPanel::rebuildApps() {
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
         line->setSpacing(8);
-        auto* icon = new QLabel(row);
-        icon->setPixmap(Icons::forApp(app.iconName.toStdString()).pixmap(iconSize, iconSize));
-        line->addWidget(icon);
+        line->addWidget(new IconView(Icons::forApp(app.iconName.toStdString()), iconSize, row));
         QLabel* name = label(app.name, TextStyle::callout, row);
         name->setTextFormat(Qt::PlainText);
         line->addWidget(name, 1);
@@ -255,6 +272,7 @@ void TrayPanel::updatePurging() {
     const bool purging = m_memory.isPurging();
     m_freeUp->setEnabled(!purging);
     m_freeUp->setText(purging ? QStringLiteral("Freeing…") : QStringLiteral("Free Up RAM"));
+    m_freeUp->setIcon(Symbols::icon("wind", purging ? busyTextColor(Palette(palette())) : QColor(Qt::white)));
 }
 
 void TrayPanel::recolor() {
@@ -263,15 +281,35 @@ void TrayPanel::recolor() {
     const Palette colors(palette());
     for (QLabel* l : std::as_const(m_secondaryLabels))
         setTextColor(*l, colors.secondaryText());
-    setTextColor(*m_quit, colors.secondaryText());
+    // Borderless and flush with the column, as a link would be.
+    m_quit->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px 0; color: %1; }"
+                                         " QPushButton:hover { color: %2; }")
+                              .arg(colors.secondaryText().name(QColor::HexArgb), colors.primary().name()));
     m_storageRing->setColors({Palette::brand(), Palette::brandTeal()});
-    // The prominent, purple action; dimmed rather than grey while a purge runs, so it keeps its tint.
+    // The prominent, purple action. While a purge runs it turns into a pale purple with deep purple
+    // text: still its tint, plainly not clickable, and "Freeing…" stays readable.
     const QColor purple = colors.purple();
-    m_freeUp->setIcon(Symbols::icon("wind", Qt::white));
+    const QColor window = colors.windowBackground();
+    const auto mix = [](const QColor& a, const QColor& b, double t) {
+        return QColor::fromRgbF(a.redF() * (1 - t) + b.redF() * t, a.greenF() * (1 - t) + b.greenF() * t,
+                                a.blueF() * (1 - t) + b.blueF() * t);
+    };
+    const QColor busyFill = mix(window, purple, 0.25);
+    const QColor busyText = busyTextColor(colors);
     m_freeUp->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                            " border-radius: 6px; padding: 5px 12px; }"
-                                           " QPushButton:disabled { background: %2; }")
-                                .arg(purple.name(), purple.lighter(140).name()));
+                                           " QPushButton:disabled { background: %2; color: %3; }")
+                                .arg(purple.name(), busyFill.name(), busyText.name()));
+    // As wide as its wider label, so the line does not jump when the purge starts and ends.
+    const QString shown = m_freeUp->text();
+    int widest = 0;
+    for (const QString& text : {QStringLiteral("Free Up RAM"), QStringLiteral("Freeing…")}) {
+        m_freeUp->setText(text);
+        widest = std::max(widest, m_freeUp->sizeHint().width());
+    }
+    m_freeUp->setText(shown);
+    m_freeUp->setMinimumWidth(widest);
+    updatePurging();
     updateMemory();
     updateNotice();
     rebuildApps();
