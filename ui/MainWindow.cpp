@@ -6,11 +6,13 @@
 #include "ui/SidebarDisk.h"
 #include "ui/SidebarModel.h"
 #include "ui/SidebarView.h"
+#include "ui/theme/Palette.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QKeySequence>
+#include <QPainter>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -19,6 +21,38 @@
 #include <set>
 
 namespace brisklet::ui {
+
+namespace {
+
+// The page list's side, set off from the detail by a shade of its own.
+class SidebarPane final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter(this).fillRect(rect(), Palette(palette()).sidebarBackground());
+    }
+};
+
+// A hairline between the two sides; the handle is a pixel wide but Qt widens the grab area.
+class Hairline final : public QSplitterHandle {
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(contentsRect(), Palette(palette()).primary(0.12)); }
+};
+
+class HairlineSplitter final : public QSplitter {
+public:
+    explicit HairlineSplitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {}
+
+protected:
+    QSplitterHandle* createHandle() override { return new Hairline(orientation(), this); }
+};
+
+} // namespace
 
 MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* parent)
     : QWidget(parent), m_storage(storage), m_memory(memory),
@@ -31,8 +65,11 @@ MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* pare
     for (const Page page : allPages)
         m_detail->addWidget(pagePlaceholder(page, m_detail));
 
-    auto* split = new QSplitter(Qt::Horizontal, this);
+    auto* split = new HairlineSplitter(this);
     split->setChildrenCollapsible(false);
+    // A hairline between the two sides, still wide enough to grab: the handle paints one pixel and
+    // takes the pointer over a few more.
+    split->setHandleWidth(1);
     split->addWidget(buildSidebar());
     split->addWidget(m_detail);
     split->setStretchFactor(0, 0);
@@ -57,7 +94,7 @@ MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* pare
 }
 
 QWidget* MainWindow::buildSidebar() {
-    auto* sidebar = new QWidget(this);
+    auto* sidebar = new SidebarPane(this);
     sidebar->setMinimumWidth(sidebarMinimum);
     sidebar->setMaximumWidth(sidebarMaximum);
     m_sidebar = new SidebarView(sidebar);

@@ -191,6 +191,20 @@ TEST_F(ThemeTest, widgetsRebuildTheirColoursWhenThePaletteChanges) {
     EXPECT_FALSE(brisklet::ui::isThemeChange(nullptr));
 }
 
+TEST_F(ThemeTest, widgetsFollowASwitchOfTheApplicationPalette) {
+    // The switch a desktop makes between light and dark: nothing sets the widget's own palette.
+    const QPalette original = QApplication::palette();
+    QApplication::setPalette(lightPalette());
+    TrackWidget widget;
+    for (const QPalette& palette : {darkPalette(), lightPalette(), darkPalette()}) {
+        QApplication::setPalette(palette);
+        // Qt hands the new palette to each widget through posted events.
+        QApplication::processEvents();
+        EXPECT_EQ(widget.track.rgb(), Palette(palette).primary().rgb());
+    }
+    QApplication::setPalette(original);
+}
+
 TEST_F(ThemeTest, textStylesScaleFromTheBaseFontInOneOrder) {
     struct Case {
         TextStyle style;

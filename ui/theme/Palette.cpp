@@ -109,6 +109,10 @@ QColor Palette::barMaterial() const {
     return bar;
 }
 
+QColor Palette::sidebarBackground() const {
+    return mix(windowBackground(), m_palette.color(QPalette::Active, QPalette::WindowText), m_dark ? 0.05 : 0.035);
+}
+
 std::array<QColor, 2> Palette::ringColors(MemoryPressure pressure) const {
     switch (pressure) {
     case MemoryPressure::normal:

@@ -49,6 +49,8 @@ public:
     // The bottom bar's fill: slightly set off from the window, and not fully opaque, so content
     // scrolled beneath it still shows faintly as it does under a material.
     QColor barMaterial() const;
+    // The page list's side of the window: set off from the detail, a shade towards the text colour.
+    QColor sidebarBackground() const;
 
     // The gradient of rings and gauges that show memory, first colour at the start of the arc.
     std::array<QColor, 2> ringColors(MemoryPressure pressure) const;
