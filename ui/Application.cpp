@@ -50,7 +50,7 @@ int runApplication(int argc, char* argv[]) {
         MemoryModel::Services{.runningApps = runningApps, .workspace = workspace, .appsOnlyWhenWatched = true},
         pools);
 
-    ui::MainWindow window(storage, memory);
+    ui::MainWindow window(storage, memory, workspace);
     // With a tray, closing the window leaves brisklet running there, and the tray brings the same
     // window back with its state; without one, closing the window is the only way to quit.
     const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();

@@ -2,10 +2,10 @@
 
 #include "app/MemoryModel.h"
 #include "app/StorageModel.h"
-#include "ui/PagePlaceholder.h"
 #include "ui/SidebarDisk.h"
 #include "ui/SidebarModel.h"
 #include "ui/SidebarView.h"
+#include "ui/pages/Pages.h"
 #include "ui/theme/Palette.h"
 
 #include <QApplication>
@@ -54,7 +54,7 @@ protected:
 
 } // namespace
 
-MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* parent)
+MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, Workspace& workspace, QWidget* parent)
     : QWidget(parent), m_storage(storage), m_memory(memory),
       m_sidebarModel(new SidebarModel(storage, memory, this)), m_detail(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("main"));
@@ -62,15 +62,18 @@ MainWindow::MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* pare
     setMinimumSize(smallestSize);
     resize(openingSize);
 
+    // The sidebar's selection model is needed by `navigate`, so the pages are built after it.
+    QWidget* sidebar = buildSidebar();
+    const PageContext context{storage, memory, workspace, [this](std::optional<Page> page) { setPage(page); }};
     for (const Page page : allPages)
-        m_detail->addWidget(pagePlaceholder(page, m_detail));
+        m_detail->addWidget(makePage(page, context, m_detail));
 
     auto* split = new HairlineSplitter(this);
     split->setChildrenCollapsible(false);
     // A hairline between the two sides, still wide enough to grab: the handle paints one pixel and
     // takes the pointer over a few more.
     split->setHandleWidth(1);
-    split->addWidget(buildSidebar());
+    split->addWidget(sidebar);
     split->addWidget(m_detail);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);

@@ -11,6 +11,7 @@ class QStackedWidget;
 namespace brisklet {
 class MemoryModel;
 class StorageModel;
+class Workspace;
 } // namespace brisklet
 
 namespace brisklet::ui {
@@ -31,8 +32,8 @@ public:
     static constexpr int sidebarMaximum = 280;
     static constexpr int diskInset = 12;
 
-    // The models must outlive the window.
-    MainWindow(StorageModel& storage, MemoryModel& memory, QWidget* parent = nullptr);
+    // The models and the workspace must outlive the window.
+    MainWindow(StorageModel& storage, MemoryModel& memory, Workspace& workspace, QWidget* parent = nullptr);
 
     // The page shown: the selected one, or the overview when nothing is selected.
     Page page() const;

@@ -53,7 +53,6 @@ Header header(Page page) {
 
 QWidget* pagePlaceholder(Page page, QWidget* parent) {
     auto* slot = new QWidget(parent);
-    slot->setObjectName(QString::fromUtf8(rawValue(page)));
     const Header h = header(page);
     auto* layout = new QVBoxLayout(slot);
     layout->setContentsMargins(0, 0, 0, 0);

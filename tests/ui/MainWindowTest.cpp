@@ -64,7 +64,7 @@ protected:
                                                                 .purge = [] { return Outcome::failed("no"); },
                                                                 .statsInterval = 1h},
                                           storage.pools);
-        window = std::make_unique<MainWindow>(*storage.model, *memory);
+        window = std::make_unique<MainWindow>(*storage.model, *memory, workspace);
     }
 
     QString badge(Page page) const {

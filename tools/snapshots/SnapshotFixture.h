@@ -42,6 +42,7 @@ public:
     StorageModel& storage() { return *m_storage; }
     MemoryModel& memory() { return *m_memory; }
     FakeRunningApps& runningApps() { return m_running; }
+    FakeWorkspace& workspace() { return m_workspace; }
     const Locations& locations() const { return m_locations; }
     const std::filesystem::path& home() const { return m_home; }
 

@@ -27,8 +27,8 @@ QString fileName(ui::Page page) {
 
 // A window at its opening size showing `page`. Shown, as the user sees it, so that its views lay
 // out their items; the junk it would scan on showing is already held.
-std::unique_ptr<ui::MainWindow> window(StorageModel& storage, MemoryModel& memory, ui::Page page, bool show) {
-    auto result = std::make_unique<ui::MainWindow>(storage, memory);
+std::unique_ptr<ui::MainWindow> window(SnapshotFixture& f, StorageModel& storage, ui::Page page, bool show) {
+    auto result = std::make_unique<ui::MainWindow>(storage, f.memory(), f.workspace());
     result->setPage(page);
     if (show) result->show();
     // A top-level may be fitted to the small offscreen screen; the pictures are of the real size.
@@ -46,7 +46,7 @@ struct OwnStorage {
 const SceneGroup pages([](std::vector<Scene>& list) {
     for (const ui::Page page : ui::allPages) {
         list.push_back({fileName(page) + QStringLiteral("-default"), [page](SnapshotFixture& f) {
-                            std::shared_ptr<ui::MainWindow> shown = window(f.storage(), f.memory(), page, true);
+                            std::shared_ptr<ui::MainWindow> shown = window(f, f.storage(), page, true);
                             return Staged{[shown](qreal ratio) { return renderWidget(*shown, ratio); }};
                         }});
     }
@@ -54,7 +54,7 @@ const SceneGroup pages([](std::vector<Scene>& list) {
     list.push_back({QStringLiteral("window-not-scanned"), [](SnapshotFixture& f) {
                         auto own = std::make_shared<OwnStorage>();
                         own->storage = f.freshStorage();
-                        own->window = window(*own->storage, f.memory(), ui::Page::overview, false);
+                        own->window = window(f, *own->storage, ui::Page::overview, false);
                         return Staged{[own](qreal ratio) { return renderWidget(*own->window, ratio); }};
                     }});
 });
