@@ -102,6 +102,7 @@ paintMs=
 # Starts brisklet; sets `pid`, and `paintMs` to its start-to-first-paint in milliseconds.
 launch() {
     local log=$work/brisklet.$1.log
+    : >"$log" # before the program starts, so that polling it never races its creation
     BRISKLET_TRACE_STARTUP=1 "$program" >"$log" 2>&1 &
     pid=$!
     started+=("$pid")
