@@ -54,7 +54,7 @@ StorageModel::StorageModel(Services services, WorkerPools& pools, QObject* paren
     : QObject(parent), m_services(std::move(services)), m_pools(pools),
       m_settings(openSettings(m_services.settingsFile)) {
     const Locations locations = m_services.locations();
-    m_disk = DiskInfo::current(locations.home);
+    m_disk = m_services.diskInfo(locations.home);
     m_nodeRoot = rememberedRoot(*m_settings, kNodeRootKey).value_or(locations.home / "Desktop");
     m_largeRoot = rememberedRoot(*m_settings, kLargeRootKey).value_or(locations.home);
 }
@@ -62,7 +62,7 @@ StorageModel::StorageModel(Services services, WorkerPools& pools, QObject* paren
 StorageModel::~StorageModel() = default;
 
 void StorageModel::refreshDisk() {
-    assignIfChanged(this, m_disk, DiskInfo::current(m_services.locations().home), &StorageModel::diskChanged);
+    assignIfChanged(this, m_disk, m_services.diskInfo(m_services.locations().home), &StorageModel::diskChanged);
 }
 
 void StorageModel::remember(const QString& key, const fs::path& root) {

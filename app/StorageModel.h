@@ -48,6 +48,8 @@ public:
             &Cleaner::moveToTrash;
         // An INI file for the remembered folders; empty means the user's own settings.
         QString settingsFile;
+        // The figures of the volume holding a folder; pictures and tests pin them.
+        std::function<DiskInfo(const std::filesystem::path&)> diskInfo = &DiskInfo::current;
 
         static Outcome defaultEmptyTrash(const Locations& locations);
     };

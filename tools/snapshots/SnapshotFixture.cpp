@@ -142,6 +142,8 @@ StorageModel::Services SnapshotFixture::storageServices() const {
     s.emptyTrash = [](const Locations&) { return Outcome::failed("nothing is emptied in a snapshot"); };
     s.moveToTrash = [](const std::vector<fs::path>& paths) { return TrashMoveResult{{}, paths}; };
     s.settingsFile = QString::fromStdString(m_tree.path("settings.ini").native());
+    // A 500 GB disk with 182.4 GB free, the same in every picture whatever the machine's own.
+    s.diskInfo = [](const fs::path&) { return DiskInfo{"Local Disk", 500'000'000'000, 182'400'000'000}; };
     return s;
 }
 
