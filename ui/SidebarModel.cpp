@@ -19,6 +19,8 @@ SidebarModel::SidebarModel(const StorageModel& storage, const MemoryModel& memor
         }
         m_rows.push_back({page, sidebarTitle(page)});
     }
+    for (const Page page : allPages)
+        m_badges[page] = badge(page, storage, memory);
     connect(&storage, &StorageModel::junkChanged, this, [this] { pageChanged(Page::junk); });
     connect(&storage, &StorageModel::nodeFoldersChanged, this, [this] { pageChanged(Page::nodeModules); });
     connect(&memory, &MemoryModel::snapshotChanged, this, [this] { pageChanged(Page::memory); });
@@ -41,7 +43,7 @@ QVariant SidebarModel::data(const QModelIndex& index, int role) const {
     case SymbolRole:
         return row.page ? QVariant(QString::fromUtf8(sidebarSymbol(*row.page))) : QVariant();
     case BadgeRole:
-        return row.page ? QVariant(badge(*row.page, m_storage, m_memory)) : QVariant();
+        return row.page ? QVariant(m_badges.at(*row.page)) : QVariant();
     default:
         return {};
     }
@@ -92,6 +94,12 @@ QString SidebarModel::memoryBadge(double usedFraction) {
 }
 
 void SidebarModel::pageChanged(Page page) {
+    // The memory figures change with nearly every stats pass while the rounded percentage rarely
+    // does: only a new badge text is worth a repaint.
+    QString now = badge(page, m_storage, m_memory);
+    QString& shown = m_badges[page];
+    if (now == shown) return;
+    shown = std::move(now);
     const QModelIndex changed = indexOf(page);
     emit dataChanged(changed, changed, {BadgeRole});
 }

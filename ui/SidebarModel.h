@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QString>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,8 @@ private:
     const StorageModel& m_storage;
     const MemoryModel& m_memory;
     std::vector<Row> m_rows;
+    // The badge each page shows, as last announced.
+    std::map<Page, QString> m_badges;
 };
 
 } // namespace brisklet::ui

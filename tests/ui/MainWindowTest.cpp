@@ -130,6 +130,17 @@ TEST_F(MainWindowTest, MemoryBadgeShowsTheSnapshotsUsedPercent) {
     EXPECT_EQ(badge(Page::memory), "63%");
 }
 
+TEST_F(MainWindowTest, MemoryBadgeRepaintsOnlyWhenItsTextChanges) {
+    QSignalSpy changes(window->sidebarModel(), &QAbstractItemModel::dataChanged);
+    proc.memInfo(16 * kGiB, 10 * kGiB + 4096, 2 * kGiB); // the same 63 %
+    memory->refreshStats();
+    EXPECT_EQ(changes.count(), 0);
+    proc.memInfo(16 * kGiB, 12 * kGiB, 2 * kGiB);
+    memory->refreshStats();
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(badge(Page::memory), "75%");
+}
+
 TEST_F(MainWindowTest, FirstShowScansJunkOnceAndAShowAgainDoesNot) {
     window->show();
     EXPECT_EQ(storage.model->scanningJunk().size(), allJunkKinds.size());

@@ -13,6 +13,7 @@
 #include "ui/tray/TrayPanel.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -198,6 +199,25 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
     // The app that quit leaves the list with the refresh that follows shortly.
     ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
     EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
+}
+
+TEST_F(TrayTest, PanelKeepsItsRowsWhenAnAppsPassBringsNothingNew) {
+    proc.add({.pid = 100, .name = "app", .footprintKiB = 100'000});
+    running.apps = {app(100, "Editor")};
+    const auto memory = start();
+    TrayPanel panel(storage.make(), *memory, [] {});
+    const QPointer<QToolButton> row = quitButtons(panel).value(0);
+    ASSERT_TRUE(row);
+
+    QSignalSpy passes(memory.get(), &MemoryModel::backgroundChanged);
+    memory->refreshApps();
+    ASSERT_TRUE(passes.wait(30'000));
+    EXPECT_TRUE(row) << "an unchanged row was rebuilt";
+
+    proc.add({.pid = 100, .name = "app", .footprintKiB = 900'000});
+    memory->refreshApps();
+    ASSERT_TRUE(passes.wait(30'000));
+    EXPECT_FALSE(row) << "a new figure must show";
 }
 
 TEST_F(TrayTest, PanelWithoutAppsHasNoHeading) {

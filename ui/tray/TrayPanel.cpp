@@ -214,6 +214,19 @@ void TrayPanel::updateStorage() {
 }
 
 void TrayPanel::rebuildApps() {
+    // Every apps pass announces a new list, but the five rows rarely change between two of them;
+    // rebuilding widgets and looking icons up again only for what is really new keeps idle cost low.
+    const std::vector<AppUsage>& listed = m_memory.apps();
+    QStringList rows;
+    for (std::size_t i = 0; i < std::min<std::size_t>(listed.size(), appRowLimit); ++i) {
+        const AppUsage& app = listed[i];
+        rows << QString::number(app.id) + QLatin1Char('\n') + app.name + QLatin1Char('\n') + app.iconName +
+                    QLatin1Char('\n') + QString::fromStdString(Bytes::memory(app.memory));
+    }
+    if (m_appsBuilt && rows == m_appRows) return;
+    m_appsBuilt = true;
+    m_appRows = rows;
+
     while (QLayoutItem* item = m_appsLayout->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -312,6 +325,7 @@ void TrayPanel::recolor() {
     updatePurging();
     updateMemory();
     updateNotice();
+    m_appsBuilt = false; // the rows' colours are the old theme's
     rebuildApps();
 }
 

@@ -69,6 +69,9 @@ private:
     QPushButton* m_freeUp = nullptr;
     QPushButton* m_quit = nullptr;
     QList<QLabel*> m_secondaryLabels;
+    // What the app rows show now, one entry per row, to tell a real change from a repeat.
+    QStringList m_appRows;
+    bool m_appsBuilt = false;
 };
 
 } // namespace brisklet::ui
