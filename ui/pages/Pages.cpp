@@ -1,6 +1,8 @@
 #include "ui/pages/Pages.h"
 
 #include "ui/PagePlaceholder.h"
+#include "ui/pages/JunkView.h"
+#include "ui/pages/OverviewView.h"
 
 #include <QWidget>
 
@@ -9,8 +11,8 @@ namespace brisklet::ui {
 QWidget* makePage(Page page, const PageContext& context, QWidget* parent) {
     QWidget* widget = nullptr;
     switch (page) {
-    case Page::overview:
-    case Page::junk:
+    case Page::junk: widget = new JunkView(context, parent); break;
+    case Page::overview: widget = new OverviewView(context, parent); break;
     case Page::nodeModules:
     case Page::largeFiles:
     case Page::memory:
