@@ -7,7 +7,9 @@ cmake_minimum_required(VERSION 3.25)
 set(required overview-default junk-default node-modules-default large-files-default memory-default
     window-not-scanned tray-panel-apps tray-panel-no-apps tray-panel-purging tray-panel-notice
     tray-panel-failed tray-icon-16 tray-icon-22 tray-icon-24 tray-icon-32 tray-icon-22-warning
-    tray-icon-22-critical)
+    tray-icon-22-critical
+    junk-not-scanned junk-scanning junk-results junk-notice junk-access-denied junk-empty-trash
+    junk-confirm-clean junk-confirm-trash)
 set(window_pages overview junk node-modules large-files memory window)
 
 file(REMOVE_RECURSE "${OUT}")

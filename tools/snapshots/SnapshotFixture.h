@@ -45,6 +45,8 @@ public:
     FakeWorkspace& workspace() { return m_workspace; }
     const Locations& locations() const { return m_locations; }
     const std::filesystem::path& home() const { return m_home; }
+    // The models' background pools, for scenes that must catch work before it runs.
+    WorkerPools& pools() { return m_pools; }
 
     // Scans all junk kinds, the node_modules and the large files, and waits for the first apps pass.
     void settle();
