@@ -36,5 +36,19 @@ TEST_F(FittingLabelTest, ShrinksTheTextOnlyAsFarAsTheColumnNeedsAndNeverWidensIt
     EXPECT_EQ(fitAt(int(natural * 0.4)), FittingLabel::smallestScale);
 }
 
+TEST_F(FittingLabelTest, TextThatCannotFitEvenSmallerIsToldSoAndMayTakeTwoLines) {
+    const QFont font = label.font();
+    const qreal natural = QFontMetricsF(font).horizontalAdvance("1.36 GB of 23.51 GB");
+    EXPECT_TRUE(FittingLabel::fits("1.36 GB of 23.51 GB", font, natural * FittingLabel::smallestScale + 1));
+    EXPECT_FALSE(FittingLabel::fits("1.36 GB of 23.51 GB", font, natural * 0.6));
+    // Each line is judged on its own.
+    EXPECT_TRUE(FittingLabel::fits("1.36 GB\nof 23.51 GB", font, natural * 0.6));
+
+    label.setText("1.36 GB");
+    const int oneLine = label.minimumSizeHint().height();
+    label.setText("1.36 GB\nof 23.51 GB");
+    EXPECT_GE(label.minimumSizeHint().height(), 2 * oneLine - 2);
+}
+
 } // namespace
 } // namespace brisklet::ui

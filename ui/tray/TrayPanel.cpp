@@ -34,6 +34,10 @@ constexpr int ringLine = 6;
 constexpr int ringFont = 11;
 constexpr int iconSize = 18;
 constexpr int gaugeGap = 12;
+constexpr int ringGap = 10;
+// Half the panel each, whatever the figures' length: the value gives way, not the panel.
+constexpr int gaugeWidth = (TrayPanel::panelWidth - 2 * TrayPanel::margin - gaugeGap) / 2;
+constexpr int valueWidth = gaugeWidth - ringSize - ringGap;
 
 // In the style's own weight unless one is given (the headline is semibold by itself).
 QLabel* label(const QString& text, TextStyle style, QWidget* parent,
@@ -56,11 +60,10 @@ void setTextColor(QWidget& widget, const QColor& color) {
 QWidget* gauge(const QString& title, PercentRing*& ring, QLabel*& value, QList<QLabel*>& secondary,
                QWidget* parent) {
     auto* box = new QWidget(parent);
-    // Half the panel each, whatever the figures' length: the value gives way, not the panel.
-    box->setFixedWidth((TrayPanel::panelWidth - 2 * TrayPanel::margin - gaugeGap) / 2);
+    box->setFixedWidth(gaugeWidth);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(10);
+    row->setSpacing(ringGap);
     ring = new PercentRing(box);
     ring->setFixedSize(ringSize, ringSize);
     ring->setLineWidth(ringLine);
@@ -203,8 +206,14 @@ void TrayPanel::updateMemory() {
     const auto colors = Palette(palette()).ringColors(snapshot.pressure);
     m_memoryRing->setColors({colors[0], colors[1]});
     m_memoryRing->setFraction(snapshot.usedFraction());
-    m_memoryValue->setText(QString::fromStdString(Bytes::memory(snapshot.used())) + QStringLiteral(" of ") +
-                           QString::fromStdString(Bytes::memory(snapshot.total)));
+    const QString used = QString::fromStdString(Bytes::memory(snapshot.used()));
+    const QString total = QString::fromStdString(Bytes::memory(snapshot.total));
+    // Whole figures matter more than one line: where both do not fit side by side, "of" and the
+    // total go onto a second line.
+    const QString oneLine = used + QStringLiteral(" of ") + total;
+    m_memoryValue->setText(FittingLabel::fits(oneLine, m_memoryValue->font(), valueWidth)
+                               ? oneLine
+                               : used + QStringLiteral("\nof ") + total);
 }
 
 void TrayPanel::updateStorage() {
