@@ -12,6 +12,7 @@
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/pages/JunkActionBar.h"
+#include "ui/pages/JunkRowDelegate.h"
 #include "ui/pages/JunkTrashActions.h"
 #include "ui/pages/JunkTreeModel.h"
 #include "ui/pages/JunkTreeView.h"
@@ -307,6 +308,29 @@ TEST_F(JunkViewTest, KeyboardTogglesOpensAndShowsTheMenuOfTheFocusedRow) {
     EXPECT_FALSE(model().scanningJunk().empty()) << "Ctrl+R rescans";
     EXPECT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
                               [&] { return model().scanningJunk().empty(); }));
+}
+
+TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxAndOpenTheGroupElsewhereOnItsLabel) {
+    scan();
+    showActive();
+    ui::JunkTreeView& list = *view->list();
+    const QRect label = list.visualRect(category(JunkKind::appCaches));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, label.center());
+    EXPECT_TRUE(list.isExpanded(category(JunkKind::appCaches)));
+    EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::on) << "a click on the label only opens";
+
+    const QModelIndex first = child(JunkKind::appCaches, 0);
+    const QRect box = ui::JunkRowDelegate::checkBoxRect(list.visualRect(first), RowType::item);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_FALSE(model().junkSelection().contains(rows().item(first)->id()));
+    EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::mixed);
+
+    // The notice goes when dismissed, through the model.
+    model().setJunkNotice(Notice::make("Freed 1 KB.", false));
+    EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
+    view->notice()->dismissButton()->click();
+    EXPECT_FALSE(model().junkNotice().has_value());
+    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
 }
 
 TEST_F(JunkViewTest, TabVisitsTheControlsInReadingOrder) {
