@@ -1,0 +1,364 @@
+#include "ui/pages/OverviewView.h"
+
+#include "app/MemoryModel.h"
+#include "app/StorageFixture.h"
+#include "core/Bytes.h"
+#include "host/Fakes.h"
+#include "support/ProcTree.h"
+#include "support/SignalWait.h"
+#include "support/TempTree.h"
+#include "ui/WidgetImage.h"
+#include "ui/components/NoticeView.h"
+#include "ui/components/TileButton.h"
+#include "ui/pages/JunkBreakdownBar.h"
+#include "ui/pages/OverviewFigure.h"
+#include "ui/pages/OverviewFigureCard.h"
+#include "ui/pages/OverviewJunkCard.h"
+#include "ui/pages/OverviewLegend.h"
+#include "ui/pages/OverviewSpinner.h"
+#include "ui/pages/OverviewText.h"
+#include "ui/pages/QuickTile.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ui::JunkBreakdownBar;
+using ui::OverviewView;
+using ui::Page;
+using Segments = std::vector<JunkBreakdownBar::Segment>;
+
+constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
+
+QString disk(std::int64_t bytes) {
+    return QString::fromStdString(Bytes::disk(bytes));
+}
+
+TEST(JunkBreakdownBarGeometry, KindsWithASizeStandTwoPointsApartInKindOrder) {
+    const std::map<JunkKind, std::int64_t> sizes = {
+        {JunkKind::appCaches, 100}, {JunkKind::logs, 0}, {JunkKind::xcode, 300}, {JunkKind::devCaches, 100}};
+    // Three kinds leave 204 − 2 × 2 = 200 points to share out.
+    EXPECT_EQ(JunkBreakdownBar::segments(sizes, 500, 204),
+              (Segments{{JunkKind::appCaches, 0, 40}, {JunkKind::xcode, 42, 120}, {JunkKind::devCaches, 164, 40}}));
+    // A total below what the kinds hold is not stretched to fill: the share is of the total given.
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::trash, 50}}, 100, 300), (Segments{{JunkKind::trash, 0, 150}}));
+    EXPECT_TRUE(JunkBreakdownBar::segments({{JunkKind::logs, 0}}, 0, 300).empty());
+}
+
+TEST(JunkBreakdownBarGeometry, ATinyKindStillShowsAsAThreePointSliver) {
+    const std::int64_t big = 10'000'000'000;
+    const Segments shown =
+        JunkBreakdownBar::segments({{JunkKind::appCaches, big}, {JunkKind::trash, 1'000}}, big + 1'000, 600);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NEAR(shown[0].width, 598.0 * static_cast<double>(big) / static_cast<double>(big + 1'000), 1e-9);
+    EXPECT_EQ(shown[1].kind, JunkKind::trash);
+    EXPECT_DOUBLE_EQ(shown[1].width, 3);
+    EXPECT_DOUBLE_EQ(shown[1].left, shown[0].width + 2);
+    // A total of zero counts as one byte: no division by zero, every kind at least its sliver.
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100), (Segments{{JunkKind::logs, 0, 100}}));
+}
+
+// The page over the real models: storage on a fixture home with junk of four kinds, memory on a
+// fixture /proc with 10 of 16 GiB taken by apps. Pages the page asks for are recorded.
+class OverviewViewTest : public test::GuiTest {
+protected:
+    OverviewViewTest() {
+        storage.tree.file("home/.cache/someapp/data", 120'000);
+        storage.tree.file("home/.npm/_cacache/index", 200'000);
+        storage.tree.file("home/.local/share/xorg/Xorg.0.log", 60'000);
+        storage.tree.file("home/.local/share/Trash/files/old.txt", 80'000);
+        storage.tree.text("home/.local/share/Trash/info/old.txt.trashinfo", "[Trash Info]\nPath=/x/old.txt\n");
+        storage.services.emptyTrash = [calls = emptied](const Locations&) {
+            ++*calls;
+            return Outcome::done();
+        };
+        storage.services.diskInfo = [figures = diskFigures](const fs::path&) { return *figures; };
+        proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB);
+    }
+
+    OverviewView& view() {
+        if (!page) {
+            storage.make();
+            memory = std::make_unique<MemoryModel>(
+                MemoryModel::Services{.runningApps = running,
+                                      .workspace = workspace,
+                                      .procRoot = proc.root(),
+                                      .sysRoot = tree.path("sys"),
+                                      .home = tree.path("home"),
+                                      .purge = [gate = purgeGate] {
+                                          std::unique_lock lock(gate->mutex);
+                                          gate->opened.wait(lock, [&] { return gate->open; });
+                                          return Outcome::failed("not in a test");
+                                      },
+                                      .statsInterval = 1h,
+                                      .purgeSettle = 1ms},
+                storage.pools);
+            const ui::PageContext context{*storage.model, *memory, workspace,
+                                          [this](std::optional<Page> p) { navigated.push_back(p); }};
+            page = std::make_unique<OverviewView>(context);
+            page->resize(900, 900);
+        }
+        return *page;
+    }
+
+    StorageModel& model() { return *storage.model; }
+    ui::OverviewJunkCard& junk() { return *view().junkCard(); }
+
+    void scanAll() {
+        model().scanJunk({allJunkKinds.begin(), allJunkKinds.end()});
+        ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                                  [&] { return model().scanningJunk().empty(); }));
+    }
+
+    void makeTrashUnreadable() {
+        fs::remove_all(storage.home / ".local/share/Trash/files");
+        storage.tree.text("home/.local/share/Trash/files", "a file where the folder should be");
+    }
+
+    // The confirmation open now, answered with the button labelled `label`. Answered ones close
+    // and are deleted later, so only the visible one counts.
+    void answer(const QString& label) {
+        QMessageBox* open = nullptr;
+        for (auto* box : view().findChildren<QMessageBox*>("confirmation"))
+            if (box->isVisible()) open = box;
+        ASSERT_NE(open, nullptr);
+        for (QAbstractButton* button : open->buttons())
+            if (button->text() == label) return button->click();
+        FAIL() << "no button " << label.toStdString();
+    }
+
+    struct PurgeGate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+    };
+
+    test::StorageFixture storage;
+    std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<DiskInfo> diskFigures = std::make_shared<DiskInfo>(DiskInfo{"Local Disk", 500'000'000'000, 200'000'000'000});
+    std::shared_ptr<PurgeGate> purgeGate = std::make_shared<PurgeGate>();
+    test::TempTree tree;
+    test::ProcTree proc{tree};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    std::unique_ptr<MemoryModel> memory;
+    std::unique_ptr<OverviewView> page;
+    std::vector<std::optional<Page>> navigated;
+
+    ~OverviewViewTest() override {
+        {
+            const std::lock_guard lock(purgeGate->mutex);
+            purgeGate->open = true;
+        }
+        purgeGate->opened.notify_all();
+        page.reset();
+        storage.pools.userInitiated().waitForDone();
+    }
+};
+
+TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAsSoonAsAScanStarts) {
+    view().show();
+    EXPECT_TRUE(model().scanningJunk().empty()) << "the page scans only when asked";
+    EXPECT_TRUE(junk().offersFirstScan());
+
+    junk().scanButton()->click();
+    EXPECT_EQ(model().scanningJunk().size(), allJunkKinds.size());
+    EXPECT_FALSE(junk().offersFirstScan());
+    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    EXPECT_FALSE(junk().cleanButton()->isEnabled()) << "no cleaning while a kind is scanning";
+    EXPECT_TRUE(junk().legend()->isSpinning(JunkKind::trash));
+
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
+    EXPECT_EQ(junk().heading(), "Junk found");
+    EXPECT_EQ(junk().total()->text(), disk(model().junkTotal()));
+    EXPECT_GT(model().junkTotal(), 0);
+    EXPECT_FALSE(junk().legend()->isSpinning(JunkKind::trash));
+    EXPECT_EQ(junk().legend()->status(JunkKind::logs), disk(model().junk().at(JunkKind::logs).size()));
+    EXPECT_TRUE(junk().cleanButton()->isEnabled());
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().selectedJunkSize()));
+
+    // A rescan of one kind shows the card scanning again, with the figures of the last scans.
+    model().scanJunk({JunkKind::logs});
+    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    EXPECT_FALSE(junk().cleanButton()->isEnabled());
+    EXPECT_FALSE(junk().offersFirstScan());
+}
+
+TEST_F(OverviewViewTest, UnreadableTrashNeedsAccessHasNoSegmentAndIsDeletedForGood) {
+    makeTrashUnreadable();
+    view();
+    EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good") << "before any scan";
+    scanAll();
+    ASSERT_TRUE(model().junk().at(JunkKind::trash).accessDenied);
+    EXPECT_EQ(junk().legend()->status(JunkKind::trash), "needs access");
+    EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
+    const Segments shown = junk().bar()->shownSegments();
+    EXPECT_FALSE(shown.empty());
+    EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
+}
+
+TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScanned) {
+    view();
+    scanAll();
+    EXPECT_EQ(view().trashTile()->subtitle(), disk(model().junk().at(JunkKind::trash).size()) + " in Trash");
+
+    fs::remove_all(storage.home / ".local/share/Trash/files");
+    storage.tree.dir("home/.local/share/Trash/files");
+    model().scanJunk({JunkKind::trash});
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
+    EXPECT_EQ(view().trashTile()->subtitle(), "Trash is empty");
+    EXPECT_EQ(junk().legend()->status(JunkKind::trash), disk(0));
+}
+
+TEST_F(OverviewViewTest, CleanWordsZeroBytesAndWaitsForASelection) {
+    view();
+    scanAll();
+    for (const JunkKind kind : allJunkKinds)
+        while (model().checkState(kind) != CheckState::off) model().toggle(kind);
+    ASSERT_EQ(model().selectedJunkSize(), 0);
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(0));
+    EXPECT_FALSE(junk().cleanButton()->isEnabled());
+
+    model().toggle(JunkKind::logs);
+    EXPECT_TRUE(junk().cleanButton()->isEnabled());
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().junk().at(JunkKind::logs).size()));
+}
+
+TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
+    view().show();
+    QTest::mouseClick(view().storageCard(), Qt::LeftButton);
+    EXPECT_TRUE(navigated.empty());
+    EXPECT_EQ(view().storageCard()->focusPolicy(), Qt::NoFocus);
+
+    QTest::mouseClick(view().memoryCard(), Qt::LeftButton);
+    QTest::keyClick(view().memoryCard(), Qt::Key_Space);
+    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory}));
+    EXPECT_EQ(view().memoryCard()->accessibleName(), "Memory");
+    EXPECT_EQ(view().memoryCard()->cursor().shape(), Qt::PointingHandCursor);
+
+    view().nodeModulesTile()->button()->click();
+    view().largeFilesTile()->button()->click();
+    junk().reviewButton()->click();
+    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory, Page::nodeModules,
+                                                           Page::largeFiles, Page::junk}));
+}
+
+TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonCleans) {
+    view().show();
+    scanAll();
+    const QString size = disk(model().selectedJunkSize());
+    junk().cleanButton()->click();
+    auto* box = view().findChild<QMessageBox*>("confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Clean " + size + " of junk?");
+    EXPECT_EQ(box->informativeText(), "The selected caches, logs and build files are deleted permanently. Apps "
+                                      "recreate whatever they still need.");
+    answer("Cancel");
+    EXPECT_FALSE(model().isCleaningJunk());
+    EXPECT_TRUE(model().scanningJunk().empty());
+
+    view().confirmClean();
+    answer("Clean");
+    EXPECT_TRUE(model().isCleaningJunk());
+    EXPECT_TRUE(junk().cleaningSpinner()->isVisibleTo(&view()));
+    EXPECT_FALSE(junk().cleanButton()->isEnabled());
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isCleaningJunkChanged, [&] { return !model().isCleaningJunk(); }));
+    EXPECT_FALSE(junk().cleaningSpinner()->isVisibleTo(&view()));
+}
+
+TEST_F(OverviewViewTest, TrashConfirmationAsksWithItsTextsAndOnlyEmptyTrashEmpties) {
+    view().show();
+    view().trashTile()->button()->click();
+    auto* box = view().findChild<QMessageBox*>("confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Empty the Trash?");
+    EXPECT_EQ(box->informativeText(), "Everything in the Trash is deleted permanently.");
+    answer("Cancel");
+    storage.pools.userInitiated().waitForDone();
+    EXPECT_EQ(*emptied, 0);
+
+    view().confirmTrash();
+    answer("Empty Trash");
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
+    EXPECT_EQ(*emptied, 1);
+    // The notice of the outcome shows on the page, and its dismissal clears it in the model.
+    ASSERT_TRUE(view().notice()->isVisibleTo(&view()));
+    EXPECT_EQ(view().notice()->text(), model().junkNotice()->text);
+    view().notice()->dismissButton()->click();
+    EXPECT_FALSE(model().junkNotice().has_value());
+    EXPECT_FALSE(view().notice()->isVisibleTo(&view()));
+}
+
+TEST_F(OverviewViewTest, DiskFiguresAreReadAgainEachTimeThePageShows) {
+    view();
+    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 123'400'000'000};
+    EXPECT_EQ(view().storageCard()->figure()->text(), disk(200'000'000'000));
+    view().show();
+    EXPECT_EQ(view().storageCard()->figure()->text(), "123.4 GB");
+    EXPECT_EQ(view().storageCard()->detail()->text(), "available of 500 GB");
+
+    view().hide();
+    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 99'000'000'000};
+    view().show();
+    EXPECT_EQ(view().storageCard()->figure()->text(), "99 GB");
+}
+
+TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
+    view().show();
+    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
+    view().freeUpTile()->button()->click();
+    ASSERT_TRUE(memory->isPurging());
+    EXPECT_FALSE(view().freeUpTile()->isEnabled());
+    EXPECT_EQ(view().freeUpTile()->subtitle(), "Working…");
+    {
+        const std::lock_guard lock(purgeGate->mutex);
+        purgeGate->open = true;
+    }
+    purgeGate->opened.notify_all();
+    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
+    EXPECT_TRUE(view().freeUpTile()->isEnabled());
+    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
+}
+
+TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
+    view();
+    scanAll();
+    model().setJunkNotice(Notice::make("Freed 1 MB.", false));
+    view().show();
+    std::vector<QWidget*> order;
+    QWidget* widget = &view();
+    do {
+        widget = widget->nextInFocusChain();
+        if (widget->isVisibleTo(&view()) && (widget->focusPolicy() & Qt::TabFocus) && view().isAncestorOf(widget))
+            order.push_back(widget);
+    } while (widget != &view());
+    const std::vector<QWidget*> expected = {view().notice()->dismissButton(),  view().memoryCard(),
+                                            junk().reviewButton(),            junk().cleanButton(),
+                                            view().freeUpTile()->button(),    view().trashTile()->button(),
+                                            view().nodeModulesTile()->button(), view().largeFilesTile()->button()};
+    EXPECT_EQ(order, expected);
+    for (QWidget* control : order)
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();
+}
+
+} // namespace
+} // namespace brisklet

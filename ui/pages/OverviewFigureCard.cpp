@@ -1,0 +1,120 @@
+#include "ui/pages/OverviewFigureCard.h"
+
+#include "ui/components/Card.h"
+#include "ui/components/PercentRing.h"
+#include "ui/pages/OverviewFigure.h"
+#include "ui/pages/OverviewSymbolLabel.h"
+#include "ui/pages/OverviewText.h"
+#include "ui/theme/Palette.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace brisklet::ui {
+
+// The keyboard focus drawn around the card, above everything on it.
+class OverviewFigureCard::FocusRing final : public QWidget {
+public:
+    explicit FocusRing(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!parentWidget()->hasFocus()) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor ring = Palette::brand();
+        ring.setAlphaF(0.8f);
+        painter.setPen(QPen(ring, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), Card::cornerRadius - 1, Card::cornerRadius - 1);
+    }
+};
+
+OverviewFigureCard::OverviewFigureCard(const QString& title, const QString& symbol, QWidget* parent)
+    : QWidget(parent), m_card(new Card(this, padding)) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(m_card);
+
+    auto* content = new QWidget;
+    auto* row = new QHBoxLayout(content);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(ringGap);
+    m_ring = new PercentRing(content);
+    m_ring->setFixedSize(ringSide, ringSide);
+    m_ring->setLineWidth(ringLine);
+    m_ring->setFontSize(ringFont);
+    m_ring->setCaption(QStringLiteral("used"));
+    row->addWidget(m_ring);
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(4);
+    column->addStretch();
+    column->addWidget(new OverviewSymbolLabel(title, symbol, content));
+    m_figureRow = new QHBoxLayout;
+    m_figureRow->setSpacing(figureRowGap);
+    m_figure = new OverviewFigure(figureSize, content);
+    m_figureRow->addWidget(m_figure, 0, Qt::AlignVCenter);
+    m_figureRow->addStretch();
+    column->addLayout(m_figureRow);
+    m_detail = new ToneLabel({}, TextStyle::body, content, &ToneLabel::secondary);
+    column->addWidget(m_detail);
+    column->addStretch();
+    row->addLayout(column, 1);
+    m_card->setContent(content);
+
+    m_focusRing = new FocusRing(this);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void OverviewFigureCard::addBesideFigure(QWidget* widget) {
+    m_figureRow->insertWidget(m_figureRow->count() - 1, widget, 0, Qt::AlignVCenter);
+}
+
+void OverviewFigureCard::setActivation(std::function<void()> activate, const QString& accessibleName) {
+    m_activate = std::move(activate);
+    setFocusPolicy(m_activate ? Qt::StrongFocus : Qt::NoFocus);
+    setCursor(m_activate ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setAccessibleName(accessibleName);
+}
+
+void OverviewFigureCard::mousePressEvent(QMouseEvent* event) {
+    if (!m_activate || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    m_pressed = true;
+    event->accept();
+}
+
+void OverviewFigureCard::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    // Like a button: letting go away from the card takes the click back.
+    if (click && m_activate) return m_activate();
+    QWidget::mouseReleaseEvent(event);
+}
+
+void OverviewFigureCard::keyPressEvent(QKeyEvent* event) {
+    const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (m_activate && press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) return m_activate();
+    QWidget::keyPressEvent(event);
+}
+
+void OverviewFigureCard::focusInEvent(QFocusEvent* event) {
+    m_focusRing->update();
+    QWidget::focusInEvent(event);
+}
+
+void OverviewFigureCard::focusOutEvent(QFocusEvent* event) {
+    m_focusRing->update();
+    QWidget::focusOutEvent(event);
+}
+
+void OverviewFigureCard::resizeEvent(QResizeEvent* event) {
+    m_focusRing->setGeometry(rect());
+    m_focusRing->raise();
+    QWidget::resizeEvent(event);
+}
+
+} // namespace brisklet::ui
