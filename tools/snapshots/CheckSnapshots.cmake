@@ -9,7 +9,9 @@ set(required overview-default junk-default node-modules-default large-files-defa
     tray-panel-failed tray-icon-16 tray-icon-22 tray-icon-24 tray-icon-32 tray-icon-22-warning
     tray-icon-22-critical
     junk-not-scanned junk-scanning junk-results junk-notice junk-access-denied junk-empty-trash
-    junk-confirm-clean junk-confirm-trash)
+    junk-confirm-clean junk-confirm-trash
+    overview-not-scanned overview-scanning overview-results overview-notice overview-access-denied
+    overview-empty-trash overview-confirm-clean overview-confirm-trash)
 set(window_pages overview junk node-modules large-files memory window)
 
 file(REMOVE_RECURSE "${OUT}")
