@@ -111,6 +111,7 @@ QWidget* OverviewJunkCard::buildFirstScan() {
     row->addWidget(new SparklesBadge(form));
     auto* column = new QVBoxLayout;
     column->setSpacing(4);
+    column->addStretch();
     auto* title = new ToneLabel(QStringLiteral("Find junk you don't need"), TextStyle::title3, form);
     QFont titleFont = title->font();
     titleFont.setWeight(QFont::DemiBold);
@@ -122,6 +123,7 @@ QWidget* OverviewJunkCard::buildFirstScan() {
                       TextStyle::body, form, &ToneLabel::secondary);
     explanation->setWordWrap(true);
     column->addWidget(explanation);
+    column->addStretch();
     row->addLayout(column, 1);
     row->addSpacing(8);
     m_scan = new ProminentButton(QStringLiteral("Scan"), form);
