@@ -18,10 +18,12 @@
 #include "ui/pages/OverviewSpinner.h"
 #include "ui/pages/OverviewText.h"
 #include "ui/pages/QuickTile.h"
+#include "ui/theme/Palette.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QVariantAnimation>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -72,6 +74,15 @@ TEST(JunkBreakdownBarGeometry, ATinyKindStillShowsAsAThreePointSliver) {
     EXPECT_DOUBLE_EQ(shown[1].left, shown[0].width + 2);
     // A total of zero counts as one byte: no division by zero, every kind at least its sliver.
     EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100), (Segments{{JunkKind::logs, 0, 100}}));
+}
+
+TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(0), 1);
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(417), 1);
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(418), 2); // 2 × 200 + 18
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(635), 2);
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(636), 3);
+    EXPECT_EQ(ui::OverviewLegend::columnsFor(1'000), 4);
 }
 
 // The page over the real models: storage on a fixture home with junk of four kinds, memory on a
@@ -208,6 +219,11 @@ TEST_F(OverviewViewTest, UnreadableTrashNeedsAccessHasNoSegmentAndIsDeletedForGo
     scanAll();
     ASSERT_TRUE(model().junk().at(JunkKind::trash).accessDenied);
     EXPECT_EQ(junk().legend()->status(JunkKind::trash), "needs access");
+    for (const auto* label : junk().legend()->findChildren<ui::ToneLabel*>()) {
+        if (label->text() == "needs access") {
+            EXPECT_EQ(label->palette().color(QPalette::WindowText), ui::Palette(view().palette()).orange());
+        }
+    }
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
     const Segments shown = junk().bar()->shownSegments();
     EXPECT_FALSE(shown.empty());
@@ -248,6 +264,11 @@ TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
     QTest::mouseClick(view().storageCard(), Qt::LeftButton);
     EXPECT_TRUE(navigated.empty());
     EXPECT_EQ(view().storageCard()->focusPolicy(), Qt::NoFocus);
+
+    // Like a button, letting go away from the card takes the press back.
+    QTest::mousePress(view().memoryCard(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseRelease(view().memoryCard(), Qt::LeftButton, {}, QPoint(-10, 20));
+    EXPECT_TRUE(navigated.empty());
 
     QTest::mouseClick(view().memoryCard(), Qt::LeftButton);
     QTest::keyClick(view().memoryCard(), Qt::Key_Space);
@@ -337,6 +358,38 @@ TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
     ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
     EXPECT_TRUE(view().freeUpTile()->isEnabled());
     EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
+}
+
+TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
+    view().show();
+    scanAll();
+    JunkBreakdownBar& bar = *junk().bar();
+    bar.animation()->setCurrentTime(bar.animation()->duration());
+    ASSERT_GT(bar.width(), 100);
+    const Segments before = bar.shownSegments();
+    ASSERT_EQ(before.size(), allJunkKinds.size() - 1) << "four kinds hold something, Xcode nothing";
+
+    fs::remove(storage.home / ".cache/someapp/data");
+    storage.tree.file("home/.cache/someapp/data", 400'000);
+    model().scanJunk({JunkKind::appCaches});
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
+    ASSERT_EQ(bar.animation()->state(), QAbstractAnimation::Running);
+    bar.animation()->setCurrentTime(0);
+    EXPECT_EQ(bar.shownSegments(), before);
+
+    std::map<JunkKind, std::int64_t> sizes;
+    for (const auto& [kind, category] : model().junk())
+        sizes[kind] = category.size();
+    const Segments after = JunkBreakdownBar::segments(sizes, model().junkTotal(), bar.width());
+    bar.animation()->setCurrentTime(bar.animation()->duration() / 2);
+    ASSERT_EQ(after.size(), before.size());
+    // App caches come first and grow: half-way, their length lies between the two.
+    ASSERT_EQ(bar.shownSegments().front().kind, JunkKind::appCaches);
+    EXPECT_GT(bar.shownSegments().front().width, before.front().width);
+    EXPECT_LT(bar.shownSegments().front().width, after.front().width);
+    bar.animation()->setCurrentTime(bar.animation()->duration());
+    EXPECT_EQ(bar.shownSegments(), after);
 }
 
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
