@@ -392,6 +392,21 @@ TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
     EXPECT_EQ(bar.shownSegments(), after);
 }
 
+TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
+    view().resize(700, 600);
+    view().show();
+    QApplication::processEvents();
+    EXPECT_TRUE(view().memoryCard()->figureRowWraps());
+    EXPECT_EQ(view().memoryCard()->width(), view().storageCard()->width());
+    // Nothing pushes the column past the page: the right edge of the junk card is inset like the left.
+    const QRect junkCard(junk().mapTo(&view(), QPoint(0, 0)), junk().size());
+    EXPECT_LE(junkCard.right(), view().width() - OverviewView::inset);
+
+    view().resize(1100, 600);
+    QApplication::processEvents();
+    EXPECT_FALSE(view().memoryCard()->figureRowWraps());
+}
+
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
     view();
     scanAll();

@@ -54,10 +54,10 @@ OverviewFigureCard::OverviewFigureCard(const QString& title, const QString& symb
     column->setSpacing(4);
     column->addStretch();
     column->addWidget(new OverviewSymbolLabel(title, symbol, content));
-    m_figureRow = new QHBoxLayout;
+    m_figureRow = new QBoxLayout(QBoxLayout::LeftToRight);
     m_figureRow->setSpacing(figureRowGap);
     m_figure = new OverviewFigure(figureSize, content);
-    m_figureRow->addWidget(m_figure, 0, Qt::AlignVCenter);
+    m_figureRow->addWidget(m_figure, 0, Qt::AlignLeft | Qt::AlignVCenter);
     m_figureRow->addStretch();
     column->addLayout(m_figureRow);
     m_detail = new ToneLabel({}, TextStyle::body, content, &ToneLabel::secondary);
@@ -67,11 +67,35 @@ OverviewFigureCard::OverviewFigureCard(const QString& title, const QString& symb
     m_card->setContent(content);
 
     m_focusRing = new FocusRing(this);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The width comes from the page, shared with the neighbouring card, never from the figures: the
+    // figure row wraps to fit the width instead.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 
 void OverviewFigureCard::addBesideFigure(QWidget* widget) {
-    m_figureRow->insertWidget(m_figureRow->count() - 1, widget, 0, Qt::AlignVCenter);
+    m_figureRow->insertWidget(m_figureRow->count() - 1, widget, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    fitFigureRow();
+}
+
+void OverviewFigureCard::setFigure(const QString& text) {
+    m_figure->setText(text);
+    fitFigureRow();
+}
+
+bool OverviewFigureCard::figureRowWraps() const {
+    return m_figureRow->direction() == QBoxLayout::TopToBottom;
+}
+
+void OverviewFigureCard::fitFigureRow() {
+    // Judged from the card's own width, which its neighbours decide, so the choice cannot feed back
+    // into the width it was made for.
+    int needed = 0;
+    for (int i = 0; i < m_figureRow->count(); ++i) {
+        if (QWidget* item = m_figureRow->itemAt(i)->widget()) needed += item->sizeHint().width() + figureRowGap;
+    }
+    const int available = width() - 2 * padding - ringSide - ringGap;
+    const auto direction = needed - figureRowGap <= available ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (direction != m_figureRow->direction()) m_figureRow->setDirection(direction);
 }
 
 void OverviewFigureCard::setActivation(std::function<void()> activate, const QString& accessibleName) {
@@ -112,6 +136,7 @@ void OverviewFigureCard::focusOutEvent(QFocusEvent* event) {
 }
 
 void OverviewFigureCard::resizeEvent(QResizeEvent* event) {
+    fitFigureRow();
     m_focusRing->setGeometry(rect());
     m_focusRing->raise();
     QWidget::resizeEvent(event);

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class QHBoxLayout;
+class QBoxLayout;
 
 namespace brisklet::ui {
 
@@ -33,9 +33,13 @@ public:
 
     PercentRing* ring() const { return m_ring; }
     OverviewFigure* figure() const { return m_figure; }
+    // Changes the figure, moving what stands beside it under it when the two no longer fit.
+    void setFigure(const QString& text);
     ToneLabel* detail() const { return m_detail; }
-    // Puts a widget after the figure, on its line.
+    // Puts a widget after the figure, on its line while the card is wide enough for both, else
+    // under it.
     void addBesideFigure(QWidget* widget);
+    bool figureRowWraps() const;
 
     // Makes the card a button with this accessible name; without it, the card takes no clicks.
     void setActivation(std::function<void()> activate, const QString& accessibleName);
@@ -51,10 +55,12 @@ protected:
 private:
     class FocusRing;
 
+    void fitFigureRow();
+
     Card* m_card;
     PercentRing* m_ring;
     OverviewFigure* m_figure;
-    QHBoxLayout* m_figureRow;
+    QBoxLayout* m_figureRow;
     ToneLabel* m_detail;
     FocusRing* m_focusRing;
     std::function<void()> m_activate;

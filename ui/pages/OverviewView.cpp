@@ -183,7 +183,7 @@ void OverviewView::changeEvent(QEvent* event) {
 void OverviewView::updateDisk() {
     const DiskInfo& disk = m_context.storage.disk();
     m_storageCard->ring()->setFraction(disk.usedFraction());
-    m_storageCard->figure()->setText(fromStd(Bytes::disk(disk.available)));
+    m_storageCard->setFigure(fromStd(Bytes::disk(disk.available)));
     m_storageCard->detail()->setText(QStringLiteral("available of ") + fromStd(Bytes::disk(disk.total)));
 }
 
@@ -192,7 +192,7 @@ void OverviewView::updateMemory() {
     const auto colors = Palette(palette()).ringColors(snapshot.pressure);
     m_memoryCard->ring()->setColors({colors[0], colors[1]});
     m_memoryCard->ring()->setFraction(snapshot.usedFraction());
-    m_memoryCard->figure()->setText(fromStd(Bytes::memory(snapshot.used())));
+    m_memoryCard->setFigure(fromStd(Bytes::memory(snapshot.used())));
     m_pill->setPressure(snapshot.pressure);
     m_memoryCard->detail()->setText(QStringLiteral("used of ") + fromStd(Bytes::memory(snapshot.total)));
 }
