@@ -20,6 +20,7 @@
 #include "ui/pages/QuickTile.h"
 #include "ui/theme/Palette.h"
 
+#include <QAccessible>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -274,6 +275,15 @@ TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
     QTest::keyClick(view().memoryCard(), Qt::Key_Space);
     EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory}));
     EXPECT_EQ(view().memoryCard()->accessibleName(), "Memory");
+    QAccessibleInterface* card = QAccessible::queryAccessibleInterface(view().memoryCard());
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->role(), QAccessible::Button);
+    EXPECT_EQ(card->text(QAccessible::Name), "Memory");
+    ASSERT_NE(card->actionInterface(), nullptr);
+    card->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(navigated.size(), 3u);
+    navigated.pop_back();
+    EXPECT_NE(QAccessible::queryAccessibleInterface(view().storageCard())->role(), QAccessible::Button);
     EXPECT_EQ(view().memoryCard()->cursor().shape(), Qt::PointingHandCursor);
 
     view().nodeModulesTile()->button()->click();

@@ -7,6 +7,8 @@
 #include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -33,8 +35,35 @@ protected:
     }
 };
 
+namespace {
+
+// An activatable card reads as a button to assistive tools, which can also press it.
+class AccessibleCard final : public QAccessibleWidget {
+public:
+    explicit AccessibleCard(OverviewFigureCard* card) : QAccessibleWidget(card, QAccessible::Button) {}
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) static_cast<OverviewFigureCard*>(widget())->activate();
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String(OverviewFigureCard::staticMetaObject.className()) || !object->isWidgetType())
+        return nullptr;
+    auto* card = static_cast<OverviewFigureCard*>(object);
+    return card->isActivatable() ? new AccessibleCard(card) : nullptr;
+}
+
+} // namespace
+
 OverviewFigureCard::OverviewFigureCard(const QString& title, const QString& symbol, QWidget* parent)
     : QWidget(parent), m_card(new Card(this, padding)) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(m_card);
@@ -105,6 +134,10 @@ void OverviewFigureCard::setActivation(std::function<void()> activate, const QSt
     setAccessibleName(accessibleName);
 }
 
+void OverviewFigureCard::activate() {
+    if (m_activate) m_activate();
+}
+
 void OverviewFigureCard::mousePressEvent(QMouseEvent* event) {
     if (!m_activate || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     m_pressed = true;
@@ -115,13 +148,13 @@ void OverviewFigureCard::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     // Like a button: letting go away from the card takes the click back.
-    if (click && m_activate) return m_activate();
+    if (click) return activate();
     QWidget::mouseReleaseEvent(event);
 }
 
 void OverviewFigureCard::keyPressEvent(QKeyEvent* event) {
     const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (m_activate && press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) return m_activate();
+    if (m_activate && press && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) return activate();
     QWidget::keyPressEvent(event);
 }
 

@@ -43,6 +43,9 @@ public:
 
     // Makes the card a button with this accessible name; without it, the card takes no clicks.
     void setActivation(std::function<void()> activate, const QString& accessibleName);
+    bool isActivatable() const { return static_cast<bool>(m_activate); }
+    // What a click, Space, Return or an assistive tool's press does.
+    void activate();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
