@@ -9,6 +9,7 @@
 #include "support/TempTree.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/NoticeView.h"
+#include "ui/components/PercentRing.h"
 #include "ui/components/TileButton.h"
 #include "ui/pages/JunkBreakdownBar.h"
 #include "ui/pages/OverviewFigure.h"
@@ -415,6 +416,20 @@ TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
     view().resize(1100, 600);
     QApplication::processEvents();
     EXPECT_FALSE(view().memoryCard()->figureRowWraps());
+}
+
+TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
+    view().setPalette(test::lightPalette());
+    const ui::Palette light(test::lightPalette());
+    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), light.secondaryText());
+
+    view().setPalette(test::darkPalette());
+    const ui::Palette dark(test::darkPalette());
+    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
+    EXPECT_EQ(view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
+              dark.secondaryText());
+    const auto ring = dark.ringColors(memory->snapshot().pressure);
+    EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
 }
 
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
