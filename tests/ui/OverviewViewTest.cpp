@@ -16,7 +16,7 @@
 #include "ui/pages/OverviewFigureCard.h"
 #include "ui/pages/OverviewJunkCard.h"
 #include "ui/pages/OverviewLegend.h"
-#include "ui/pages/OverviewSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/pages/OverviewText.h"
 #include "ui/pages/QuickTile.h"
 #include "ui/theme/Palette.h"

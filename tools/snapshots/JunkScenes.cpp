@@ -4,36 +4,21 @@
 #include "Capture.h"
 #include "Scene.h"
 #include "SnapshotFixture.h"
+#include "Staging.h"
 
 #include "ui/MainWindow.h"
 #include "ui/pages/JunkView.h"
 
 #include <QMessageBox>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
-#include <QRunnable>
-#include <QThreadPool>
 
-#include <condition_variable>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <mutex>
 
 namespace brisklet::snapshots {
 
 namespace {
 
-namespace fs = std::filesystem;
 
-std::set<JunkKind> kinds(std::initializer_list<JunkKind> list) {
-    return {list.begin(), list.end()};
-}
-
-void waitForScans(StorageModel& storage) {
-    SnapshotFixture::waitUntil("the junk scans", [&storage] { return storage.scanningJunk().empty(); });
-}
 
 // A window on the junk page over `storage`, the page's "~" at the fixture home. Shown only when
 // junk is already held, as showing an empty-handed window starts the first scan.
@@ -66,66 +51,6 @@ struct JunkWindow {
     QImage render(qreal ratio) { return renderWidget(*window, ratio); }
 };
 
-// Keeps every thread of a pool busy until opened, so work started meanwhile waits its turn.
-class PoolGate {
-public:
-    explicit PoolGate(QThreadPool& pool) : m_pool(pool) {
-        const int threads = std::max(1, pool.maxThreadCount());
-        for (int i = 0; i < threads; ++i) {
-            pool.start([state = m_state] {
-                std::unique_lock lock(state->mutex);
-                ++state->waiting;
-                state->changed.notify_all();
-                state->changed.wait(lock, [&] { return state->open; });
-            });
-        }
-        std::unique_lock lock(m_state->mutex);
-        m_state->changed.wait(lock, [&] { return m_state->waiting == threads; });
-    }
-    ~PoolGate() { open(); }
-
-    void open() {
-        {
-            const std::lock_guard lock(m_state->mutex);
-            m_state->open = true;
-        }
-        m_state->changed.notify_all();
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int waiting = 0;
-        bool open = false;
-    };
-    QThreadPool& m_pool;
-    std::shared_ptr<State> m_state = std::make_shared<State>();
-};
-
-// The window with the question drawn over its middle, as the user sees a window-modal box.
-QImage withQuestion(JunkWindow& shown, QMessageBox& box, qreal ratio) {
-    QImage picture = shown.render(ratio);
-    const QImage question = renderWidget(box, ratio);
-    const QSizeF logical = QSizeF(picture.size()) / ratio;
-    const QSizeF boxSize = QSizeF(question.size()) / ratio;
-    const QPointF at((logical.width() - boxSize.width()) / 2, (logical.height() - boxSize.height()) / 3);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRectF(QPointF(0, 0), logical), QColor(0, 0, 0, 40));
-    // A soft shadow and an outline, so the box stands off the page in either look.
-    for (int i = 1; i <= 6; ++i) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0, 0, 0, 10));
-        painter.drawRoundedRect(QRectF(at, boxSize).adjusted(-i, -i + 3, i, i + 3), 8 + i, 8 + i);
-    }
-    painter.drawImage(at, question);
-    painter.setPen(QPen(QColor(128, 128, 128, 90), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(at, boxSize).adjusted(-0.5, -0.5, 0.5, 0.5));
-    return picture;
-}
-
 // The results as a user leaves them: the offered items selected, one app cache taken out, the app
 // caches and the Trash open.
 std::shared_ptr<JunkWindow> results(SnapshotFixture& f, std::vector<JunkItem>& toggled) {
@@ -147,26 +72,6 @@ std::function<void()> untoggle(SnapshotFixture& f, std::vector<JunkItem> toggled
     };
 }
 
-// Puts the Trash's files folder aside, in its place either nothing or a plain file (which makes the
-// Trash unreadable), rescans the Trash and returns how to put it all back.
-std::function<void()> replaceTrash(SnapshotFixture& f, bool unreadable) {
-    const fs::path files = f.home() / ".local/share/Trash/files";
-    const fs::path aside = f.home() / ".local/share/Trash/files-aside";
-    fs::rename(files, aside);
-    if (unreadable)
-        std::ofstream(files) << "not a folder\n";
-    else
-        fs::create_directory(files);
-    f.storage().scanJunk(kinds({JunkKind::trash}));
-    waitForScans(f.storage());
-    return [&f, files, aside] {
-        fs::remove_all(files);
-        fs::rename(aside, files);
-        f.storage().scanJunk(kinds({JunkKind::trash}));
-        waitForScans(f.storage());
-    };
-}
-
 const SceneGroup junkScenes([](std::vector<Scene>& list) {
     list.push_back({QStringLiteral("junk-not-scanned"), [](SnapshotFixture& f) {
                         auto storage = f.freshStorage();
@@ -178,10 +83,10 @@ const SceneGroup junkScenes([](std::vector<Scene>& list) {
     // The first scan under way: logs and developer caches are in, the other three still scanning.
     list.push_back({QStringLiteral("junk-scanning"), [](SnapshotFixture& f) {
                         auto storage = f.freshStorage();
-                        storage->scanJunk(kinds({JunkKind::logs, JunkKind::devCaches}));
+                        storage->scanJunk({JunkKind::logs, JunkKind::devCaches});
                         waitForScans(*storage);
                         auto gate = std::make_shared<PoolGate>(f.pools().userInitiated());
-                        storage->scanJunk(kinds({JunkKind::appCaches, JunkKind::xcode, JunkKind::trash}));
+                        storage->scanJunk({JunkKind::appCaches, JunkKind::xcode, JunkKind::trash});
                         auto shown = std::make_shared<JunkWindow>(f, *storage, true);
                         shown->open({JunkKind::devCaches});
                         StorageModel* model = storage.get();
@@ -227,7 +132,7 @@ const SceneGroup junkScenes([](std::vector<Scene>& list) {
                         QPointer<QMessageBox> box = shown->page->askClean();
                         settle(*box);
                         auto undo = untoggle(f, toggled);
-                        return Staged{[shown, box](qreal ratio) { return withQuestion(*shown, *box, ratio); },
+                        return Staged{[shown, box](qreal ratio) { return withQuestion(shown->render(ratio), *box, ratio); },
                                       [box, undo] {
                                           if (box) box->reject();
                                           undo();
@@ -239,7 +144,7 @@ const SceneGroup junkScenes([](std::vector<Scene>& list) {
                         shown->open({JunkKind::trash});
                         QPointer<QMessageBox> box = shown->page->askEmptyTrash();
                         settle(*box);
-                        return Staged{[shown, box](qreal ratio) { return withQuestion(*shown, *box, ratio); },
+                        return Staged{[shown, box](qreal ratio) { return withQuestion(shown->render(ratio), *box, ratio); },
                                       [box] {
                                           if (box) box->reject();
                                       }};

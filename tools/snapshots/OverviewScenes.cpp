@@ -4,31 +4,21 @@
 #include "Capture.h"
 #include "Scene.h"
 #include "SnapshotFixture.h"
+#include "Staging.h"
 
 #include "ui/MainWindow.h"
 #include "ui/pages/OverviewView.h"
 
 #include <QLayout>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPointer>
-#include <QThreadPool>
 
-#include <condition_variable>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <mutex>
 
 namespace brisklet::snapshots {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-void waitForScans(StorageModel& storage) {
-    SnapshotFixture::waitUntil("the junk scans", [&storage] { return storage.scanningJunk().empty(); });
-}
 
 // A window on the overview over `storage`. Shown only when junk is already held, as showing an
 // empty-handed window starts the first scan.
@@ -59,83 +49,15 @@ struct OverviewWindow {
         window.reset();
     }
 
-    // The window with the question over its middle, as the user sees a window-modal box.
+    // The window, with the question over it when one is open.
     QImage render(qreal ratio) {
         QImage picture = renderWidget(*window, ratio);
-        if (!question) return picture;
-        question->adjustSize();
-        const QImage box = renderWidget(*question, ratio);
-        const QSizeF logical = QSizeF(picture.size()) / ratio;
-        const QSizeF boxSize = QSizeF(box.size()) / ratio;
-        const QPointF at((logical.width() - boxSize.width()) / 2, (logical.height() - boxSize.height()) / 2);
-        QPainter painter(&picture);
-        painter.fillRect(QRectF(QPointF(0, 0), logical), QColor(0, 0, 0, 40));
-        painter.drawImage(at, box);
-        painter.setPen(QPen(QColor(128, 128, 128, 110), 1));
-        painter.drawRect(QRectF(at, boxSize).adjusted(-0.5, -0.5, 0.5, 0.5));
-        return picture;
+        return question ? withQuestion(std::move(picture), *question, ratio) : picture;
     }
 };
 
 Staged staged(std::shared_ptr<OverviewWindow> shown, std::function<void()> undo = {}) {
     return Staged{[shown](qreal ratio) { return shown->render(ratio); }, std::move(undo)};
-}
-
-// Keeps every thread of a pool busy until opened, so a scan started meanwhile is really under way
-// and waits its turn.
-class PoolGate {
-public:
-    explicit PoolGate(QThreadPool& pool) {
-        const int threads = std::max(1, pool.maxThreadCount());
-        for (int i = 0; i < threads; ++i) {
-            pool.start([state = m_state] {
-                std::unique_lock lock(state->mutex);
-                ++state->waiting;
-                state->changed.notify_all();
-                state->changed.wait(lock, [&] { return state->open; });
-            });
-        }
-        std::unique_lock lock(m_state->mutex);
-        m_state->changed.wait(lock, [&] { return m_state->waiting == threads; });
-    }
-    ~PoolGate() { open(); }
-
-    void open() {
-        {
-            const std::lock_guard lock(m_state->mutex);
-            m_state->open = true;
-        }
-        m_state->changed.notify_all();
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int waiting = 0;
-        bool open = false;
-    };
-    std::shared_ptr<State> m_state = std::make_shared<State>();
-};
-
-// Puts the Trash's files folder aside, in its place either an empty folder or a plain file (which
-// makes the Trash unreadable), rescans the Trash and returns how to put it all back.
-std::function<void()> replaceTrash(SnapshotFixture& f, bool unreadable) {
-    const fs::path files = f.home() / ".local/share/Trash/files";
-    const fs::path aside = f.home() / ".local/share/Trash/files-overview-aside";
-    fs::rename(files, aside);
-    if (unreadable)
-        std::ofstream(files) << "not a folder\n";
-    else
-        fs::create_directory(files);
-    f.storage().scanJunk({JunkKind::trash});
-    waitForScans(f.storage());
-    return [&f, files, aside] {
-        fs::remove_all(files);
-        fs::rename(aside, files);
-        f.storage().scanJunk({JunkKind::trash});
-        waitForScans(f.storage());
-    };
 }
 
 const SceneGroup overviewScenes([](std::vector<Scene>& list) {

@@ -3,7 +3,7 @@
 #include "core/Bytes.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/pages/JunkSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"
 
@@ -13,7 +13,7 @@
 namespace brisklet::ui {
 
 JunkActionBar::JunkActionBar(QWidget* parent)
-    : QWidget(parent), m_size(new QLabel), m_count(new QLabel), m_spinner(new JunkSpinner),
+    : QWidget(parent), m_size(new QLabel), m_count(new QLabel), m_spinner(new Spinner(QStringLiteral("Cleaning"))),
       m_clean(new ProminentButton(QStringLiteral("Clean"))) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

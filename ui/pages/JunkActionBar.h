@@ -9,7 +9,7 @@ class QLabel;
 
 namespace brisklet::ui {
 
-class JunkSpinner;
+class Spinner;
 class ProminentButton;
 
 // The junk page's bottom bar: how much is selected and how many items, a spinner while a cleaning
@@ -29,7 +29,7 @@ public:
     QString sizeText() const;
     QString countText() const;
     ProminentButton* cleanButton() const { return m_clean; }
-    JunkSpinner* spinner() const { return m_spinner; }
+    Spinner* spinner() const { return m_spinner; }
 
 signals:
     void cleanRequested();
@@ -42,7 +42,7 @@ private:
 
     QLabel* m_size;
     QLabel* m_count;
-    JunkSpinner* m_spinner;
+    Spinner* m_spinner;
     ProminentButton* m_clean;
 };
 

@@ -3,7 +3,7 @@
 #include "ui/components/CheckBox.h"
 #include "ui/components/IconCache.h"
 #include "ui/pages/JunkKindStyle.h"
-#include "ui/pages/JunkSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/TextStyles.h"
@@ -149,10 +149,10 @@ void JunkRowDelegate::paintCategory(QPainter& painter, const QRect& rect, const 
     int trailingLeft = right;
     switch (row.trailing) {
     case JunkTreeModel::Trailing::scanning: {
-        const QRectF spinner(right - JunkSpinner::side, rect.top() + (rect.height() - JunkSpinner::side) / 2.0,
-                             JunkSpinner::side, JunkSpinner::side);
-        JunkSpinner::paint(painter, spinner, m_spinnerStep ? m_spinnerStep() : 0, colors.secondaryText());
-        trailingLeft = right - JunkSpinner::side;
+        const QRectF spinner(right - Spinner::side, rect.top() + (rect.height() - Spinner::side) / 2.0,
+                             Spinner::side, Spinner::side);
+        Spinner::paint(painter, spinner, m_spinnerStep ? m_spinnerStep() : 0, colors.secondaryText());
+        trailingLeft = right - Spinner::side;
         break;
     }
     case JunkTreeModel::Trailing::needsAccess: {

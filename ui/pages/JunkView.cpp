@@ -10,7 +10,7 @@
 #include "ui/components/PageHeader.h"
 #include "ui/pages/JunkActionBar.h"
 #include "ui/pages/JunkRowDelegate.h"
-#include "ui/pages/JunkSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/pages/JunkTrashActions.h"
 #include "ui/pages/JunkTreeModel.h"
 #include "ui/pages/JunkTreeView.h"
@@ -98,7 +98,7 @@ JunkView::JunkView(const PageContext& context, std::filesystem::path home, QWidg
     connect(m_trashActions, &JunkTrashActions::emptyRequested, this, &JunkView::askEmptyTrash);
     connect(m_actionBar, &JunkActionBar::cleanRequested, this, &JunkView::askClean);
 
-    m_spinnerTimer->setInterval(JunkSpinner::tickMilliseconds);
+    m_spinnerTimer->setInterval(Spinner::tickMilliseconds);
     connect(m_spinnerTimer, &QTimer::timeout, this, [this] {
         ++m_spinnerStep;
         for (const JunkKind kind : m_context.storage.scanningJunk())

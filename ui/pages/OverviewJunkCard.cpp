@@ -7,7 +7,7 @@
 #include "ui/pages/JunkBreakdownBar.h"
 #include "ui/pages/OverviewFigure.h"
 #include "ui/pages/OverviewLegend.h"
-#include "ui/pages/OverviewSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
@@ -151,7 +151,7 @@ QWidget* OverviewJunkCard::buildFindings(std::function<void()> review, std::func
     figures->addWidget(m_total);
     top->addLayout(figures);
     top->addStretch();
-    m_cleaning = new OverviewSpinner(QStringLiteral("Cleaning"), form);
+    m_cleaning = new Spinner(QStringLiteral("Cleaning"), form);
     top->addWidget(m_cleaning);
     m_review = new QPushButton(QStringLiteral("Review"), form);
     m_review->setAccessibleName(QStringLiteral("Review junk"));

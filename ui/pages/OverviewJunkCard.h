@@ -16,7 +16,7 @@ class Card;
 class JunkBreakdownBar;
 class OverviewFigure;
 class OverviewLegend;
-class OverviewSpinner;
+class Spinner;
 class ProminentButton;
 class ToneLabel;
 
@@ -44,7 +44,7 @@ public:
     QPushButton* cleanButton() const;
     QString heading() const;
     OverviewFigure* total() const { return m_total; }
-    OverviewSpinner* cleaningSpinner() const { return m_cleaning; }
+    Spinner* cleaningSpinner() const { return m_cleaning; }
     JunkBreakdownBar* bar() const { return m_bar; }
     OverviewLegend* legend() const { return m_legend; }
 
@@ -62,7 +62,7 @@ private:
     ProminentButton* m_scan = nullptr;
     ToneLabel* m_heading = nullptr;
     OverviewFigure* m_total = nullptr;
-    OverviewSpinner* m_cleaning = nullptr;
+    Spinner* m_cleaning = nullptr;
     QPushButton* m_review = nullptr;
     ProminentButton* m_clean = nullptr;
     JunkBreakdownBar* m_bar = nullptr;

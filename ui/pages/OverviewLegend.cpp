@@ -3,7 +3,7 @@
 #include "app/StorageModel.h"
 #include "core/Bytes.h"
 #include "ui/pages/JunkKindStyle.h"
-#include "ui/pages/OverviewSpinner.h"
+#include "ui/components/Spinner.h"
 #include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 
@@ -57,7 +57,7 @@ OverviewLegend::OverviewLegend(StorageModel& storage, QWidget* parent)
         const std::string_view name = title(kind);
         line->addWidget(new ToneLabel(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
                                       TextStyle::callout, entry.row));
-        entry.spinner = new OverviewSpinner(QStringLiteral("Scanning"), entry.row);
+        entry.spinner = new Spinner(QStringLiteral("Scanning"), entry.row);
         line->addWidget(entry.spinner);
         entry.status = new ToneLabel({}, TextStyle::callout, entry.row);
         line->addWidget(entry.status);

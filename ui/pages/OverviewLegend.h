@@ -12,7 +12,7 @@ class StorageModel;
 
 namespace brisklet::ui {
 
-class OverviewSpinner;
+class Spinner;
 class ToneLabel;
 
 // The key to the breakdown bar: each junk kind with its colour, its title and what is known of it
@@ -50,7 +50,7 @@ protected:
 private:
     struct Entry {
         QWidget* row = nullptr;
-        OverviewSpinner* spinner = nullptr;
+        Spinner* spinner = nullptr;
         ToneLabel* status = nullptr;
     };
 

@@ -9,9 +9,10 @@ class QTimer;
 
 namespace brisklet::ui {
 
-// The small busy indicator of the junk page: a ring of ticks fading round. It turns only while it
-// is shown, so a page in the background costs nothing.
-class JunkSpinner final : public QWidget {
+// The small busy indicator for work whose end nobody can foretell (a scan, a clean): a ring of
+// ticks fading round. It turns only while it is shown, so a page in the background costs nothing.
+// List delegates draw the same frames through paint().
+class Spinner final : public QWidget {
     Q_OBJECT
 
 public:
@@ -19,7 +20,8 @@ public:
     static constexpr int ticks = 8;
     static constexpr int tickMilliseconds = 90;
 
-    explicit JunkSpinner(QWidget* parent = nullptr);
+    // `accessibleName` says what is under way ("Scanning", "Cleaning").
+    explicit Spinner(const QString& accessibleName = QStringLiteral("Working"), QWidget* parent = nullptr);
 
     // One frame of the spinner in `rect`, the brightest tick at `step` (any integer).
     static void paint(QPainter& painter, const QRectF& rect, int step, const QColor& color);

@@ -1,4 +1,4 @@
-#include "ui/pages/JunkSpinner.h"
+#include "ui/components/Spinner.h"
 
 #include "ui/theme/Palette.h"
 
@@ -10,9 +10,9 @@
 
 namespace brisklet::ui {
 
-JunkSpinner::JunkSpinner(QWidget* parent) : QWidget(parent), m_timer(new QTimer(this)) {
+Spinner::Spinner(const QString& accessibleName, QWidget* parent) : QWidget(parent), m_timer(new QTimer(this)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName(QStringLiteral("Working"));
+    setAccessibleName(accessibleName);
     m_timer->setInterval(tickMilliseconds);
     connect(m_timer, &QTimer::timeout, this, [this] {
         ++m_step;
@@ -20,7 +20,7 @@ JunkSpinner::JunkSpinner(QWidget* parent) : QWidget(parent), m_timer(new QTimer(
     });
 }
 
-void JunkSpinner::paint(QPainter& painter, const QRectF& rect, int step, const QColor& color) {
+void Spinner::paint(QPainter& painter, const QRectF& rect, int step, const QColor& color) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF centre = rect.center();
@@ -41,18 +41,18 @@ void JunkSpinner::paint(QPainter& painter, const QRectF& rect, int step, const Q
     painter.restore();
 }
 
-void JunkSpinner::paintEvent(QPaintEvent*) {
+void Spinner::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF square((width() - side) / 2.0, (height() - side) / 2.0, side, side);
     paint(painter, square, m_step, Palette(palette()).secondaryText());
 }
 
-void JunkSpinner::showEvent(QShowEvent* event) {
+void Spinner::showEvent(QShowEvent* event) {
     m_timer->start();
     QWidget::showEvent(event);
 }
 
-void JunkSpinner::hideEvent(QHideEvent* event) {
+void Spinner::hideEvent(QHideEvent* event) {
     m_timer->stop();
     QWidget::hideEvent(event);
 }
