@@ -1,0 +1,375 @@
+#include "ui/pages/LargeFilesView.h"
+
+#include "app/MemoryModel.h"
+#include "app/StorageFixture.h"
+#include "core/Bytes.h"
+#include "host/Fakes.h"
+#include "support/ProcTree.h"
+#include "support/SignalWait.h"
+#include "ui/WidgetImage.h"
+#include "ui/components/FolderButton.h"
+#include "ui/components/IconCache.h"
+#include "ui/components/NoticeView.h"
+#include "ui/components/ProminentButton.h"
+#include "ui/pages/LargeFilesActionBar.h"
+#include "ui/pages/LargeFilesEmptyState.h"
+#include "ui/pages/LargeFilesListModel.h"
+#include "ui/pages/LargeFilesListView.h"
+#include "ui/pages/LargeFilesSectionHeader.h"
+#include "ui/pages/LargeFilesSizePicker.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Content = ui::LargeFilesView::Content;
+
+constexpr std::size_t kKB = 1000;
+constexpr std::int64_t kFixtureFloor = 200'000;
+
+QPushButton* button(QMessageBox& box, const QString& label) {
+    for (QAbstractButton* b : box.buttons())
+        if (b->text() == label) return qobject_cast<QPushButton*>(b);
+    return nullptr;
+}
+
+// The large files page over the real storage model on a fixture home with three files of a few
+// hundred kilobytes; the model's floor is lowered to match unless a test picks a size. Moving to
+// the Trash succeeds except for files whose name starts with "stuck".
+class LargeFilesViewTest : public test::GuiTest {
+protected:
+    LargeFilesViewTest() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ui::IconCache::setService([](const fs::path&) { return QIcon(); });
+        video = storage.tree.file("home/Videos/talk.webm", 600 * kKB);
+        iso = storage.tree.file("home/Downloads/distro.iso", 400 * kKB);
+        stuck = storage.tree.file("home/Documents/stuck-scan.pdf", 300 * kKB);
+        storage.services.moveToTrash = [this](const std::vector<fs::path>& paths) {
+            TrashMoveResult result;
+            for (const fs::path& p : paths) {
+                moved.push_back(p);
+                (p.filename().string().starts_with("stuck") ? result.failed : result.moved).push_back(p);
+            }
+            return result;
+        };
+        storage.make();
+        proc.memInfo(16u << 20, 8u << 20, 2u << 20);
+        memory = std::make_unique<MemoryModel>(MemoryModel::Services{.runningApps = running,
+                                                                     .workspace = workspace,
+                                                                     .procRoot = proc.root(),
+                                                                     .sysRoot = storage.tree.path("sys"),
+                                                                     .home = storage.home,
+                                                                     .purge = [] { return Outcome::failed("no"); },
+                                                                     .statsInterval = 1h},
+                                               storage.pools);
+        QObject::connect(&model(), &StorageModel::isScanningLargeChanged, [this] {
+            if (model().isScanningLarge()) ++scansStarted;
+        });
+        view = std::make_unique<ui::LargeFilesView>(ui::PageContext{*storage.model, *memory, workspace, {}},
+                                                    storage.home);
+        view->resize(900, 700);
+    }
+
+    ~LargeFilesViewTest() override {
+        view.reset();
+        ui::IconCache::setService({});
+        QLocale::setDefault(QLocale::c());
+    }
+
+    StorageModel& model() { return *storage.model; }
+    ui::LargeFilesListModel& rows() { return *view->model(); }
+    ui::LargeFilesActionBar& bar() { return *view->actionBar(); }
+    QModelIndex rowOf(const fs::path& path) {
+        for (int r = 0; r < rows().rowCount(); ++r)
+            if (rows().row(rows().index(r)).path == path) return rows().index(r);
+        return {};
+    }
+
+    void waitForScan() {
+        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningLargeChanged,
+                                  [&] { return !model().isScanningLarge(); }));
+    }
+
+    // Shown with the fixture's floor, after the first search has finished.
+    void showResults() {
+        model().setLargeMinSize(kFixtureFloor);
+        view->show();
+        waitForScan();
+        ASSERT_EQ(view->content(), Content::results);
+    }
+
+    // The user's pick in the size picker, as a click on one of its entries reports it.
+    void pick(const QString& label) {
+        ui::LargeFilesSizePicker& picker = *view->sizePicker();
+        const int index = picker.findText(label);
+        ASSERT_GE(index, 0) << label.toStdString();
+        picker.setCurrentIndex(index);
+        emit picker.activated(index);
+    }
+
+    // A file that takes `bytes` on disk without anything written to it.
+    fs::path allocated(std::string_view relative, off_t bytes) {
+        const fs::path path = storage.tree.file(relative);
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::posix_fallocate(fd, 0, bytes), 0);
+        ::close(fd);
+        return path;
+    }
+
+    test::StorageFixture storage;
+    test::ProcTree proc{storage.tree};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    std::unique_ptr<MemoryModel> memory;
+    std::unique_ptr<ui::LargeFilesView> view;
+    fs::path video, iso, stuck;
+    std::vector<fs::path> moved;
+    int scansStarted = 0;
+};
+
+TEST_F(LargeFilesViewTest, ShowingThePageWithNoListStartsOneSearchAndShowsItsStatesInOrder) {
+    EXPECT_EQ(view->content(), Content::notScanned) << "nothing is searched before the page is shown";
+    EXPECT_EQ(scansStarted, 0);
+    EXPECT_FALSE(bar().isVisibleTo(view.get()));
+    EXPECT_EQ(view->sizePicker()->currentText(), "100 MB+");
+    EXPECT_EQ(view->sizePicker()->bytes(), 100'000'000);
+
+    view->show();
+    EXPECT_EQ(scansStarted, 1);
+    EXPECT_EQ(view->content(), Content::scanning);
+    EXPECT_EQ(view->scanningLabel()->text(), QStringLiteral("Measuring files in ~\u2026"));
+    EXPECT_FALSE(view->rescanButton()->isEnabled());
+    EXPECT_TRUE(view->sizePicker()->isEnabled()) << "the picker stays usable during a search";
+    EXPECT_TRUE(view->folderButton()->isEnabled());
+    view->hide();
+    view->show();
+    EXPECT_EQ(scansStarted, 1) << "a search under way is not started again";
+    waitForScan();
+
+    // Nothing is 100 MB in the fixture.
+    EXPECT_EQ(view->content(), Content::nothingFound);
+    EXPECT_EQ(view->emptyState()->title(), "No large files");
+    EXPECT_EQ(view->emptyState()->description(), "Nothing in ~ is above that size.");
+    EXPECT_FALSE(bar().isVisibleTo(view.get())) << "no action bar for an empty list";
+    EXPECT_TRUE(view->rescanButton()->isEnabled());
+
+    view->hide();
+    view->show();
+    EXPECT_EQ(scansStarted, 1) << "a list already held is shown as it is";
+
+    // Another page over the same model finds the list there and searches nothing.
+    ui::LargeFilesView second(ui::PageContext{model(), *memory, workspace, {}}, storage.home);
+    second.show();
+    EXPECT_EQ(scansStarted, 1);
+    EXPECT_EQ(second.content(), Content::nothingFound);
+}
+
+TEST_F(LargeFilesViewTest, PickingOneGigabyteSearchesWithTheDecimalFloor) {
+    // Just over 10^9 bytes and just under: a floor of 2^30 would drop both.
+    const fs::path over = allocated("home/Movies/over.mkv", 1'000'000'000);
+    allocated("home/Movies/under.mkv", 999'000'000);
+    ASSERT_GE(test::TempTree::allocated(over), 1'000'000'000);
+    view->show();
+    waitForScan();
+    ASSERT_EQ(view->content(), Content::results);
+    ASSERT_EQ(rows().rowCount(), 2);
+
+    pick("1 GB+");
+    EXPECT_EQ(model().largeMinSize(), 1'000'000'000);
+    EXPECT_EQ(scansStarted, 2);
+    EXPECT_EQ(view->content(), Content::scanning) << "the old list gives way to the spinner";
+    waitForScan();
+    ASSERT_EQ(rows().rowCount(), 1);
+    EXPECT_EQ(rows().row(rows().index(0)).path, over);
+
+    pick("1 GB+");
+    EXPECT_EQ(scansStarted, 2) << "picking the size already in force is no change";
+}
+
+TEST_F(LargeFilesViewTest, ASizePickedDuringASearchIsKeptButStartsNoSecondSearch) {
+    model().setLargeMinSize(kFixtureFloor);
+    view->show();
+    ASSERT_TRUE(model().isScanningLarge());
+    pick("500 MB+");
+    EXPECT_EQ(model().largeMinSize(), 500'000'000);
+    waitForScan();
+    EXPECT_EQ(scansStarted, 1);
+    // The search that ran used the floor it started with.
+    EXPECT_EQ(rows().rowCount(), 3);
+    EXPECT_EQ(view->sizePicker()->currentText(), "500 MB+");
+
+    view->rescanButton()->click();
+    waitForScan();
+    EXPECT_EQ(scansStarted, 2);
+    EXPECT_EQ(view->content(), Content::nothingFound);
+}
+
+TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
+    const std::chrono::system_clock::time_point march5 = std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
+    fs::last_write_time(video, fs::file_time_type::clock::from_sys(march5));
+    showResults();
+    ASSERT_EQ(rows().rowCount(), 3);
+    const auto first = rows().row(rows().index(0));
+    EXPECT_EQ(first.path, video);
+    EXPECT_EQ(first.name, "talk.webm");
+    EXPECT_EQ(first.folder, "~/Videos");
+    EXPECT_EQ(first.date, "Mar 5, 2026");
+    EXPECT_EQ(first.size, QString::fromStdString(Bytes::disk((*model().largeFiles())[0].size)));
+    EXPECT_EQ(rows().row(rows().index(1)).path, iso);
+
+    std::int64_t total = 0;
+    for (const LargeFile& f : *model().largeFiles())
+        total += f.size;
+    EXPECT_EQ(view->sectionHeader()->text(), "3 items · " + QString::fromStdString(Bytes::disk(total)));
+    EXPECT_EQ(rows().index(0).data(Qt::AccessibleTextRole).toString(),
+              "talk.webm, ~/Videos, Mar 5, 2026, " + first.size + ", Not selected");
+}
+
+TEST_F(LargeFilesViewTest, AFileWithoutADateHasNoDateText) {
+    EXPECT_EQ(ui::LargeFilesListModel::dateText(std::nullopt), QString());
+    const auto when = std::chrono::sys_days(std::chrono::year(2025) / 11 / 20) + 9h;
+    EXPECT_EQ(ui::LargeFilesListModel::dateText(std::chrono::system_clock::time_point(when)), "Nov 20, 2025");
+}
+
+TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheSelection) {
+    showResults();
+    EXPECT_TRUE(bar().isVisibleTo(view.get()));
+    EXPECT_FALSE(bar().trashButton()->isEnabled()) << "nothing selected, nothing to move";
+    EXPECT_EQ(bar().countText(), "0 items · moved to the Trash");
+
+    QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
+    QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
+    view->list()->setFocus();
+    view->list()->setCurrentIndex(rowOf(iso));
+    QTest::keyClick(view->list(), Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
+    EXPECT_TRUE(rows().row(rowOf(iso)).selected);
+    EXPECT_EQ(reset.count(), 0);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.front().at(2).value<QList<int>>(), (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
+
+    const std::int64_t isoSize = (*model().largeFiles())[1].size;
+    EXPECT_EQ(bar().sizeText(), QString::fromStdString(Bytes::disk(isoSize)) + " selected");
+    EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
+    EXPECT_TRUE(bar().trashButton()->isEnabled());
+
+    QTest::keyClick(view->list(), Qt::Key_Down);
+    QTest::keyClick(view->list(), Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, stuck}));
+    QTest::keyClick(view->list(), Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
+
+    // A click on a row's check box toggles it too.
+    const QRect box = view->list()->visualRect(rowOf(video));
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, QPoint(box.left() + 20, box.center().y()));
+    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, video}));
+}
+
+TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOnesStay) {
+    showResults();
+    model().setLargeSelection({video, stuck});
+    bar().trashButton()->click();
+    auto* box = view->findChild<QMessageBox*>("confirmation");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Move 2 items to the Trash?");
+    EXPECT_EQ(box->informativeText(), "You can put them back from the Trash until you empty it.");
+    ASSERT_NE(button(*box, "Move to Trash"), nullptr);
+    EXPECT_EQ(box->buttonRole(button(*box, "Move to Trash")), QMessageBox::DestructiveRole);
+    ASSERT_NE(button(*box, "Cancel"), nullptr);
+
+    button(*box, "Cancel")->click();
+    EXPECT_TRUE(moved.empty()) << "Cancel moves nothing";
+    EXPECT_EQ(rows().rowCount(), 3);
+    EXPECT_EQ(model().largeSelection().size(), 2u);
+    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
+
+    QMessageBox* again = view->askTrash();
+    ASSERT_NE(again, nullptr);
+    button(*again, "Move to Trash")->click();
+    EXPECT_EQ(moved, (std::vector<fs::path>{video, stuck}));
+    ASSERT_EQ(rows().rowCount(), 2);
+    EXPECT_FALSE(rowOf(video).isValid()) << "the moved file leaves the list";
+    EXPECT_TRUE(rowOf(stuck).isValid()) << "the one that could not be moved stays";
+    EXPECT_TRUE(model().largeSelection().empty());
+    EXPECT_FALSE(bar().trashButton()->isEnabled());
+    EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->notice()->text(), model().largeNotice()->text);
+    EXPECT_EQ(view->sectionHeader()->text().left(10), "2 items · ");
+
+    view->notice()->dismissButton()->click();
+    EXPECT_FALSE(model().largeNotice().has_value());
+    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
+}
+
+TEST_F(LargeFilesViewTest, ReturnOpensTheFileAndTheMenuOffersOpenThenShowInFolder) {
+    showResults();
+    view->list()->setFocus();
+    view->list()->setCurrentIndex(rowOf(iso));
+    QTest::keyClick(view->list(), Qt::Key_Return);
+    EXPECT_EQ(workspace.opened, std::vector<std::string>{iso.string()});
+    EXPECT_TRUE(model().largeSelection().empty()) << "Return opens; it does not select";
+
+    QMenu* menu = view->openMenu(rowOf(video), {});
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), "Open");
+    EXPECT_EQ(menu->actions()[1]->text(), "Show in Folder");
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{{video}});
+    menu->close();
+    menu = view->openMenu(rowOf(video), {});
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(workspace.opened.back(), video.string());
+    menu->close();
+
+    // The menu key asks for the focused row's menu.
+    QSignalSpy asked(view->list(), &ui::LargeFilesListView::menuRequested);
+    QTest::keyClick(view->list(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_EQ(asked.count(), 1);
+    EXPECT_EQ(asked.front().at(0).value<QModelIndex>(), rowOf(iso));
+    for (QMenu* open : view->findChildren<QMenu*>())
+        open->close();
+}
+
+TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesItAndCtrlRRescans) {
+    showResults();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(scansStarted, 2);
+    waitForScan();
+
+    const fs::path videos = storage.home / "Videos";
+    view->folderButton()->setChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
+    view->folderButton()->click();
+    EXPECT_EQ(model().largeRoot(), videos);
+    EXPECT_EQ(view->folderButton()->folder(), videos);
+    EXPECT_EQ(view->content(), Content::scanning);
+    EXPECT_EQ(view->scanningLabel()->text(), QStringLiteral("Measuring files in ~/Videos\u2026"));
+    waitForScan();
+    ASSERT_EQ(rows().rowCount(), 1);
+    EXPECT_EQ(rows().row(rows().index(0)).folder, "~/Videos");
+}
+
+} // namespace
+} // namespace brisklet
