@@ -7,7 +7,12 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace brisklet::snapshots {
@@ -79,16 +84,29 @@ constexpr Project kProjects[] = {
     {"Desktop/experiments/chart-demo", 1700 * kKB, std::chrono::hours(24 * 41)},
 };
 
-// Large files in the home, as a user collects them. Only allocated bytes count, so rather than
-// write hundreds of megabytes the search threshold is lowered to match.
-constexpr std::int64_t kLargeThreshold = 1'000'000;
-constexpr Entry kLargeFiles[] = {
-    {"Videos/Screen recording 2026-11-02.webm", 6100 * kKB},
-    {"Downloads/distro-24.04-desktop-amd64.iso", 4800 * kKB},
-    {"Documents/Taxes/scans-2025.pdf", 2300 * kKB},
-    {"Music/Live at the Roundhouse.flac", 1900 * kKB},
-    {"Downloads/small-note.txt", 40 * kKB},
+// Large files in the home, as a user collects them, found with the page's usual 100 MB floor. Only
+// allocated bytes count, so the big ones are reserved on disk rather than written (a moment and no
+// I/O), and they go with the rest of the tree. Each has a fixed date, so the pictures do not change.
+struct LargeEntry {
+    std::string_view path;
+    off_t bytes;
+    std::chrono::sys_days modified;
 };
+constexpr LargeEntry kLargeFiles[] = {
+    {"Videos/Screen recording 2026-11-02.webm", 1'240'000'000, std::chrono::year(2026) / 11 / 2},
+    {"Downloads/distro-24.04-desktop-amd64.iso", 612'000'000, std::chrono::year(2026) / 9 / 14},
+    {"Music/Live at the Roundhouse.flac", 386'000'000, std::chrono::year(2025) / 6 / 21},
+    {"Documents/Taxes/scans-2025.pdf", 143'000'000, std::chrono::year(2026) / 2 / 27},
+    {"Downloads/small-note.txt", 40'000, std::chrono::year(2026) / 12 / 1},
+};
+
+// A file that takes `bytes` on disk with nothing written to it.
+void reserve(const fs::path& path, off_t bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    const int failed = fd < 0 ? errno : ::posix_fallocate(fd, 0, bytes);
+    if (fd >= 0) ::close(fd);
+    if (failed != 0) throw std::runtime_error("cannot reserve " + path.string() + ": " + std::strerror(failed));
+}
 
 } // namespace
 
@@ -104,7 +122,6 @@ SnapshotFixture::SnapshotFixture()
     buildProcesses();
 
     m_storage = std::make_unique<StorageModel>(storageServices(), m_pools);
-    m_storage->setLargeMinSize(kLargeThreshold);
 
     // The loop runs its first cycle only: the pictures must not change between two of them.
     m_memory = std::make_unique<MemoryModel>(
@@ -180,8 +197,12 @@ void SnapshotFixture::buildHome() {
         fs::last_write_time(m_tree.path(folder + "/src"), now - p.age);
     }
 
-    for (const Entry& e : kLargeFiles)
-        m_tree.file("home/" + std::string(e.path), e.bytes);
+    for (const LargeEntry& e : kLargeFiles) {
+        const fs::path file = m_tree.file("home/" + std::string(e.path));
+        reserve(file, e.bytes);
+        const std::chrono::system_clock::time_point modified = e.modified + 10h;
+        fs::last_write_time(file, fs::file_time_type::clock::from_sys(modified));
+    }
 }
 
 // A square app icon, as desktop entries name them by path: a coloured tile with an initial.
@@ -326,9 +347,7 @@ void SnapshotFixture::settle() {
 }
 
 std::unique_ptr<StorageModel> SnapshotFixture::freshStorage() {
-    auto model = std::make_unique<StorageModel>(storageServices(), m_pools);
-    model->setLargeMinSize(kLargeThreshold);
-    return model;
+    return std::make_unique<StorageModel>(storageServices(), m_pools);
 }
 
 void SnapshotFixture::refreshApps() {
