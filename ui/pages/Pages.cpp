@@ -2,6 +2,8 @@
 
 #include "ui/PagePlaceholder.h"
 #include "ui/pages/JunkView.h"
+#include "ui/pages/LargeFilesView.h"
+#include "ui/pages/NodeModulesView.h"
 #include "ui/pages/OverviewView.h"
 
 #include <QWidget>
@@ -13,8 +15,8 @@ QWidget* makePage(Page page, const PageContext& context, QWidget* parent) {
     switch (page) {
     case Page::junk: widget = new JunkView(context, parent); break;
     case Page::overview: widget = new OverviewView(context, parent); break;
-    case Page::nodeModules:
-    case Page::largeFiles:
+    case Page::largeFiles: widget = new LargeFilesView(context, parent); break;
+    case Page::nodeModules: widget = new NodeModulesView(context, parent); break;
     case Page::memory:
         break;
     }
