@@ -11,7 +11,9 @@ set(required overview-default junk-default node-modules-default large-files-defa
     junk-not-scanned junk-scanning junk-results junk-notice junk-access-denied junk-empty-trash
     junk-confirm-clean junk-confirm-trash
     overview-not-scanned overview-scanning overview-results overview-notice overview-access-denied
-    overview-empty-trash overview-confirm-clean overview-confirm-trash)
+    overview-empty-trash overview-confirm-clean overview-confirm-trash
+    node-modules-not-scanned node-modules-scanning node-modules-nothing-found node-modules-results
+    node-modules-notice node-modules-confirm-delete)
 set(window_pages overview junk node-modules large-files memory window)
 
 file(REMOVE_RECURSE "${OUT}")
