@@ -355,9 +355,12 @@ TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesItAndCtrlRRescans) {
     showResults();
     view->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
+    view->list()->setFocus();
+    QTest::keyClick(view->list(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(scansStarted, 2);
+    EXPECT_EQ(view->content(), Content::scanning);
     waitForScan();
+    EXPECT_TRUE(view->list()->hasFocus()) << "the keyboard is back on the list it rescanned from";
 
     const fs::path videos = storage.home / "Videos";
     view->folderButton()->setChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });

@@ -219,10 +219,14 @@ void LargeFilesView::updateContent() {
         shown = Content::notScanned;
     else if (files->empty())
         shown = Content::nothingFound;
-    const bool hadFocus = m_content->currentWidget() && m_content->currentWidget()->isAncestorOf(focusWidget());
+    // A keyboard user who rescans from the list finds the focus back on it when the new list lands,
+    // rather than wherever it went while the spinner, which takes none, was shown.
+    if (shown != Content::results && m_list->hasFocus()) m_refocusList = true;
     m_content->setCurrentIndex(static_cast<int>(shown));
-    // The list's focus would otherwise be lost to a panel that takes none.
-    if (hadFocus && shown == Content::results) m_list->setFocus();
+    if (shown == Content::results && m_refocusList) {
+        m_refocusList = false;
+        m_list->setFocus();
+    }
 
     std::int64_t total = 0;
     if (files)

@@ -94,6 +94,7 @@ private:
     LargeFilesListView* m_list;
     LargeFilesActionBar* m_actionBar;
     QPointer<QMessageBox> m_confirmTrash;
+    bool m_refocusList = false;
 };
 
 } // namespace brisklet::ui
