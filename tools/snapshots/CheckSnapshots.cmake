@@ -12,6 +12,8 @@ set(required overview-default junk-default node-modules-default large-files-defa
     junk-confirm-clean junk-confirm-trash
     overview-not-scanned overview-scanning overview-results overview-notice overview-access-denied
     overview-empty-trash overview-confirm-clean overview-confirm-trash
+    large-files-not-scanned large-files-scanning large-files-nothing-found large-files-results
+    large-files-notice large-files-confirm-trash
     node-modules-not-scanned node-modules-scanning node-modules-nothing-found node-modules-results
     node-modules-notice node-modules-confirm-delete)
 set(window_pages overview junk node-modules large-files memory window)
