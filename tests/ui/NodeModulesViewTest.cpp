@@ -15,6 +15,7 @@
 #include "ui/pages/NodeModulesEmptyState.h"
 #include "ui/pages/NodeModulesListModel.h"
 #include "ui/pages/NodeModulesListView.h"
+#include "ui/pages/NodeModulesRowDelegate.h"
 #include "ui/pages/NodeModulesSectionHeader.h"
 
 #include <QApplication>
@@ -239,9 +240,13 @@ TEST_F(NodeModulesViewTest, ShowingThePageWithoutAListStartsOneSearch) {
     EXPECT_TRUE(model().isScanningNode());
     ASSERT_TRUE(test::waitUntil(started, [&] { return !model().isScanningNode(); }));
     EXPECT_EQ(started.count(), 2);
+    EXPECT_EQ(rows().texts(rows().index(2)).edited, "edited yesterday");
+
     view->hide();
+    now = now.addDays(1);
     view->show();
     EXPECT_FALSE(model().isScanningNode()) << "a page that has a list does not search again";
+    EXPECT_EQ(rows().texts(rows().index(2)).edited, "edited 2 days ago") << "dates are worded afresh";
 }
 
 TEST_F(NodeModulesViewTest, TheBarCountsTheSelectionAndSizesOnlyListedFolders) {
@@ -296,7 +301,7 @@ TEST_F(NodeModulesViewTest, TheQuestionIsWordedExactlyAndOnlyGoingAheadDeletes) 
     EXPECT_FALSE(model().nodeNotice().has_value());
 }
 
-TEST_F(NodeModulesViewTest, KeyboardTogglesSelectsAllRevealsAndOpensTheMenu) {
+TEST_F(NodeModulesViewTest, KeyboardAndMouseToggleSelectAllRevealAndOpenTheMenu) {
     scan();
     showActive();
     ui::NodeModulesListView& list = *view->list();
@@ -333,6 +338,14 @@ TEST_F(NodeModulesViewTest, KeyboardTogglesSelectsAllRevealsAndOpensTheMenu) {
     ASSERT_EQ(workspace.revealed.size(), 2u);
     EXPECT_EQ(workspace.revealed.back(), std::vector<fs::path>{modules("docs-site")});
     menu->close();
+
+    // A click on a check box toggles that row; a click elsewhere on the row only focuses it.
+    const QRect first = list.visualRect(rows().index(0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, ui::NodeModulesRowDelegate::checkBoxRect(first).center());
+    EXPECT_FALSE(model().nodeSelection().contains(modules("old-shop")));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first.center());
+    EXPECT_FALSE(model().nodeSelection().contains(modules("old-shop")));
+    EXPECT_EQ(list.currentIndex(), rows().index(0));
 }
 
 } // namespace

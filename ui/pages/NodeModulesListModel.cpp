@@ -43,6 +43,10 @@ void NodeModulesListModel::setClock(Clock clock) {
     forgetTexts();
 }
 
+void NodeModulesListModel::rewordDates() {
+    forgetTexts();
+}
+
 void NodeModulesListModel::forgetTexts() {
     for (auto& texts : m_texts)
         texts.reset();

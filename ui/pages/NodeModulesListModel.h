@@ -39,6 +39,8 @@ public:
     void setHome(std::filesystem::path home);
     // Where "now" comes from for the "edited" wording; the system clock unless a test pins it.
     void setClock(Clock clock);
+    // Words the dates afresh from the clock's reading now: a list left open for days ages with it.
+    void rewordDates();
 
     // The folder behind a row, or null; valid until the storage model's list next changes.
     const NodeModulesFolder* folder(const QModelIndex& index) const;

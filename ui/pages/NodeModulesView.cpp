@@ -278,6 +278,8 @@ void NodeModulesView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // The first look at the page is what asks for the first search.
     if (!m_context.storage.nodeFolders()) m_context.storage.scanNodeModules();
+    // "edited yesterday" may have become two days since the page was last on screen.
+    m_model->rewordDates();
 }
 
 void NodeModulesView::changeEvent(QEvent* event) {
