@@ -118,7 +118,7 @@ protected:
     ~NodeModulesViewTest() override {
         view.reset();
         ui::IconCache::setService({});
-        QLocale::setDefault(QLocale::system());
+        QLocale::setDefault(m_locale);
     }
 
     void project(const std::string& name, std::size_t bytes, std::chrono::hours age) {
@@ -153,6 +153,10 @@ protected:
     std::unique_ptr<MemoryModel> memory;
     std::unique_ptr<ui::NodeModulesView> view;
     QDateTime now = QDateTime::currentDateTime();
+
+private:
+    // Set before the constructor pins American English, so the pinning is undone for later tests.
+    QLocale m_locale;
 };
 
 TEST_F(NodeModulesViewTest, ResultsListEveryProjectWithItsPlaceAgeAndSize) {
