@@ -218,6 +218,17 @@ TEST_F(NodeModulesViewTest, ARescanShowsTheSpinnerInsteadOfTheOldResults) {
     EXPECT_EQ(bar().countText(), "0 folders · removed permanently, reinstall any time");
 }
 
+TEST_F(NodeModulesViewTest, CtrlRFromTheListGivesTheKeyboardBackToTheNewList) {
+    scan();
+    showActive();
+    view->list()->setFocus();
+    QTest::keyClick(view->list(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(view->content(), Content::scanning);
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningNodeChanged, [&] { return !model().isScanningNode(); }));
+    EXPECT_TRUE(view->list()->hasFocus());
+    EXPECT_EQ(view->list()->currentIndex(), rows().index(0));
+}
+
 TEST_F(NodeModulesViewTest, ChoosingAFolderSearchesItAndAnEmptyOneSaysSo) {
     EXPECT_EQ(view->content(), Content::notScanned);
     EXPECT_EQ(view->notScanned()->title(), "Find node_modules folders");

@@ -245,11 +245,21 @@ void NodeModulesView::updateTexts() {
 }
 
 void NodeModulesView::updateContent() {
-    switch (content()) {
+    const Content now = content();
+    // The list goes while a search runs; whoever was working in it with the keyboard gets it back.
+    QWidget* focus = focusWidget();
+    if (now != Content::results && focus && m_results->isAncestorOf(focus)) m_refocusList = true;
+    switch (now) {
     case Content::scanning: m_content->setCurrentWidget(m_scanning); break;
     case Content::notScanned: m_content->setCurrentWidget(m_notScanned); break;
     case Content::nothingFound: m_content->setCurrentWidget(m_nothingFound); break;
     case Content::results: m_content->setCurrentWidget(m_results); break;
+    }
+    if (now == Content::results && m_refocusList) {
+        m_refocusList = false;
+        m_list->setFocus();
+    } else if (now == Content::nothingFound) {
+        m_refocusList = false;
     }
 }
 

@@ -100,6 +100,8 @@ private:
     NodeModulesRowDelegate* m_delegate;
     NodeModulesActionBar* m_actionBar;
     QPointer<QMessageBox> m_confirmDelete;
+    // The list had the keyboard when a search took its place.
+    bool m_refocusList = false;
 };
 
 } // namespace brisklet::ui
