@@ -92,7 +92,7 @@ protected:
     ~LargeFilesViewTest() override {
         view.reset();
         ui::IconCache::setService({});
-        QLocale::setDefault(QLocale::c());
+        QLocale::setDefault(languageBefore);
     }
 
     StorageModel& model() { return *storage.model; }
@@ -136,6 +136,8 @@ protected:
         return path;
     }
 
+    // Dates are worded in English here; whatever language the program had comes back afterwards.
+    const QLocale languageBefore;
     test::StorageFixture storage;
     test::ProcTree proc{storage.tree};
     FakeRunningApps running;
