@@ -86,17 +86,19 @@ constexpr Project kProjects[] = {
 
 // Large files in the home, as a user collects them, found with the page's usual 100 MB floor. Only
 // allocated bytes count, so the big ones are reserved on disk rather than written (a moment and no
-// I/O), and they go with the rest of the tree. Each has a fixed date, so the pictures do not change.
+// I/O), and they go with the rest of the tree; the sizes stay modest (under 800 MB in all), since
+// every test run reserves them and build machines may be short of disk. Each has a fixed date, so
+// the pictures do not change.
 struct LargeEntry {
     std::string_view path;
     off_t bytes;
     std::chrono::sys_days modified;
 };
 constexpr LargeEntry kLargeFiles[] = {
-    {"Videos/Screen recording 2026-11-02.webm", 1'240'000'000, std::chrono::year(2026) / 11 / 2},
-    {"Downloads/distro-24.04-desktop-amd64.iso", 612'000'000, std::chrono::year(2026) / 9 / 14},
-    {"Music/Live at the Roundhouse.flac", 386'000'000, std::chrono::year(2025) / 6 / 21},
-    {"Documents/Taxes/scans-2025.pdf", 143'000'000, std::chrono::year(2026) / 2 / 27},
+    {"Videos/Screen recording 2026-11-02.webm", 318'000'000, std::chrono::year(2026) / 11 / 2},
+    {"Downloads/distro-24.04-desktop-amd64.iso", 204'000'000, std::chrono::year(2026) / 9 / 14},
+    {"Music/Live at the Roundhouse.flac", 151'000'000, std::chrono::year(2025) / 6 / 21},
+    {"Documents/Taxes/scans-2025.pdf", 112'000'000, std::chrono::year(2026) / 2 / 27},
     {"Downloads/small-note.txt", 40'000, std::chrono::year(2026) / 12 / 1},
 };
 
