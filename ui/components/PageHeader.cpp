@@ -85,8 +85,9 @@ PageHeader::PageHeader(const QString& title, const QString& subtitle, const QStr
     texts->setSpacing(2);
     texts->addWidget(m_title);
     texts->addWidget(m_subtitle);
-    m_row->addLayout(texts);
-    m_row->addStretch(1);
+    // The texts take the free width (a wrapping label asks for less than its line), which also
+    // pushes the accessory to the right.
+    m_row->addLayout(texts, 1);
 
     QFont titleFont = ui::font(TextStyle::title2, font());
     titleFont.setWeight(QFont::DemiBold);
@@ -94,6 +95,9 @@ PageHeader::PageHeader(const QString& title, const QString& subtitle, const QStr
     m_subtitle->setFont(ui::font(TextStyle::callout, font()));
     m_title->setTextFormat(Qt::PlainText);
     m_subtitle->setTextFormat(Qt::PlainText);
+    // In a narrow window, with a page's controls beside it, the explanation wraps rather than being
+    // cut off or making the page wider than the window allows.
+    m_subtitle->setWordWrap(true);
     rebuildColors();
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
