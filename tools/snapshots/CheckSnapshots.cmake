@@ -4,7 +4,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # Scenes that must be there whatever else is added: one per window page and the tray's own.
-set(required overview-default junk-default node-modules-default large-files-default memory-default
+set(required memory-default
     window-not-scanned tray-panel-apps tray-panel-no-apps tray-panel-purging tray-panel-notice
     tray-panel-failed tray-icon-16 tray-icon-22 tray-icon-24 tray-icon-32 tray-icon-22-warning
     tray-icon-22-critical
