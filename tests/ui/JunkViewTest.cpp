@@ -11,7 +11,7 @@
 #include "ui/components/IconCache.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/pages/JunkActionBar.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/JunkRowDelegate.h"
 #include "ui/pages/JunkTrashActions.h"
 #include "ui/pages/JunkTreeModel.h"
@@ -92,7 +92,7 @@ protected:
     QModelIndex category(JunkKind kind) { return rows().categoryIndex(kind); }
     QModelIndex child(JunkKind kind, int row) { return rows().index(row, 0, category(kind)); }
     Row at(const QModelIndex& index) { return rows().row(index); }
-    ui::JunkActionBar& bar() { return *view->actionBar(); }
+    ui::SelectionBar& bar() { return *view->actionBar(); }
 
     // Focus and window shortcuts need the window to be the active one.
     void showActive() {
@@ -136,7 +136,7 @@ TEST_F(JunkViewTest, BeforeAnyScanEveryCategoryReadsZeroAndCannotBeChecked) {
     EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
     EXPECT_EQ(bar().sizeText(), QString::fromStdString(Bytes::disk(0)) + " selected");
     EXPECT_EQ(bar().countText(), "0 items · removed permanently");
-    EXPECT_FALSE(bar().cleanButton()->isEnabled());
+    EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_TRUE(view->rescanButton()->isEnabled());
 
     // While scanning, the spinner stands where the size was, and nothing can start a second scan.
@@ -205,13 +205,13 @@ TEST_F(JunkViewTest, ReadableTrashShowsTheInfoRowAboveItsItems) {
 TEST_F(JunkViewTest, CleanStaysDisabledWhileAnyKindRescansEvenWithASelection) {
     scan();
     ASSERT_GT(model().selectedJunkSize(), 0);
-    EXPECT_TRUE(bar().cleanButton()->isEnabled());
+    EXPECT_TRUE(bar().actionButton()->isEnabled());
     model().scanJunk({JunkKind::logs});
-    EXPECT_FALSE(bar().cleanButton()->isEnabled());
+    EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_FALSE(view->rescanButton()->isEnabled());
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
                               [&] { return model().scanningJunk().empty(); }));
-    EXPECT_TRUE(bar().cleanButton()->isEnabled());
+    EXPECT_TRUE(bar().actionButton()->isEnabled());
 }
 
 TEST_F(JunkViewTest, OneSelectedItemStillReadsItems) {
@@ -231,7 +231,7 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     const QString size = QString::fromStdString(Bytes::disk(model().selectedJunkSize()));
     const QString count = QString::number(model().selectedJunk().size());
 
-    bar().cleanButton()->click();
+    bar().actionButton()->click();
     auto* clean = view->findChild<QMessageBox*>("confirmation");
     ASSERT_NE(clean, nullptr);
     EXPECT_EQ(clean->text(), "Clean " + size + " of junk?");
@@ -345,7 +345,7 @@ TEST_F(JunkViewTest, TabVisitsTheControlsInReadingOrder) {
         visited.push_back(QApplication::focusWidget());
     }
     const std::vector<QWidget*> expected{view->rescanButton(), static_cast<QWidget*>(view->notice()->dismissButton()),
-                                         view->list(), view->trashActions()->emptyButton(), bar().cleanButton()};
+                                         view->list(), view->trashActions()->emptyButton(), bar().actionButton()};
     EXPECT_EQ(visited, expected);
 }
 

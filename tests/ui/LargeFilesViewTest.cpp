@@ -7,12 +7,12 @@
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"
 #include "ui/WidgetImage.h"
+#include "ui/components/EmptyState.h"
 #include "ui/components/FolderButton.h"
 #include "ui/components/IconCache.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/pages/LargeFilesActionBar.h"
-#include "ui/pages/LargeFilesEmptyState.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/LargeFilesListModel.h"
 #include "ui/pages/LargeFilesListView.h"
 #include "ui/pages/LargeFilesSectionHeader.h"
@@ -97,7 +97,7 @@ protected:
 
     StorageModel& model() { return *storage.model; }
     ui::LargeFilesListModel& rows() { return *view->model(); }
-    ui::LargeFilesActionBar& bar() { return *view->actionBar(); }
+    ui::SelectionBar& bar() { return *view->actionBar(); }
     QModelIndex rowOf(const fs::path& path) {
         for (int r = 0; r < rows().rowCount(); ++r)
             if (rows().row(rows().index(r)).path == path) return rows().index(r);
@@ -256,7 +256,7 @@ TEST_F(LargeFilesViewTest, AFileWithoutADateHasNoDateText) {
 TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheSelection) {
     showResults();
     EXPECT_TRUE(bar().isVisibleTo(view.get()));
-    EXPECT_FALSE(bar().trashButton()->isEnabled()) << "nothing selected, nothing to move";
+    EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected, nothing to move";
     EXPECT_EQ(bar().countText(), "0 items · moved to the Trash");
 
     QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
@@ -273,7 +273,7 @@ TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheS
     const std::int64_t isoSize = (*model().largeFiles())[1].size;
     EXPECT_EQ(bar().sizeText(), QString::fromStdString(Bytes::disk(isoSize)) + " selected");
     EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
-    EXPECT_TRUE(bar().trashButton()->isEnabled());
+    EXPECT_TRUE(bar().actionButton()->isEnabled());
 
     QTest::keyClick(view->list(), Qt::Key_Down);
     QTest::keyClick(view->list(), Qt::Key_Space);
@@ -290,7 +290,7 @@ TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheS
 TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOnesStay) {
     showResults();
     model().setLargeSelection({video, stuck});
-    bar().trashButton()->click();
+    bar().actionButton()->click();
     auto* box = view->findChild<QMessageBox*>("confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Move 2 items to the Trash?");
@@ -313,7 +313,7 @@ TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOne
     EXPECT_FALSE(rowOf(video).isValid()) << "the moved file leaves the list";
     EXPECT_TRUE(rowOf(stuck).isValid()) << "the one that could not be moved stays";
     EXPECT_TRUE(model().largeSelection().empty());
-    EXPECT_FALSE(bar().trashButton()->isEnabled());
+    EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
     EXPECT_EQ(view->notice()->text(), model().largeNotice()->text);
     EXPECT_EQ(view->sectionHeader()->text().left(10), "2 items · ");

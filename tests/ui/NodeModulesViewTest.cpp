@@ -7,12 +7,12 @@
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"
 #include "ui/WidgetImage.h"
+#include "ui/components/EmptyState.h"
 #include "ui/components/FolderButton.h"
 #include "ui/components/IconCache.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/pages/NodeModulesActionBar.h"
-#include "ui/pages/NodeModulesEmptyState.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/NodeModulesListModel.h"
 #include "ui/pages/NodeModulesListView.h"
 #include "ui/pages/NodeModulesRowDelegate.h"
@@ -130,7 +130,7 @@ protected:
 
     StorageModel& model() { return *storage.model; }
     ui::NodeModulesListModel& rows() { return *view->model(); }
-    ui::NodeModulesActionBar& bar() { return *view->actionBar(); }
+    ui::SelectionBar& bar() { return *view->actionBar(); }
     fs::path modules(const std::string& name) { return storage.home / "Desktop" / name / "node_modules"; }
 
     void scan() {
@@ -267,12 +267,12 @@ TEST_F(NodeModulesViewTest, ShowingThePageWithoutAListStartsOneSearch) {
 TEST_F(NodeModulesViewTest, TheBarCountsTheSelectionAndSizesOnlyListedFolders) {
     scan();
     EXPECT_TRUE(bar().isVisibleTo(view.get()));
-    EXPECT_FALSE(bar().deleteButton()->isEnabled()) << "nothing selected";
+    EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected";
     const auto& folders = *model().nodeFolders();
 
     // A location left over from elsewhere counts in the number but adds no size.
     model().setNodeSelection({modules("docs-site"), "/elsewhere/node_modules"});
-    EXPECT_TRUE(bar().deleteButton()->isEnabled());
+    EXPECT_TRUE(bar().actionButton()->isEnabled());
     EXPECT_EQ(bar().sizeText(), disk(folders[1].size) + " selected");
     EXPECT_EQ(bar().countText(), "2 folders · removed permanently, reinstall any time");
     QMessageBox* box = view->askDelete();
@@ -288,7 +288,7 @@ TEST_F(NodeModulesViewTest, TheQuestionIsWordedExactlyAndOnlyGoingAheadDeletes) 
     scan();
     model().setNodeSelection({modules("fresh-app"), modules("docs-site")});
     const QString size = disk(model().nodeSelectedSize());
-    bar().deleteButton()->click();
+    bar().actionButton()->click();
     auto* box = view->findChild<QMessageBox*>("confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Delete 2 node_modules folders?");

@@ -1,5 +1,6 @@
 #include "ui/pages/JunkTreeView.h"
 
+#include "ui/pages/CheckListView.h"
 #include "ui/pages/JunkRowDelegate.h"
 #include "ui/pages/JunkTreeModel.h"
 
@@ -17,16 +18,8 @@ JunkTreeView::JunkTreeView(QWidget* parent) : QTreeView(parent) {
     setItemsExpandable(true);
     setExpandsOnDoubleClick(false);
     setAnimated(false);
-    setFrameShape(QFrame::NoFrame);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUpRowList(*this);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setMouseTracking(true);
-    viewport()->setAttribute(Qt::WA_Hover);
-    // The list lies on the page's own background, like the rest of it.
-    viewport()->setAutoFillBackground(false);
-    setAutoFillBackground(false);
     setAccessibleName(QStringLiteral("Junk categories"));
 }
 
@@ -48,18 +41,7 @@ bool JunkTreeView::onCheckBox(const QModelIndex& index, const QPoint& pos) const
 
 void JunkTreeView::keyPressEvent(QKeyEvent* event) {
     const QModelIndex current = currentIndex();
-    const bool menuKey = event->key() == Qt::Key_Menu ||
-                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
-    if (menuKey) {
-        requestMenu(current);
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        if (current.isValid()) emit toggleRequested(current);
-        event->accept();
-        return;
-    }
+    if (answerRowKey(*event, current, [&] { requestMenu(current); }, [&] { emit toggleRequested(current); })) return;
     // Return opens and closes a group, as a click on its label does.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && current.isValid() &&
         !current.parent().isValid() && model()->rowCount(current) > 0) {
@@ -110,18 +92,6 @@ void JunkTreeView::requestMenu(const QModelIndex& index) {
     if (!index.isValid()) return;
     const QRect row = visualRect(index);
     emit menuRequested(index, viewport()->mapToGlobal(QPoint(row.left() + JunkRowDelegate::contentIndent, row.bottom())));
-}
-
-void JunkTreeView::focusInEvent(QFocusEvent* event) {
-    // Focus lands on a row, so Space and the arrows have something to act on at once.
-    if (!currentIndex().isValid() && model() && model()->rowCount() > 0) setCurrentIndex(model()->index(0, 0));
-    QTreeView::focusInEvent(event);
-    viewport()->update();
-}
-
-void JunkTreeView::focusOutEvent(QFocusEvent* event) {
-    QTreeView::focusOutEvent(event);
-    viewport()->update();
 }
 
 } // namespace brisklet::ui

@@ -8,7 +8,7 @@
 #include "ui/components/Confirmation.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PageHeader.h"
-#include "ui/pages/JunkActionBar.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/JunkRowDelegate.h"
 #include "ui/components/Spinner.h"
 #include "ui/pages/JunkTrashActions.h"
@@ -81,7 +81,10 @@ JunkView::JunkView(const PageContext& context, std::filesystem::path home, QWidg
     m_trashActions = new JunkTrashActions;
     m_list->setIndexWidget(m_model->index(0, 0, m_model->categoryIndex(JunkKind::trash)), m_trashActions);
 
-    m_actionBar = new JunkActionBar(this);
+    m_actionBar = new SelectionBar({.count = QStringLiteral("items · removed permanently"),
+                                    .action = QStringLiteral("Clean"),
+                                    .busy = QStringLiteral("Cleaning")},
+                                   this);
     column->addWidget(m_actionBar);
 
     connect(m_rescan, &QPushButton::clicked, this, &JunkView::rescan);
@@ -96,7 +99,7 @@ JunkView::JunkView(const PageContext& context, std::filesystem::path home, QWidg
     connect(m_model, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex& parent) { reopenGroup(parent); });
     connect(m_trashActions, &JunkTrashActions::emptyRequested, this, &JunkView::askEmptyTrash);
-    connect(m_actionBar, &JunkActionBar::cleanRequested, this, &JunkView::askClean);
+    connect(m_actionBar, &SelectionBar::actionRequested, this, &JunkView::askClean);
 
     m_spinnerTimer->setInterval(Spinner::tickMilliseconds);
     connect(m_spinnerTimer, &QTimer::timeout, this, [this] {
@@ -179,8 +182,8 @@ void JunkView::updateBar() {
     const StorageModel& storage = m_context.storage;
     const std::int64_t size = storage.selectedJunkSize();
     m_actionBar->setSelection(size, storage.selectedJunk().size());
-    m_actionBar->setCleaning(storage.isCleaningJunk());
-    m_actionBar->setCleanEnabled(size > 0 && !storage.isCleaningJunk() && storage.scanningJunk().empty());
+    m_actionBar->setBusy(storage.isCleaningJunk());
+    m_actionBar->setActionEnabled(size > 0 && !storage.isCleaningJunk() && storage.scanningJunk().empty());
 }
 
 void JunkView::updateTrashActions() {

@@ -17,13 +17,13 @@ class QTimer;
 
 namespace brisklet::ui {
 
-class JunkActionBar;
 class JunkRowDelegate;
 class JunkTrashActions;
 class JunkTreeModel;
 class JunkTreeView;
 class NoticeView;
 class PageHeader;
+class SelectionBar;
 
 // The System Junk page: the five junk kinds as groups that open onto their items, each with a
 // check box, and the bar that cleans the selection. Everything shown is read from the storage model;
@@ -45,7 +45,7 @@ public:
     JunkTreeView* list() const { return m_list; }
     JunkTreeModel* model() const { return m_model; }
     JunkTrashActions* trashActions() const { return m_trashActions; }
-    JunkActionBar* actionBar() const { return m_actionBar; }
+    SelectionBar* actionBar() const { return m_actionBar; }
     const std::set<JunkKind>& expanded() const { return m_expanded; }
 
     void setExpanded(JunkKind kind, bool open);
@@ -80,7 +80,7 @@ private:
     JunkTreeView* m_list;
     JunkRowDelegate* m_delegate;
     JunkTrashActions* m_trashActions;
-    JunkActionBar* m_actionBar;
+    SelectionBar* m_actionBar;
     QTimer* m_spinnerTimer;
     int m_spinnerStep = 0;
     std::set<JunkKind> m_expanded;

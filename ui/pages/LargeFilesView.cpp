@@ -7,12 +7,12 @@
 #include "host/Workspace.h"
 #include "ui/components/Card.h"
 #include "ui/components/Confirmation.h"
+#include "ui/components/EmptyState.h"
 #include "ui/components/FolderButton.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PageHeader.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/components/Spinner.h"
-#include "ui/pages/LargeFilesActionBar.h"
-#include "ui/pages/LargeFilesEmptyState.h"
 #include "ui/pages/LargeFilesListModel.h"
 #include "ui/pages/LargeFilesListView.h"
 #include "ui/pages/LargeFilesRowDelegate.h"
@@ -104,7 +104,8 @@ LargeFilesView::LargeFilesView(const PageContext& context, std::filesystem::path
     m_content->addWidget(scanningPanel(m_scanningLabel));
     // Before the first search there is nothing to say: the area stays empty.
     m_content->addWidget(new QWidget);
-    m_empty = new LargeFilesEmptyState;
+    m_empty = new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No large files"), {},
+                             {.titleStyle = TextStyle::title3, .titleWeight = QFont::DemiBold, .textWidth = 0});
     m_content->addWidget(m_empty);
 
     auto* results = new QWidget;
@@ -122,7 +123,10 @@ LargeFilesView::LargeFilesView(const PageContext& context, std::filesystem::path
     m_content->addWidget(results);
     column->addWidget(m_content, 1);
 
-    m_actionBar = new LargeFilesActionBar(this);
+    m_actionBar = new SelectionBar({.count = QStringLiteral("items · moved to the Trash"),
+                                    .action = QStringLiteral("Move to Trash"),
+                                    .actionMinimumWidth = 90},
+                                   this);
     column->addWidget(m_actionBar);
 
     connect(m_picker, &LargeFilesSizePicker::chosen, this, &LargeFilesView::chooseSize);
@@ -132,7 +136,7 @@ LargeFilesView::LargeFilesView(const PageContext& context, std::filesystem::path
     connect(m_list, &LargeFilesListView::toggleRequested, this, &LargeFilesView::toggle);
     connect(m_list, &LargeFilesListView::openRequested, this, &LargeFilesView::open);
     connect(m_list, &LargeFilesListView::menuRequested, this, &LargeFilesView::openMenu);
-    connect(m_actionBar, &LargeFilesActionBar::trashRequested, this, &LargeFilesView::askTrash);
+    connect(m_actionBar, &SelectionBar::actionRequested, this, &LargeFilesView::askTrash);
 
     connect(&storage, &StorageModel::largeRootChanged, this, &LargeFilesView::updateRoot);
     connect(&storage, &StorageModel::largeMinSizeChanged, this,
@@ -245,6 +249,8 @@ void LargeFilesView::updateNotice() {
 void LargeFilesView::updateSelection() {
     const StorageModel& storage = m_context.storage;
     m_actionBar->setSelection(storage.largeSelectedSize(), storage.largeSelection().size());
+    // Moving to the Trash is offered only for a selection that is not empty.
+    m_actionBar->setActionEnabled(!storage.largeSelection().empty());
 }
 
 void LargeFilesView::showEvent(QShowEvent* event) {

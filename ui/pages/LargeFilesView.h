@@ -16,15 +16,15 @@ class QStackedWidget;
 
 namespace brisklet::ui {
 
+class EmptyState;
 class FolderButton;
-class LargeFilesActionBar;
-class LargeFilesEmptyState;
 class LargeFilesListModel;
 class LargeFilesListView;
 class LargeFilesSectionHeader;
 class LargeFilesSizePicker;
 class NoticeView;
 class PageHeader;
+class SelectionBar;
 
 // The Large Files page: the biggest files under a folder the user picks, above a size the user
 // picks, each with a check box, and the bar that moves the selected ones to the Trash. Everything
@@ -50,11 +50,11 @@ public:
     QPushButton* rescanButton() const { return m_rescan; }
     NoticeView* notice() const { return m_notice; }
     QLabel* scanningLabel() const { return m_scanningLabel; }
-    LargeFilesEmptyState* emptyState() const { return m_empty; }
+    EmptyState* emptyState() const { return m_empty; }
     LargeFilesSectionHeader* sectionHeader() const { return m_section; }
     LargeFilesListView* list() const { return m_list; }
     LargeFilesListModel* model() const { return m_model; }
-    LargeFilesActionBar* actionBar() const { return m_actionBar; }
+    SelectionBar* actionBar() const { return m_actionBar; }
 
     // The question, worded from the selection as it is now; an open one is brought back.
     QMessageBox* askTrash();
@@ -89,10 +89,10 @@ private:
     NoticeView* m_notice;
     QStackedWidget* m_content;
     QLabel* m_scanningLabel;
-    LargeFilesEmptyState* m_empty;
+    EmptyState* m_empty;
     LargeFilesSectionHeader* m_section;
     LargeFilesListView* m_list;
-    LargeFilesActionBar* m_actionBar;
+    SelectionBar* m_actionBar;
     QPointer<QMessageBox> m_confirmTrash;
     bool m_refocusList = false;
 };

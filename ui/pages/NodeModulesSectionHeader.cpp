@@ -1,7 +1,7 @@
 #include "ui/pages/NodeModulesSectionHeader.h"
 
 #include "core/Bytes.h"
-#include "ui/pages/OverviewText.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"
 

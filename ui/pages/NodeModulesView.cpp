@@ -8,17 +8,17 @@
 #include "host/Workspace.h"
 #include "ui/components/Card.h"
 #include "ui/components/Confirmation.h"
+#include "ui/components/EmptyState.h"
 #include "ui/components/FolderButton.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PageHeader.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/components/Spinner.h"
-#include "ui/pages/NodeModulesActionBar.h"
-#include "ui/pages/NodeModulesEmptyState.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/pages/NodeModulesListModel.h"
 #include "ui/pages/NodeModulesListView.h"
 #include "ui/pages/NodeModulesRowDelegate.h"
 #include "ui/pages/NodeModulesSectionHeader.h"
-#include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 
@@ -92,11 +92,11 @@ NodeModulesView::NodeModulesView(const PageContext& context, std::filesystem::pa
     scanningColumn->addStretch();
     m_content->addWidget(m_scanning);
 
-    m_notScanned = new NodeModulesEmptyState(QStringLiteral("shippingbox"), QStringLiteral("Find node_modules folders"),
+    m_notScanned = new EmptyState(QStringLiteral("shippingbox"), QStringLiteral("Find node_modules folders"),
                                              QStringLiteral("Scan"));
     m_content->addWidget(m_notScanned);
     m_nothingFound =
-        new NodeModulesEmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No node_modules found"));
+        new EmptyState(QStringLiteral("checkmark.circle"), QStringLiteral("No node_modules found"));
     m_content->addWidget(m_nothingFound);
 
     // The list as an inset panel with its one section's heading at the top.
@@ -119,7 +119,10 @@ NodeModulesView::NodeModulesView(const PageContext& context, std::filesystem::pa
     resultsRow->addWidget(m_panel);
     m_content->addWidget(m_results);
 
-    m_actionBar = new NodeModulesActionBar(this);
+    m_actionBar = new SelectionBar({.count = QStringLiteral("folders · removed permanently, reinstall any time"),
+                                    .action = QStringLiteral("Delete"),
+                                    .busy = QStringLiteral("Deleting")},
+                                   this);
     column->addWidget(m_actionBar);
 
     connect(m_rescan, &QPushButton::clicked, this, &NodeModulesView::rescan);
@@ -127,7 +130,7 @@ NodeModulesView::NodeModulesView(const PageContext& context, std::filesystem::pa
     connect(rescanKey, &QShortcut::activated, this, &NodeModulesView::rescan);
     auto* allKey = new QShortcut(QKeySequence::SelectAll, this);
     connect(allKey, &QShortcut::activated, this, &NodeModulesView::selectAll);
-    connect(m_notScanned, &NodeModulesEmptyState::actionRequested, this, &NodeModulesView::rescan);
+    connect(m_notScanned, &EmptyState::actionRequested, this, &NodeModulesView::rescan);
     connect(m_section, &NodeModulesSectionHeader::selectStaleRequested, this,
             [&storage] { storage.selectStaleNodeModules(30); });
     connect(m_section, &NodeModulesSectionHeader::selectAllRequested, this, &NodeModulesView::selectAll);
@@ -137,7 +140,7 @@ NodeModulesView::NodeModulesView(const PageContext& context, std::filesystem::pa
     connect(m_list, &NodeModulesListView::revealRequested, this, &NodeModulesView::reveal);
     connect(m_list, &NodeModulesListView::selectAllRequested, this, &NodeModulesView::selectAll);
     connect(m_list, &NodeModulesListView::menuRequested, this, &NodeModulesView::openMenu);
-    connect(m_actionBar, &NodeModulesActionBar::deleteRequested, this, &NodeModulesView::askDelete);
+    connect(m_actionBar, &SelectionBar::actionRequested, this, &NodeModulesView::askDelete);
 
     connect(&storage, &StorageModel::nodeRootChanged, this, [this] {
         updateHeader();
@@ -279,8 +282,8 @@ void NodeModulesView::updateBar() {
     m_section->setTotals(folders ? folders->size() : 0, total);
     // The count is the selection's own; the size only counts what is listed.
     m_actionBar->setSelection(storage.nodeSelectedSize(), storage.nodeSelection().size());
-    m_actionBar->setDeleting(storage.isDeletingNode());
-    m_actionBar->setDeleteEnabled(!storage.nodeSelection().empty() && !storage.isDeletingNode());
+    m_actionBar->setBusy(storage.isDeletingNode());
+    m_actionBar->setActionEnabled(!storage.nodeSelection().empty() && !storage.isDeletingNode());
     m_actionBar->setVisible(folders && !folders->empty());
 }
 

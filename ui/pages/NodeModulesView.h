@@ -17,15 +17,15 @@ class QStackedWidget;
 namespace brisklet::ui {
 
 class Card;
+class EmptyState;
 class FolderButton;
-class NodeModulesActionBar;
-class NodeModulesEmptyState;
 class NodeModulesListModel;
 class NodeModulesListView;
 class NodeModulesRowDelegate;
 class NodeModulesSectionHeader;
 class NoticeView;
 class PageHeader;
+class SelectionBar;
 
 // The node_modules page: the dependency folders found under a folder the user picks, each with its
 // project, size and last edit, a check box, and the bar that deletes the selected ones for good.
@@ -50,12 +50,12 @@ public:
     QPushButton* rescanButton() const { return m_rescan; }
     NoticeView* notice() const { return m_notice; }
     QLabel* scanningLabel() const { return m_scanningLabel; }
-    NodeModulesEmptyState* notScanned() const { return m_notScanned; }
-    NodeModulesEmptyState* nothingFound() const { return m_nothingFound; }
+    EmptyState* notScanned() const { return m_notScanned; }
+    EmptyState* nothingFound() const { return m_nothingFound; }
     NodeModulesSectionHeader* sectionHeader() const { return m_section; }
     NodeModulesListView* list() const { return m_list; }
     NodeModulesListModel* model() const { return m_model; }
-    NodeModulesActionBar* actionBar() const { return m_actionBar; }
+    SelectionBar* actionBar() const { return m_actionBar; }
 
     // The question before deleting, worded from the selection as it is now; an open one is brought back.
     QMessageBox* askDelete();
@@ -91,14 +91,14 @@ private:
     QStackedWidget* m_content;
     QWidget* m_scanning;
     QLabel* m_scanningLabel;
-    NodeModulesEmptyState* m_notScanned;
-    NodeModulesEmptyState* m_nothingFound;
+    EmptyState* m_notScanned;
+    EmptyState* m_nothingFound;
     QWidget* m_results;
     Card* m_panel;
     NodeModulesSectionHeader* m_section;
     NodeModulesListView* m_list;
     NodeModulesRowDelegate* m_delegate;
-    NodeModulesActionBar* m_actionBar;
+    SelectionBar* m_actionBar;
     QPointer<QMessageBox> m_confirmDelete;
     // The list had the keyboard when a search took its place.
     bool m_refocusList = false;

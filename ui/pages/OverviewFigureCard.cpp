@@ -2,9 +2,9 @@
 
 #include "ui/components/Card.h"
 #include "ui/components/PercentRing.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/pages/OverviewFigure.h"
 #include "ui/pages/OverviewSymbolLabel.h"
-#include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 
 #include <QAccessible>

@@ -2,9 +2,9 @@
 
 #include "app/StorageModel.h"
 #include "core/Bytes.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/pages/JunkKindStyle.h"
 #include "ui/components/Spinner.h"
-#include "ui/pages/OverviewText.h"
 #include "ui/theme/Palette.h"
 
 #include <QHBoxLayout>

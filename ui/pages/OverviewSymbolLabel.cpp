@@ -1,6 +1,6 @@
 #include "ui/pages/OverviewSymbolLabel.h"
 
-#include "ui/pages/OverviewText.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 

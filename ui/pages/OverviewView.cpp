@@ -8,10 +8,10 @@
 #include "ui/components/NoticeView.h"
 #include "ui/components/PercentRing.h"
 #include "ui/components/PressurePill.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/pages/OverviewFigure.h"
 #include "ui/pages/OverviewFigureCard.h"
 #include "ui/pages/OverviewJunkCard.h"
-#include "ui/pages/OverviewText.h"
 #include "ui/pages/QuickTile.h"
 #include "ui/theme/Palette.h"
 

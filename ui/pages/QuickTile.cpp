@@ -1,7 +1,7 @@
 #include "ui/pages/QuickTile.h"
 
 #include "ui/components/TileButton.h"
-#include "ui/pages/OverviewText.h"
+#include "ui/components/ToneLabel.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 

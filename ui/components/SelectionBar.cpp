@@ -1,4 +1,4 @@
-#include "ui/pages/NodeModulesActionBar.h"
+#include "ui/components/SelectionBar.h"
 
 #include "core/Bytes.h"
 #include "ui/components/ActionBar.h"
@@ -12,9 +12,9 @@
 
 namespace brisklet::ui {
 
-NodeModulesActionBar::NodeModulesActionBar(QWidget* parent)
-    : QWidget(parent), m_size(new QLabel), m_count(new QLabel), m_spinner(new Spinner(QStringLiteral("Deleting"))),
-      m_delete(new ProminentButton(QStringLiteral("Delete"))) {
+SelectionBar::SelectionBar(Wording wording, QWidget* parent)
+    : QWidget(parent), m_countWording(std::move(wording.count)), m_size(new QLabel), m_count(new QLabel),
+      m_action(new ProminentButton(wording.action)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     auto* bar = new ActionBar(this);
@@ -33,46 +33,48 @@ NodeModulesActionBar::NodeModulesActionBar(QWidget* parent)
     lines->addWidget(m_count);
     bar->addWidget(texts);
     bar->addStretch();
-    bar->addWidget(m_spinner);
-    m_delete->setMinimumWidth(deleteMinimumWidth);
-    m_delete->setAccessibleName(QStringLiteral("Delete"));
-    bar->addWidget(m_delete);
-    m_spinner->hide();
-    connect(m_delete, &QPushButton::clicked, this, &NodeModulesActionBar::deleteRequested);
+    if (!wording.busy.isEmpty()) {
+        m_spinner = new Spinner(wording.busy);
+        bar->addWidget(m_spinner);
+        m_spinner->hide();
+    }
+    m_action->setMinimumWidth(wording.actionMinimumWidth);
+    m_action->setAccessibleName(wording.action);
+    bar->addWidget(m_action);
+    connect(m_action, &QPushButton::clicked, this, &SelectionBar::actionRequested);
     setSelection(0, 0);
     rebuildColors();
 }
 
-void NodeModulesActionBar::setSelection(std::int64_t bytes, std::size_t count) {
+void SelectionBar::setSelection(std::int64_t bytes, std::size_t count) {
     m_size->setText(QString::fromStdString(Bytes::disk(bytes)) + QStringLiteral(" selected"));
-    // "folders" whatever the count, 1 included.
-    m_count->setText(QString::number(count) + QStringLiteral(" folders · removed permanently, reinstall any time"));
+    m_count->setText(QString::number(count) + QLatin1Char(' ') + m_countWording);
     m_size->setAccessibleName(m_size->text());
     m_count->setAccessibleName(m_count->text());
 }
 
-void NodeModulesActionBar::setDeleting(bool deleting) {
-    m_spinner->setVisible(deleting);
+void SelectionBar::setBusy(bool busy) {
+    if (m_spinner) m_spinner->setVisible(busy);
 }
 
-void NodeModulesActionBar::setDeleteEnabled(bool enabled) {
-    m_delete->setEnabled(enabled);
+void SelectionBar::setActionEnabled(bool enabled) {
+    m_action->setEnabled(enabled);
 }
 
-QString NodeModulesActionBar::sizeText() const {
+QString SelectionBar::sizeText() const {
     return m_size->text();
 }
 
-QString NodeModulesActionBar::countText() const {
+QString SelectionBar::countText() const {
     return m_count->text();
 }
 
-void NodeModulesActionBar::changeEvent(QEvent* event) {
+void SelectionBar::changeEvent(QEvent* event) {
     rebuildOnThemeChange(*this, event, [this](const Palette&) { rebuildColors(); });
     QWidget::changeEvent(event);
 }
 
-void NodeModulesActionBar::rebuildColors() {
+void SelectionBar::rebuildColors() {
     QPalette secondary = m_count->palette();
     secondary.setColor(QPalette::WindowText, Palette(palette()).secondaryText());
     m_count->setPalette(secondary);

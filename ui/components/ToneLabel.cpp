@@ -1,4 +1,4 @@
-#include "ui/pages/OverviewText.h"
+#include "ui/components/ToneLabel.h"
 
 #include "ui/theme/Palette.h"
 

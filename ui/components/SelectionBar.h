@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+class QLabel;
+
+namespace brisklet::ui {
+
+class Spinner;
+class ProminentButton;
+
+// A list page's bottom bar: how much is selected, how many of what and where it goes, a spinner
+// while the page's action runs, and the prominent button for that action. The page decides when
+// the button is offered.
+class SelectionBar final : public QWidget {
+    Q_OBJECT
+
+public:
+    struct Wording {
+        // Follows the count: "items · removed permanently". The same whatever the count, 1 included.
+        QString count;
+        QString action;
+        // The spinner's name while the action runs; empty for a page whose action is over before a
+        // spinner could show.
+        QString busy = {};
+        int actionMinimumWidth = 70;
+    };
+
+    explicit SelectionBar(Wording wording, QWidget* parent = nullptr);
+
+    void setSelection(std::int64_t bytes, std::size_t count);
+    void setBusy(bool busy);
+    void setActionEnabled(bool enabled);
+
+    QString sizeText() const;
+    QString countText() const;
+    ProminentButton* actionButton() const { return m_action; }
+    // Null when the bar has no spinner.
+    Spinner* spinner() const { return m_spinner; }
+
+signals:
+    void actionRequested();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void rebuildColors();
+
+    QString m_countWording;
+    QLabel* m_size;
+    QLabel* m_count;
+    Spinner* m_spinner = nullptr;
+    ProminentButton* m_action;
+};
+
+} // namespace brisklet::ui
