@@ -2,8 +2,9 @@
 
 #include "ui/components/CheckBox.h"
 #include "ui/components/IconCache.h"
-#include "ui/pages/JunkKindStyle.h"
 #include "ui/components/Spinner.h"
+#include "ui/pages/JunkKindStyle.h"
+#include "ui/pages/RowBackground.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/TextStyles.h"
@@ -80,15 +81,7 @@ void JunkRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->setRenderHint(QPainter::Antialiasing);
     const Palette colors(option.palette);
     const QRect rect = option.rect.adjusted(2, 1, -2, -1);
-    // The keyboard's row in the brand colour, the pointer's in a faint shade.
-    const bool current = m_view.currentIndex() == index && m_view.hasFocus();
-    if (current || (option.state & QStyle::State_MouseOver)) {
-        QColor fill = current ? Palette::brand() : colors.primary(0.05);
-        if (current) fill.setAlphaF(0.14f);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(QRectF(rect), 7, 7);
-    }
+    paintRowBackground(*painter, option, rect, m_view.currentIndex() == index && m_view.hasFocus());
     switch (row.type) {
     case RowType::category:
         paintCategory(*painter, rect, row, index, option.palette);

@@ -3,6 +3,7 @@
 #include "ui/components/CheckBox.h"
 #include "ui/components/IconCache.h"
 #include "ui/pages/LargeFilesListModel.h"
+#include "ui/pages/RowBackground.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/TextStyles.h"
@@ -35,15 +36,7 @@ void LargeFilesRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     const Palette colors(option.palette);
     const QRect rect = option.rect.adjusted(4, 1, -4, -1);
 
-    // The keyboard's row in the brand colour, the pointer's in a faint shade.
-    const bool current = m_view.currentIndex() == index && m_view.hasFocus();
-    if (current || (option.state & QStyle::State_MouseOver)) {
-        QColor fill = current ? Palette::brand() : colors.primary(0.05);
-        if (current) fill.setAlphaF(0.14f);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(QRectF(rect), 7, 7);
-    }
+    paintRowBackground(*painter, option, rect, m_view.currentIndex() == index && m_view.hasFocus());
 
     const CheckState check = row.selected ? CheckState::on : CheckState::off;
     const QRect box = checkBoxRect(rect);

@@ -4,6 +4,7 @@
 #include "ui/components/CheckBox.h"
 #include "ui/components/IconCache.h"
 #include "ui/pages/NodeModulesListModel.h"
+#include "ui/pages/RowBackground.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/TextStyles.h"
@@ -53,15 +54,7 @@ void NodeModulesRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     painter->setRenderHint(QPainter::Antialiasing);
     const QRect rect = option.rect.adjusted(2, 1, -2, -1);
 
-    // The keyboard's row in the brand colour, the pointer's in a faint shade.
-    const bool current = m_view.currentIndex() == index && m_view.hasFocus();
-    if (current || (option.state & QStyle::State_MouseOver)) {
-        QColor fill = current ? Palette::brand() : colors.primary(0.05);
-        if (current) fill.setAlphaF(0.14f);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(QRectF(rect), 7, 7);
-    }
+    paintRowBackground(*painter, option, rect, m_view.currentIndex() == index && m_view.hasFocus());
 
     const bool selected = m_model.isSelected(index);
     const CheckState state = selected ? CheckState::on : CheckState::off;
