@@ -5,6 +5,7 @@
 #include "core/Bytes.h"
 #include "host/Fakes.h"
 #include "support/ProcTree.h"
+#include "support/PoolGate.h"
 #include "support/SignalWait.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/EmptyState.h"
@@ -30,10 +31,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 
 namespace brisklet {
 namespace {
@@ -54,39 +53,6 @@ QPushButton* button(QMessageBox& box, const QString& label) {
     return nullptr;
 }
 
-// Keeps every thread of a pool busy until released, so a search started meanwhile stays under way.
-class PoolHold {
-public:
-    explicit PoolHold(QThreadPool& pool) : m_state(std::make_shared<State>()) {
-        const int threads = pool.maxThreadCount();
-        for (int i = 0; i < threads; ++i) {
-            pool.start([state = m_state] {
-                std::unique_lock lock(state->mutex);
-                ++state->waiting;
-                state->changed.notify_all();
-                state->changed.wait(lock, [&] { return state->open; });
-            });
-        }
-        std::unique_lock lock(m_state->mutex);
-        m_state->changed.wait(lock, [&] { return m_state->waiting == threads; });
-    }
-    ~PoolHold() { release(); }
-
-    void release() {
-        const std::lock_guard lock(m_state->mutex);
-        m_state->open = true;
-        m_state->changed.notify_all();
-    }
-
-private:
-    struct State {
-        std::mutex mutex;
-        std::condition_variable changed;
-        int waiting = 0;
-        bool open = false;
-    };
-    std::shared_ptr<State> m_state;
-};
 
 // The page over the real storage model on a fixture home whose Desktop holds three projects, last
 // edited 40 days, 16 days and one day ago, their dependencies largest to smallest in that order.
@@ -202,13 +168,13 @@ TEST_F(NodeModulesViewTest, ARescanShowsTheSpinnerInsteadOfTheOldResults) {
     scan();
     model().setNodeSelection({modules("old-shop")});
     {
-        PoolHold hold(storage.pools.userInitiated());
+        test::PoolGate hold(storage.pools.userInitiated());
         view->rescanButton()->click();
         EXPECT_EQ(view->content(), Content::scanning);
         EXPECT_EQ(view->scanningLabel()->text(), "Looking for node_modules in ~/Desktop…");
         EXPECT_FALSE(view->rescanButton()->isEnabled());
         EXPECT_EQ(rows().rowCount(), 3) << "the model keeps the old list until the new one lands";
-        hold.release();
+        hold.open();
         ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningNodeChanged,
                                   [&] { return !model().isScanningNode(); }));
     }

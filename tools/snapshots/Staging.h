@@ -1,12 +1,13 @@
 #pragma once
 
+#include "support/PoolGate.h"
+
 #include <QImage>
 
 #include <functional>
 #include <memory>
 
 class QMessageBox;
-class QThreadPool;
 
 namespace brisklet {
 class StorageModel;
@@ -19,21 +20,8 @@ class SnapshotFixture;
 // Runs the event loop until `storage` scans nothing.
 void waitForScans(StorageModel& storage);
 
-// Keeps every thread of a pool busy until opened (or destroyed), so work started meanwhile is
-// really under way and waits its turn: how a scene pictures a scan in progress.
-class PoolGate {
-public:
-    explicit PoolGate(QThreadPool& pool);
-    ~PoolGate();
-    PoolGate(const PoolGate&) = delete;
-    PoolGate& operator=(const PoolGate&) = delete;
-
-    void open();
-
-private:
-    struct State;
-    std::shared_ptr<State> m_state;
-};
+// Holds a worker pool so that a scan started meanwhile stays in progress for the picture.
+using test::PoolGate;
 
 // `window` with the question drawn over its middle, dimmed behind and with a soft shadow, as the
 // user sees a window-modal box.
