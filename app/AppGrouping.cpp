@@ -54,7 +54,7 @@ std::string bundleFolder(const RunningApp& app) {
 // bundle. Processes found through the bundle are not walked further: what they start is attributed
 // by the process tree alone, like everything else.
 std::unordered_set<pid_t> processesOf(const RunningApp& app, const ProcessIndex& index,
-                                      const std::vector<ProcessSample>& samples) {
+                                      const std::vector<ProcessSample>& samples, pid_t ownPid) {
     std::unordered_set<pid_t> set{app.pid};
     set.insert(app.pids.begin(), app.pids.end());
     std::vector<pid_t> stack(set.begin(), set.end());
@@ -71,6 +71,8 @@ std::unordered_set<pid_t> processesOf(const RunningApp& app, const ProcessIndex&
         for (const ProcessSample& s : samples)
             if (s.path.starts_with(prefix)) set.insert(s.pid);
     }
+    // We may run inside the app (started from its terminal); our own memory is not the app's.
+    set.erase(ownPid);
     return set;
 }
 
@@ -84,9 +86,10 @@ QString displayName(const RunningApp& app) {
 }
 
 // Our own process stands in for the program the platform never lists (its file manager), so the
-// app we run as is left out, however the host found it.
+// app we were launched as is left out. An app we merely run inside is not ours: hiding it would
+// hide the terminal we were started from.
 bool isOurs(const RunningApp& app, pid_t ownPid) {
-    return app.pid == ownPid || std::find(app.pids.begin(), app.pids.end(), ownPid) != app.pids.end();
+    return app.pid == ownPid;
 }
 
 } // namespace
@@ -102,7 +105,7 @@ Grouping group(const std::vector<RunningApp>& apps, const std::vector<ProcessSam
     result.claimed.insert(ownPid);
     for (const RunningApp& app : apps) {
         if (isOurs(app, ownPid)) continue;
-        const std::unordered_set<pid_t> set = processesOf(app, index, samples);
+        const std::unordered_set<pid_t> set = processesOf(app, index, samples, ownPid);
         std::uint64_t memory = 0;
         for (const pid_t pid : set)
             memory = saturatingAdd(memory, index.footprint(pid));

@@ -32,7 +32,8 @@ struct Grouping {
 // The exact runtime names, or a name starting with "python" or "node"; case matters ("Node" is not).
 bool isDeveloperRuntime(std::string_view name);
 
-// `apps` in launch order, `samples` in the kernel's listing order, `ownPid` our own process.
+// `apps` in launch order, `samples` in the kernel's listing order, `ownPid` our own process. The app
+// whose main process is ours is left out; ours counts in no app's total or process count.
 Grouping group(const std::vector<RunningApp>& apps, const std::vector<ProcessSample>& samples, pid_t ownPid);
 
 } // namespace brisklet::AppGrouping

@@ -333,14 +333,37 @@ UnitReading readAppUnit(std::string_view cgroupPath) {
     return reading;
 }
 
+namespace {
+
+// A multiarch library folder name, CPU-linux-ABI: "x86_64-linux-gnu", "arm-linux-gnueabihf".
+bool isMultiarchTriplet(std::string_view name) {
+    const std::size_t at = name.find("-linux-");
+    return at != std::string_view::npos && at > 0 && at + 7 < name.size();
+}
+
+// Folders that unrelated programs are installed into side by side.
+bool isSharedProgramFolder(const fs::path& folder, const fs::path& home) {
+    // /app/bin is every Flatpak's own bin folder: the same path inside each sandbox.
+    static const std::array<fs::path, 4> kFolders{"/", "/opt", "/snap/bin", "/app/bin"};
+    if (std::find(kFolders.begin(), kFolders.end(), folder) != kFolders.end()) return true;
+    if (!home.empty() && folder == (home / ".local/bin").lexically_normal()) return true;
+    static const std::array<std::string_view, 5> kNames{"bin", "sbin", "libexec", "lib", "lib64"};
+    static const std::array<fs::path, 3> kPrefixes{"/", "/usr", "/usr/local"};
+    const fs::path parent = folder.parent_path();
+    const std::string name = folder.filename().native();
+    for (const fs::path& prefix : kPrefixes) {
+        if (parent == prefix && std::find(kNames.begin(), kNames.end(), name) != kNames.end()) return true;
+        if (parent == prefix / "lib" && isMultiarchTriplet(name)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::optional<fs::path> bundleFolder(const fs::path& executable, const fs::path& home) {
     if (executable.empty() || !executable.is_absolute()) return std::nullopt;
-    const fs::path folder = executable.parent_path();
-    // /app/bin is every Flatpak's own bin folder; the same path inside each sandbox.
-    static const std::array<fs::path, 8> kShared{
-        "/usr/bin", "/bin", "/usr/local/bin", "/usr/sbin", "/sbin", "/usr/local/sbin", "/app/bin", "/"};
-    if (std::find(kShared.begin(), kShared.end(), folder) != kShared.end()) return std::nullopt;
-    if (!home.empty() && folder == home / ".local/bin") return std::nullopt;
+    const fs::path folder = executable.lexically_normal().parent_path();
+    if (isSharedProgramFolder(folder, home)) return std::nullopt;
     return folder;
 }
 
@@ -385,8 +408,9 @@ std::vector<RunningApp> runningApps(const Input& input) {
     std::unordered_set<pid_t> claimed;
     std::unordered_set<pid_t> passedOver; // session and background services: never an app
 
-    // Our own process is never part of an app, and the app it was launched as is not listed; an
-    // app we merely descend from (the terminal we were started in) still is.
+    // Our own process is never part of an app. The app it belongs to is left out only when we are
+    // its main process (we were launched as that app); an app we merely run inside (a terminal that
+    // keeps its shells in its own scope) is still listed, without us.
     std::optional<std::string> ownAppId;
     const auto claim = [&](const DesktopEntry* entry, pid_t pid) {
         if (pid == input.ownPid) {
@@ -444,7 +468,6 @@ std::vector<RunningApp> runningApps(const Input& input) {
     std::vector<std::pair<std::uint64_t, RunningApp>> apps;
     const fs::path home = input.locations.home;
     for (auto& [id, group] : groups) {
-        if (id == ownAppId) continue;
         std::vector<pid_t>& pids = group.pids;
         std::sort(pids.begin(), pids.end());
         pids.erase(std::unique(pids.begin(), pids.end()), pids.end());
@@ -452,6 +475,13 @@ std::vector<RunningApp> runningApps(const Input& input) {
         for (const pid_t pid : pids) {
             const ProcessFacts* p = byPid.at(pid);
             if (!oldest || p->startTime < oldest->startTime) oldest = p;
+        }
+        if (id == ownAppId) {
+            // Ties go to the lower pid, as among the app's other processes.
+            const ProcessFacts* own = byPid.at(input.ownPid);
+            if (own->startTime < oldest->startTime ||
+                (own->startTime == oldest->startTime && own->pid < oldest->pid))
+                continue;
         }
         RunningApp app;
         app.pid = oldest->pid;

@@ -45,7 +45,9 @@ struct UnitReading {
 UnitReading readAppUnit(std::string_view cgroupPath);
 
 // The folder standing in for the app's bundle: the executable's folder, unless that folder is
-// shared by unrelated programs, where a prefix match would claim strangers as helpers.
+// shared by unrelated programs (bin, sbin, libexec, lib, lib64, a multiarch lib folder under /, /usr
+// or /usr/local; /opt; /snap/bin; /app/bin; `home`/.local/bin; /), where a prefix match would
+// claim strangers as helpers.
 std::optional<std::filesystem::path> bundleFolder(const std::filesystem::path& executable,
                                                   const std::filesystem::path& home);
 
@@ -65,8 +67,8 @@ struct Input {
 
 // The running apps, oldest first. Processes are found through their app unit, then the Flatpak
 // sandbox they run in, then (for window owners only) a desktop entry whose StartupWMClass or Exec
-// fits the window. Only apps whose desktop entry is shown are listed; the app that our own process
-// belongs to never is.
+// fits the window. Only apps whose desktop entry is shown are listed. Our own process is in no app's
+// pids, and an app whose main process would be ours is not listed at all.
 std::vector<RunningApp> runningApps(const Input& input);
 
 // Processes that exist right now for the pids, plus all their descendants, from the proc root.

@@ -56,12 +56,11 @@ TEST(AppGrouping, BackgroundKeepsTheTenLargestInSampleOrderOfTies) {
     EXPECT_EQ(pids(g.background), (std::vector<pid_t>{11, 13, 17, 14, 19, 10, 16, 20, 15, 18}));
 }
 
-TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButNeverOurs) {
+TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButOursIsNone) {
     RunningApp editor{10, {10, 11}, "editor", "Editor", "editor-icon", "/opt/editor/editor", "/opt/editor/"};
     RunningApp viewer{30, {30}, "viewer", "", "", "/opt/Viewer.app/viewer", "/opt/Viewer.app"};
     RunningApp gone{60, {60}, "gone", "", "", std::nullopt, std::nullopt};
     RunningApp late{70, {70}, "late", "Late", "", std::nullopt, std::nullopt};
-    RunningApp oursByUnit{50, {50, kOwn}, "brisklet", "brisklet", "", std::nullopt, std::nullopt};
     RunningApp oursAsMain{kOwn, {kOwn}, "files", "Files", "", std::nullopt, std::nullopt};
     viewer.isHidden = true;
     editor.hasWindows = true;
@@ -79,7 +78,7 @@ TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButNeverOurs) {
         sample(kOwn, 50, "brisklet", 80, "/usr/bin/brisklet"),
     };
     const AppGrouping::Grouping g =
-        AppGrouping::group({oursByUnit, viewer, gone, editor, late, oursAsMain}, samples, kOwn);
+        AppGrouping::group({viewer, gone, editor, late, oursAsMain}, samples, kOwn);
 
     ASSERT_EQ(g.apps.size(), 4u);
     const AppUsage& e = g.apps[0];
@@ -104,6 +103,24 @@ TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButNeverOurs) {
     EXPECT_EQ(g.claimed, (std::unordered_set<pid_t>{kOwn, 10, 11, 12, 13, 20, 30, 31, 60, 70}));
     // Our app's other processes are not ours: they show like any unclaimed process.
     EXPECT_EQ(pids(g.background), (std::vector<pid_t>{50, 21, 32}));
+}
+
+TEST(AppGrouping, AnAppWeRunInsideIsListedWithoutOurProcess) {
+    // However the host found us inside the terminal's unit, only our own process leaves its total.
+    RunningApp terminal{300, {300, 310, kOwn}, "terminal", "Terminal", "", "/usr/libexec/terminal-server",
+                        std::nullopt};
+    const std::vector<ProcessSample> samples = {
+        sample(300, 1, "terminal-server", 40, "/usr/libexec/terminal-server"),
+        sample(310, 300, "bash", 5, "/usr/bin/bash"),
+        sample(kOwn, 310, "brisklet", 80, "/usr/bin/brisklet"),
+    };
+    const AppGrouping::Grouping g = AppGrouping::group({terminal}, samples, kOwn);
+    ASSERT_EQ(g.apps.size(), 1u);
+    EXPECT_EQ(g.apps[0].id, 300);
+    EXPECT_EQ(g.apps[0].memory, 40u + 5);
+    EXPECT_EQ(g.apps[0].processCount, 2);
+    EXPECT_EQ(g.claimed, (std::unordered_set<pid_t>{kOwn, 300, 310}));
+    EXPECT_TRUE(g.background.empty());
 }
 
 TEST(DevProcess, ShortCommand) {

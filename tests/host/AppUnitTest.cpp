@@ -82,15 +82,38 @@ TEST(AppUnit, TheBundleIsTheProgramsOwnFolderOnly) {
         std::optional<std::filesystem::path> bundle;
     } rows[] = {
         {"/opt/google/chrome/chrome", "/opt/google/chrome"},
+        {"/usr/lib/firefox/firefox", "/usr/lib/firefox"},
+        {"/usr/libexec/evolution/evolution-alarm-notify", "/usr/libexec/evolution"},
+        {"/usr/lib/x86_64-linux-gnu/app/app", "/usr/lib/x86_64-linux-gnu/app"},
+        {"/home/u/Apps/Tool/tool", "/home/u/Apps/Tool"},
+        {"/usr/local/opt/tool", "/usr/local/opt"}, // only /opt itself is shared
+        // Folders that unrelated programs share: as a prefix they would claim strangers.
         {"/usr/bin/gedit", std::nullopt},
+        {"/sbin/init", std::nullopt},
+        {"/usr/sbin/cupsd", std::nullopt},
         {"/usr/local/bin/tool", std::nullopt},
+        {"/usr/libexec/gnome-terminal-server", std::nullopt},
+        {"/usr/local/libexec/tool", std::nullopt},
+        {"/usr/lib/tool", std::nullopt},
+        {"/usr/lib64/tool", std::nullopt},
+        {"/lib64/ld-linux-x86-64.so.2", std::nullopt},
+        {"/usr/lib/x86_64-linux-gnu/tool", std::nullopt},
+        {"/lib/aarch64-linux-gnu/tool", std::nullopt},
+        {"/usr/local/lib/arm-linux-gnueabihf/tool", std::nullopt},
+        {"/opt/tool", std::nullopt},
+        {"/snap/bin/tool", std::nullopt},
         {"/app/bin/app", std::nullopt},
         {"/home/u/.local/bin/tool", std::nullopt},
-        {"/home/u/Apps/Tool/tool", "/home/u/Apps/Tool"},
+        {"/usr/libexec/../bin/tool", std::nullopt},
+        {"/tool", std::nullopt},
         {"relative/tool", std::nullopt},
+        {"", std::nullopt},
     };
     for (const auto& row : rows)
         EXPECT_EQ(AppScan::bundleFolder(row.executable, "/home/u"), row.bundle) << row.executable;
+    // The home comes from the caller: another user's ~/.local/bin is only some folder.
+    EXPECT_EQ(AppScan::bundleFolder("/home/v/.local/bin/tool", "/home/u"), std::filesystem::path("/home/v/.local/bin"));
+    EXPECT_EQ(AppScan::bundleFolder("/home/v/.local/bin/tool", "/home/v/"), std::nullopt);
 }
 
 TEST(AppUnit, NamesFollowTheLocaleFallbacks) {

@@ -81,7 +81,31 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
     EXPECT_EQ(apps[0].executable, fs::path("/usr/libexec/gnome-terminal-server"));
-    EXPECT_EQ(apps[0].bundle, fs::path("/usr/libexec"));
+    EXPECT_EQ(apps[0].bundle, std::nullopt); // /usr/libexec is every system service's folder
+}
+
+TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
+    Session s;
+    s.entry("org.gnome.Terminal", "Name=Terminal\n");
+    s.entry("brisklet", "Name=brisklet\n");
+    // The terminal keeps its shells, and so us, in its own scope.
+    const std::string terminal = inApp("app-gnome-org.gnome.Terminal-1234.scope");
+    s.process(300, 1, 500, terminal, "/usr/libexec/gnome-terminal-server");
+    s.process(310, 300, 600, terminal, "/usr/bin/bash");
+    s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
+    s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
+    const auto apps = s.scan({}, 320);
+    ASSERT_EQ(apps.size(), 1u);
+    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
+    EXPECT_EQ(apps[0].pid, 300);
+    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{300, 310, 330}));
+
+    // Started as our own app, the scope is ours, whatever else runs in it.
+    Session own;
+    own.entry("brisklet", "Name=brisklet\n");
+    own.process(40, 1, 100, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/brisklet"); // ours
+    own.process(41, 40, 200, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/helper");
+    EXPECT_TRUE(own.scan({}, 40).empty());
 }
 
 TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
