@@ -20,12 +20,6 @@ protected:
                        [this] { ++confirmed; });
     }
 
-    static QPushButton* button(QMessageBox& box, const QString& text) {
-        for (QAbstractButton* b : box.buttons())
-            if (b->text() == text) return qobject_cast<QPushButton*>(b);
-        return nullptr;
-    }
-
     QWidget parent;
     int confirmed = 0;
 };
@@ -36,8 +30,8 @@ TEST_F(ConfirmationTest, AsksWithTheTitleMessageAndADestructiveDefault) {
     EXPECT_EQ(parent.findChild<QMessageBox*>("confirmation"), box.data());
     EXPECT_EQ(box->text(), "Empty the Trash?");
     EXPECT_EQ(box->informativeText(), "Everything in the Trash is deleted permanently.");
-    QPushButton* goAhead = button(*box, "Empty Trash");
-    QPushButton* cancel = button(*box, "Cancel");
+    QPushButton* goAhead = test::boxButton(*box, "Empty Trash");
+    QPushButton* cancel = test::boxButton(*box, "Cancel");
     ASSERT_TRUE(goAhead && cancel);
     EXPECT_EQ(box->buttonRole(goAhead), QMessageBox::DestructiveRole);
     EXPECT_EQ(box->buttonRole(cancel), QMessageBox::RejectRole);
@@ -48,7 +42,7 @@ TEST_F(ConfirmationTest, AsksWithTheTitleMessageAndADestructiveDefault) {
 
 TEST_F(ConfirmationTest, OnlyGoingAheadActsAndEitherWayTheBoxGoes) {
     QPointer<QMessageBox> box = ask();
-    button(*box, "Cancel")->click();
+    test::boxButton(*box, "Cancel")->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(confirmed, 0);
     EXPECT_TRUE(box.isNull());
@@ -60,7 +54,7 @@ TEST_F(ConfirmationTest, OnlyGoingAheadActsAndEitherWayTheBoxGoes) {
     EXPECT_TRUE(box.isNull());
 
     box = ask();
-    button(*box, "Empty Trash")->click();
+    test::boxButton(*box, "Empty Trash")->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(confirmed, 1);
     EXPECT_TRUE(box.isNull());

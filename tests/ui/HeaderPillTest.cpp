@@ -12,8 +12,10 @@
 #include <cstdlib>
 
 using brisklet::MemoryPressure;
+using brisklet::test::countPixels;
 using brisklet::test::darkPalette;
 using brisklet::test::lightPalette;
+using brisklet::test::near;
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
 using brisklet::ui::PageHeader;
@@ -21,21 +23,6 @@ using brisklet::ui::Palette;
 using brisklet::ui::PressurePill;
 
 namespace {
-
-bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-int countPixels(const QImage& image, const QRect& logical, const auto& matches) {
-    const qreal ratio = image.devicePixelRatio();
-    const QRect device(logical.topLeft() * ratio, logical.size() * ratio);
-    int count = 0;
-    for (int y = device.top(); y <= device.bottom(); ++y)
-        for (int x = device.left(); x <= device.right(); ++x)
-            if (matches(image.pixelColor(x, y))) ++count;
-    return count;
-}
 
 QLabel* labelWithText(const QWidget& widget, const QString& text) {
     for (QLabel* label : widget.findChildren<QLabel*>())

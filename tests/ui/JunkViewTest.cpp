@@ -48,12 +48,6 @@ QString text(std::string_view words) {
     return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
 }
 
-QPushButton* button(QMessageBox& box, const QString& label) {
-    for (QAbstractButton* b : box.buttons())
-        if (b->text() == label) return qobject_cast<QPushButton*>(b);
-    return nullptr;
-}
-
 // The junk page over the real storage model on a fixture home: two app caches, no logs, and a Trash
 // holding one file, unless a test changes that before scanning.
 class JunkViewTest : public test::GuiTest {
@@ -237,9 +231,9 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(clean->text(), "Clean " + size + " of junk?");
     EXPECT_EQ(clean->informativeText(),
               count + " selected items are deleted permanently. Apps recreate whatever they still need.");
-    ASSERT_NE(button(*clean, "Clean"), nullptr);
-    ASSERT_NE(button(*clean, "Cancel"), nullptr);
-    EXPECT_EQ(clean->buttonRole(button(*clean, "Clean")), QMessageBox::DestructiveRole);
+    ASSERT_NE(test::boxButton(*clean, "Clean"), nullptr);
+    ASSERT_NE(test::boxButton(*clean, "Cancel"), nullptr);
+    EXPECT_EQ(clean->buttonRole(test::boxButton(*clean, "Clean")), QMessageBox::DestructiveRole);
     QTest::keyClick(clean, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(model().isCleaningJunk());
@@ -252,8 +246,8 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     ASSERT_NE(trash, nullptr);
     EXPECT_EQ(trash->text(), "Empty the Trash?");
     EXPECT_EQ(trash->informativeText(), "Everything in the Trash is deleted permanently.");
-    ASSERT_NE(button(*trash, "Empty Trash"), nullptr);
-    button(*trash, "Cancel")->click();
+    ASSERT_NE(test::boxButton(*trash, "Empty Trash"), nullptr);
+    test::boxButton(*trash, "Cancel")->click();
     QApplication::processEvents();
     EXPECT_EQ(emptied, 0);
 

@@ -46,12 +46,6 @@ using Content = ui::LargeFilesView::Content;
 constexpr std::size_t kKB = 1000;
 constexpr std::int64_t kFixtureFloor = 200'000;
 
-QPushButton* button(QMessageBox& box, const QString& label) {
-    for (QAbstractButton* b : box.buttons())
-        if (b->text() == label) return qobject_cast<QPushButton*>(b);
-    return nullptr;
-}
-
 // The large files page over the real storage model on a fixture home with three files of a few
 // hundred kilobytes; the model's floor is lowered to match unless a test picks a size. Moving to
 // the Trash succeeds except for files whose name starts with "stuck".
@@ -295,11 +289,11 @@ TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOne
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Move 2 items to the Trash?");
     EXPECT_EQ(box->informativeText(), "You can put them back from the Trash until you empty it.");
-    ASSERT_NE(button(*box, "Move to Trash"), nullptr);
-    EXPECT_EQ(box->buttonRole(button(*box, "Move to Trash")), QMessageBox::DestructiveRole);
-    ASSERT_NE(button(*box, "Cancel"), nullptr);
+    ASSERT_NE(test::boxButton(*box, "Move to Trash"), nullptr);
+    EXPECT_EQ(box->buttonRole(test::boxButton(*box, "Move to Trash")), QMessageBox::DestructiveRole);
+    ASSERT_NE(test::boxButton(*box, "Cancel"), nullptr);
 
-    button(*box, "Cancel")->click();
+    test::boxButton(*box, "Cancel")->click();
     EXPECT_TRUE(moved.empty()) << "Cancel moves nothing";
     EXPECT_EQ(rows().rowCount(), 3);
     EXPECT_EQ(model().largeSelection().size(), 2u);
@@ -307,7 +301,7 @@ TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOne
 
     QMessageBox* again = view->askTrash();
     ASSERT_NE(again, nullptr);
-    button(*again, "Move to Trash")->click();
+    test::boxButton(*again, "Move to Trash")->click();
     EXPECT_EQ(moved, (std::vector<fs::path>{video, stuck}));
     ASSERT_EQ(rows().rowCount(), 2);
     EXPECT_FALSE(rowOf(video).isValid()) << "the moved file leaves the list";

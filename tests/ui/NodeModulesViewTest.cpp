@@ -47,12 +47,6 @@ QString disk(std::int64_t bytes) {
     return QString::fromStdString(Bytes::disk(bytes));
 }
 
-QPushButton* button(QMessageBox& box, const QString& label) {
-    for (QAbstractButton* b : box.buttons())
-        if (b->text() == label) return qobject_cast<QPushButton*>(b);
-    return nullptr;
-}
-
 
 // The page over the real storage model on a fixture home whose Desktop holds three projects, last
 // edited 40 days, 16 days and one day ago, their dependencies largest to smallest in that order.
@@ -243,7 +237,7 @@ TEST_F(NodeModulesViewTest, TheBarCountsTheSelectionAndSizesOnlyListedFolders) {
     EXPECT_EQ(bar().countText(), "2 folders · removed permanently, reinstall any time");
     QMessageBox* box = view->askDelete();
     EXPECT_EQ(box->text(), "Delete 2 node_modules folders?");
-    ASSERT_NE(button(*box, "Delete " + disk(folders[1].size)), nullptr);
+    ASSERT_NE(test::boxButton(*box, "Delete " + disk(folders[1].size)), nullptr);
     box->reject();
 
     model().setNodeSelection({modules("fresh-app")});
@@ -261,16 +255,16 @@ TEST_F(NodeModulesViewTest, TheQuestionIsWordedExactlyAndOnlyGoingAheadDeletes) 
     EXPECT_EQ(box->informativeText(),
               "They're removed permanently. Your code isn't touched — run npm install (or pnpm/yarn/bun install) "
               "in a project to get its packages back.");
-    ASSERT_NE(button(*box, "Delete " + size), nullptr);
-    EXPECT_EQ(box->buttonRole(button(*box, "Delete " + size)), QMessageBox::DestructiveRole);
-    button(*box, "Cancel")->click();
+    ASSERT_NE(test::boxButton(*box, "Delete " + size), nullptr);
+    EXPECT_EQ(box->buttonRole(test::boxButton(*box, "Delete " + size)), QMessageBox::DestructiveRole);
+    test::boxButton(*box, "Cancel")->click();
     QApplication::processEvents();
     EXPECT_FALSE(model().isDeletingNode());
     EXPECT_EQ(rows().rowCount(), 3);
     EXPECT_TRUE(fs::exists(modules("fresh-app")));
 
     QMessageBox* again = view->askDelete();
-    button(*again, "Delete " + size)->click();
+    test::boxButton(*again, "Delete " + size)->click();
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::isDeletingNodeChanged, [&] { return !model().isDeletingNode(); }));
     EXPECT_FALSE(fs::exists(modules("fresh-app")));
     EXPECT_TRUE(fs::exists(storage.home / "Desktop/fresh-app/package.json")) << "the code stays";

@@ -17,6 +17,7 @@ using brisklet::test::darkPalette;
 using brisklet::test::lightPalette;
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
+using brisklet::test::countPixels;
 using brisklet::ui::ActionBar;
 using brisklet::ui::NoticeView;
 using brisklet::ui::Palette;
@@ -26,16 +27,6 @@ namespace {
 bool near(const QColor& a, const QColor& b, int tolerance) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance && std::abs(a.alpha() - b.alpha()) <= tolerance;
-}
-
-int countPixels(const QImage& image, const QRect& logical, const auto& matches) {
-    const qreal ratio = image.devicePixelRatio();
-    const QRect device(logical.topLeft() * ratio, logical.size() * ratio);
-    int count = 0;
-    for (int y = device.top(); y <= device.bottom(); ++y)
-        for (int x = device.left(); x <= device.right(); ++x)
-            if (matches(image.pixelColor(x, y))) ++count;
-    return count;
 }
 
 // `top` over `bottom`, as source-over compositing leaves it.

@@ -28,16 +28,12 @@ namespace brisklet::ui {
 namespace {
 
 using namespace std::chrono_literals;
+using test::near;
 
 constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
 
 RunningApp app(pid_t pid, std::string name) {
     return RunningApp{pid, {pid}, name, name, {}, {}, {}};
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 TEST(TrayIconPainterTest, PercentTextRoundsHalvesAwayAndReadsZeroWithoutMemory) {

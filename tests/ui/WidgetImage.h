@@ -5,14 +5,18 @@
 
 #include <QColor>
 #include <QImage>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPointF>
+#include <QPushButton>
+#include <QRect>
 #include <QSize>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace brisklet::test {
 
@@ -45,6 +49,30 @@ inline QColor sample(const QImage& image, QPointF point) {
     const qreal ratio = image.devicePixelRatio();
     return image.pixelColor(static_cast<int>(std::floor(point.x() * ratio)),
                             static_cast<int>(std::floor(point.y() * ratio)));
+}
+
+// Whether two colours agree in red, green and blue within `tolerance` (alpha is not compared).
+inline bool near(const QColor& a, const QColor& b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// How many pixels inside `logical` (widget coordinates) satisfy `matches`.
+inline int countPixels(const QImage& image, const QRect& logical, const auto& matches) {
+    const qreal ratio = image.devicePixelRatio();
+    const QRect device(logical.topLeft() * ratio, logical.size() * ratio);
+    int count = 0;
+    for (int y = device.top(); y <= device.bottom(); ++y)
+        for (int x = device.left(); x <= device.right(); ++x)
+            if (matches(image.pixelColor(x, y))) ++count;
+    return count;
+}
+
+// The button of a message box that carries `text`, or none.
+inline QPushButton* boxButton(QMessageBox& box, const QString& text) {
+    for (QAbstractButton* b : box.buttons())
+        if (b->text() == text) return qobject_cast<QPushButton*>(b);
+    return nullptr;
 }
 
 } // namespace brisklet::test
