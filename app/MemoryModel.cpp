@@ -140,6 +140,10 @@ void MemoryModel::toggle(const AppUsage& app) {
     emit selectedAppsChanged();
 }
 
+void MemoryModel::setSelectedApps(std::set<pid_t> ids) {
+    assignIfChanged(this, m_selectedApps, std::move(ids), &MemoryModel::selectedAppsChanged);
+}
+
 void MemoryModel::quit(const AppUsage& app, bool force) {
     if (force)
         m_services.runningApps.forceQuit(app.app);

@@ -92,6 +92,8 @@ public:
     bool appsWatched() const { return !m_services.appsOnlyWhenWatched || !m_watchers.empty(); }
 
     void toggle(const AppUsage& app);
+    // Replaces the whole selection, as "Deselect" does with none.
+    void setSelectedApps(std::set<pid_t> ids);
     void quit(const AppUsage& app, bool force);
     // Asks every selected app to quit politely, never by force.
     void quitSelected();

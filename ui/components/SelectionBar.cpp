@@ -8,12 +8,16 @@
 #include "ui/theme/TextStyles.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace brisklet::ui {
 
 SelectionBar::SelectionBar(Wording wording, QWidget* parent)
-    : QWidget(parent), m_countWording(std::move(wording.count)), m_size(new QLabel), m_count(new QLabel),
+    : QWidget(parent), m_countWording(std::move(wording.count)),
+      m_memoryAmounts(wording.memoryAmounts), m_size(new QLabel), m_count(new QLabel),
       m_action(new ProminentButton(wording.action)) {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -38,6 +42,12 @@ SelectionBar::SelectionBar(Wording wording, QWidget* parent)
         bar->addWidget(m_spinner);
         m_spinner->hide();
     }
+    if (!wording.dismiss.isEmpty()) {
+        m_dismiss = new QPushButton(wording.dismiss);
+        m_dismiss->setAccessibleName(wording.dismiss);
+        bar->addWidget(m_dismiss);
+        connect(m_dismiss, &QPushButton::clicked, this, &SelectionBar::dismissRequested);
+    }
     m_action->setMinimumWidth(wording.actionMinimumWidth);
     m_action->setAccessibleName(wording.action);
     bar->addWidget(m_action);
@@ -47,7 +57,9 @@ SelectionBar::SelectionBar(Wording wording, QWidget* parent)
 }
 
 void SelectionBar::setSelection(std::int64_t bytes, std::size_t count) {
-    m_size->setText(QString::fromStdString(Bytes::disk(bytes)) + QStringLiteral(" selected"));
+    const std::string amount =
+        m_memoryAmounts ? Bytes::memory(static_cast<std::uint64_t>(std::max<std::int64_t>(bytes, 0))) : Bytes::disk(bytes);
+    m_size->setText(QString::fromStdString(amount) + QStringLiteral(" selected"));
     m_count->setText(QString::number(count) + QLatin1Char(' ') + m_countWording);
     m_size->setAccessibleName(m_size->text());
     m_count->setAccessibleName(m_count->text());

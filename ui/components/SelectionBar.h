@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QLabel;
+class QPushButton;
 
 namespace brisklet::ui {
 
@@ -27,6 +28,10 @@ public:
         // spinner could show.
         QString busy = {};
         int actionMinimumWidth = 70;
+        // A plain button before the action that gives the selection up ("Deselect"); empty for none.
+        QString dismiss = {};
+        // Memory is worded in binary units, disk space in decimal ones.
+        bool memoryAmounts = false;
     };
 
     explicit SelectionBar(Wording wording, QWidget* parent = nullptr);
@@ -38,11 +43,14 @@ public:
     QString sizeText() const;
     QString countText() const;
     ProminentButton* actionButton() const { return m_action; }
+    // Null when the bar offers no dismissal.
+    QPushButton* dismissButton() const { return m_dismiss; }
     // Null when the bar has no spinner.
     Spinner* spinner() const { return m_spinner; }
 
 signals:
     void actionRequested();
+    void dismissRequested();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -51,9 +59,11 @@ private:
     void rebuildColors();
 
     QString m_countWording;
+    bool m_memoryAmounts;
     QLabel* m_size;
     QLabel* m_count;
     Spinner* m_spinner = nullptr;
+    QPushButton* m_dismiss = nullptr;
     ProminentButton* m_action;
 };
 

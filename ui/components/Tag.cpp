@@ -44,29 +44,40 @@ void Tag::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void Tag::relayout() {
-    m_textFont = font();
-    if (m_textFont.pointSizeF() > 0)
-        m_textFont.setPointSizeF(m_textFont.pointSizeF() * captionScale);
+QFont Tag::textFont(const QFont& base) {
+    QFont text = base;
+    if (text.pointSizeF() > 0)
+        text.setPointSizeF(text.pointSizeF() * captionScale);
     else
-        m_textFont.setPixelSize(
-            std::max(1, static_cast<int>(std::lround(m_textFont.pixelSize() * captionScale))));
-    m_textFont.setWeight(QFont::DemiBold);
-    const QFontMetricsF metrics(m_textFont);
-    m_sizeHint = QSize(static_cast<int>(std::ceil(metrics.horizontalAdvance(m_text))) + 2 * horizontalInset,
-                       static_cast<int>(std::ceil(metrics.height())) + 2 * verticalInset);
+        text.setPixelSize(std::max(1, static_cast<int>(std::lround(text.pixelSize() * captionScale))));
+    text.setWeight(QFont::DemiBold);
+    return text;
+}
+
+QSize Tag::sizeFor(const QString& text, const QFont& base) {
+    const QFontMetricsF metrics(textFont(base));
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + 2 * horizontalInset,
+            static_cast<int>(std::ceil(metrics.height())) + 2 * verticalInset};
+}
+
+void Tag::paint(QPainter& painter, const QRectF& capsule, const QString& text, const QColor& color,
+                const QFont& base) {
+    paintCapsule(painter, capsule, color, fillOpacity);
+    painter.setFont(textFont(base));
+    painter.setPen(color);
+    painter.drawText(capsule.adjusted(horizontalInset, verticalInset, -horizontalInset, -verticalInset),
+                     Qt::AlignCenter, text);
+}
+
+void Tag::relayout() {
+    m_sizeHint = sizeFor(m_text, font());
     updateGeometry();
 }
 
 void Tag::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF capsule = rect();
-    paintCapsule(painter, capsule, m_color, fillOpacity);
-    painter.setFont(m_textFont);
-    painter.setPen(m_color);
-    painter.drawText(capsule.adjusted(horizontalInset, verticalInset, -horizontalInset, -verticalInset),
-                     Qt::AlignCenter, m_text);
+    paint(painter, rect(), m_text, m_color, font());
 }
 
 } // namespace brisklet::ui

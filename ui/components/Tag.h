@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+class QPainter;
+
 namespace brisklet::ui {
 
 // A short label on a tinted capsule, such as a file's kind next to its name.
@@ -25,6 +27,13 @@ public:
     QColor color() const { return m_color; }
     void setColor(const QColor& color);
 
+    // The same tag drawn straight onto a painter, for list rows that paint theirs: its font and size
+    // from the row's font `base`, and the capsule with its text.
+    static QFont textFont(const QFont& base);
+    static QSize sizeFor(const QString& text, const QFont& base);
+    static void paint(QPainter& painter, const QRectF& capsule, const QString& text, const QColor& color,
+                      const QFont& base);
+
     QSize sizeHint() const override { return m_sizeHint; }
     QSize minimumSizeHint() const override { return m_sizeHint; }
 
@@ -37,8 +46,7 @@ private:
 
     QString m_text;
     QColor m_color = Qt::gray;
-    // The text's font and the size it asks for, measured when the text or the font changes.
-    QFont m_textFont;
+    // Measured when the text or the font changes.
     QSize m_sizeHint;
 };
 

@@ -1,8 +1,8 @@
 #include "ui/pages/Pages.h"
 
-#include "ui/PagePlaceholder.h"
 #include "ui/pages/JunkView.h"
 #include "ui/pages/LargeFilesView.h"
+#include "ui/pages/MemoryView.h"
 #include "ui/pages/NodeModulesView.h"
 #include "ui/pages/OverviewView.h"
 
@@ -17,11 +17,8 @@ QWidget* makePage(Page page, const PageContext& context, QWidget* parent) {
     case Page::overview: widget = new OverviewView(context, parent); break;
     case Page::largeFiles: widget = new LargeFilesView(context, parent); break;
     case Page::nodeModules: widget = new NodeModulesView(context, parent); break;
-    case Page::memory:
-        break;
+    case Page::memory: widget = new MemoryView(context, parent); break;
     }
-    (void)context;
-    if (!widget) widget = pagePlaceholder(page, parent);
     widget->setObjectName(QString::fromUtf8(rawValue(page)));
     return widget;
 }
