@@ -4,7 +4,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # Scenes that must be there whatever else is added: one per window page and the tray's own.
-set(required memory-default
+set(required
     window-not-scanned tray-panel-apps tray-panel-no-apps tray-panel-purging tray-panel-notice
     tray-panel-failed tray-icon-16 tray-icon-22 tray-icon-24 tray-icon-32 tray-icon-22-warning
     tray-icon-22-critical
@@ -15,7 +15,9 @@ set(required memory-default
     large-files-not-scanned large-files-scanning large-files-nothing-found large-files-results
     large-files-notice large-files-confirm-trash
     node-modules-not-scanned node-modules-scanning node-modules-nothing-found node-modules-results
-    node-modules-notice node-modules-confirm-delete)
+    node-modules-notice node-modules-confirm-delete
+    memory-apps memory-scrolled memory-selection memory-notice memory-purging memory-empty
+    memory-confirm-force-quit memory-confirm-stop)
 set(window_pages overview junk node-modules large-files memory window)
 
 file(REMOVE_RECURSE "${OUT}")

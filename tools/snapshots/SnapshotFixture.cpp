@@ -270,7 +270,9 @@ void SnapshotFixture::buildProcesses() {
                                             .iconName = appIcon(a.name, a.color),
                                             .executable = fs::path(a.bundle) / a.name,
                                             .bundle = fs::path(a.bundle),
-                                            .hasWindows = true});
+                                            // One app hidden and one left without windows, for their tags.
+                                            .isHidden = a.name == "Music",
+                                            .hasWindows = a.name != "Mail"});
     }
 
     // Runtimes left running from the terminal and the editor.
