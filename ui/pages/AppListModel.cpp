@@ -13,6 +13,7 @@ namespace brisklet::ui {
 AppListModel::AppListModel(MemoryModel& memory, QObject* parent) : QAbstractListModel(parent), m_memory(memory) {
     for (const AppUsage& usage : memory.apps())
         m_rows.push_back(rowFor(usage));
+    m_checked = memory.selectedApps();
     connect(&memory, &MemoryModel::appsChanged, this, &AppListModel::sync);
     connect(&memory, &MemoryModel::selectedAppsChanged, this, &AppListModel::selectionChanged);
 }
@@ -166,9 +167,16 @@ void AppListModel::refreshChanged(const std::vector<AppUsage>& next, std::uint64
 }
 
 void AppListModel::selectionChanged() {
-    if (m_rows.empty()) return;
-    emit dataChanged(index(0), index(static_cast<int>(m_rows.size()) - 1),
-                     {Qt::CheckStateRole, Qt::AccessibleTextRole});
+    // Every apps pass announces the selection again, mostly unchanged: only rows whose check mark
+    // really changed repaint.
+    const std::set<pid_t>& selected = m_memory.selectedApps();
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const pid_t id = m_rows[i].usage.id;
+        if (selected.contains(id) == m_checked.contains(id)) continue;
+        const QModelIndex row = index(static_cast<int>(i));
+        emit dataChanged(row, row, {Qt::CheckStateRole, Qt::AccessibleTextRole});
+    }
+    m_checked = selected;
 }
 
 } // namespace brisklet::ui

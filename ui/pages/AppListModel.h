@@ -8,6 +8,7 @@
 #include <QIcon>
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 namespace brisklet {
@@ -58,6 +59,7 @@ private:
 
     MemoryModel& m_memory;
     std::vector<Row> m_rows;
+    std::set<pid_t> m_checked; // the selection the rows show
     mutable QHash<QString, QIcon> m_icons;
 };
 

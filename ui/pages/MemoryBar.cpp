@@ -30,7 +30,10 @@ std::vector<MemoryBar::Capsule> MemoryBar::capsules(const MemorySnapshot& snapsh
     std::vector<Capsule> shown;
     qreal left = 0;
     for (const auto& [part, bytes] : parts) {
-        const qreal capsuleWidth = std::max<qreal>(width * static_cast<double>(bytes) / total - gap, 0);
+        // A machine that reports no total has nothing to share out; and since the parts come from
+        // counters read at slightly different moments, they are kept inside the track.
+        const qreal share = snapshot.total == 0 ? 0 : width * static_cast<double>(bytes) / total - gap;
+        const qreal capsuleWidth = std::clamp<qreal>(share, 0, std::max<qreal>(width - left, 0));
         shown.push_back({part, left, capsuleWidth});
         // An empty part takes no gap either, so the parts after it do not drift right.
         if (capsuleWidth > 0) left += capsuleWidth + gap;

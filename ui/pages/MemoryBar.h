@@ -34,8 +34,8 @@ public:
     void setSnapshot(const MemorySnapshot& snapshot);
 
     // The four capsules for a bar `width` wide, in order, each as wide as its share of the total less
-    // the gap after it (never below nothing). A total of nothing counts as one byte, so such a
-    // snapshot draws an empty track.
+    // the gap after it, never below nothing and never past the track's end. A snapshot without a
+    // total draws an empty track.
     static std::vector<Capsule> capsules(const MemorySnapshot& snapshot, qreal width);
     // The colour each part is drawn in, which the legend uses too.
     static QColor color(Part part, const Palette& colors);

@@ -169,7 +169,10 @@ QMessageBox* MemoryView::askForceQuit(const AppUsage& app) {
                           QStringLiteral("Unsaved changes in ") + app.name + QStringLiteral(" will be lost."),
                           QStringLiteral("Force Quit")},
                          [&memory, app] { memory.quit(app, true); });
-    connect(m_question, &QMessageBox::finished, this, [this] { m_forceQuitTarget.reset(); });
+    connect(m_question, &QMessageBox::finished, this, [this] {
+        m_forceQuitTarget.reset();
+        m_question = nullptr;
+    });
     return m_question;
 }
 
@@ -183,7 +186,10 @@ QMessageBox* MemoryView::askStop(const DevProcess& process) {
     MemoryModel& memory = m_context.memory;
     m_question = confirm(this, {stopTitle(m_stopTarget), stopMessage(process), QStringLiteral("Stop")},
                          [&memory, process] { memory.stop(process); });
-    connect(m_question, &QMessageBox::finished, this, [this] { m_stopTarget.reset(); });
+    connect(m_question, &QMessageBox::finished, this, [this] {
+        m_stopTarget.reset();
+        m_question = nullptr;
+    });
     return m_question;
 }
 

@@ -1,0 +1,427 @@
+#include "ui/pages/MemoryView.h"
+
+#include "app/MemoryModel.h"
+#include "app/StorageFixture.h"
+#include "host/Fakes.h"
+#include "support/ProcTree.h"
+#include "support/SignalWait.h"
+#include "support/TempTree.h"
+#include "ui/WidgetImage.h"
+#include "ui/components/NoticeView.h"
+#include "ui/components/ProminentButton.h"
+#include "ui/components/SelectionBar.h"
+#include "ui/components/Spinner.h"
+#include "ui/pages/AppListModel.h"
+#include "ui/pages/AppListView.h"
+#include "ui/pages/AppRow.h"
+#include "ui/pages/MemoryAppsCard.h"
+#include "ui/pages/MemoryBar.h"
+#include "ui/pages/MemoryCardParts.h"
+#include "ui/pages/MemoryProcessCards.h"
+#include "ui/pages/MemorySummaryCard.h"
+#include "ui/theme/Palette.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+
+namespace brisklet {
+namespace {
+
+using namespace std::chrono_literals;
+using ui::MemoryBar;
+using Capsules = std::vector<MemoryBar::Capsule>;
+
+constexpr std::uint64_t kMiB = 1024; // in KiB, as the fixture counts
+constexpr std::uint64_t kGiB = 1024 * kMiB;
+
+TEST(MemoryBarGeometry, PartsShareTheTrackInOrderAndNeverLeaveIt) {
+    using P = MemoryBar::Part;
+    MemorySnapshot snapshot{.total = 1000, .app = 500, .wired = 100, .compressed = 0, .cached = 200};
+    // Each part's share of 402 points less its gap; an empty part takes no room and no gap.
+    EXPECT_EQ(MemoryBar::capsules(snapshot, 402),
+              (Capsules{{P::app, 0, 199}, {P::wired, 201, 38.2}, {P::compressed, 241.2, 0}, {P::cached, 241.2, 78.4}}));
+    // Counters read at different moments may add up to more than the total: the bar still ends at its end.
+    snapshot.cached = 900;
+    const Capsules overfull = MemoryBar::capsules(snapshot, 402);
+    EXPECT_DOUBLE_EQ(overfull[3].left + overfull[3].width, 402);
+    // A machine that reports nothing draws the empty track.
+    for (const auto& capsule : MemoryBar::capsules({.total = 0, .app = 10, .cached = 5}, 300))
+        EXPECT_EQ(capsule.width, 0);
+}
+
+TEST(AppRowGeometry, ShareBarsAreMeasuredAgainstTheBiggestAppAndNeverVanish) {
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(0, 8 * kGiB), 0);
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, 0), 3);
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, ui::AppRow::shareOf(4, 8)), 130);
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(120, ui::AppRow::shareOf(8, 8)), 120);
+    // A biggest app of nothing counts as one byte; a share never passes the whole.
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(5, 0), 1);
+    EXPECT_EQ(ui::MemoryView::forceQuitTitle(std::nullopt), "Force quit app?");
+    EXPECT_EQ(ui::MemoryView::stopTitle(std::nullopt), "Stop process?");
+}
+
+// The page over the real memory model on a fixture /proc of 16 GiB, with fake running apps. Apps
+// passes run when a test asks for one; the purge waits for the test to open its gate.
+class MemoryViewTest : public test::GuiTest {
+protected:
+    MemoryViewTest() { proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB); }
+
+    ~MemoryViewTest() override {
+        openPurge();
+        page.reset();
+        memory.reset();
+    }
+
+    void addApp(pid_t pid, const std::string& name, std::uint64_t mib, bool hidden, bool windows,
+                std::vector<std::uint64_t> helpersMiB = {}) {
+        const std::string bundle = "/opt/" + name;
+        proc.add({.pid = pid, .name = name, .footprintKiB = mib * kMiB, .exe = bundle + "/" + name});
+        pid_t helper = pid + 1;
+        for (const std::uint64_t helperMiB : helpersMiB)
+            proc.add({.pid = helper++, .parent = pid, .name = "helper", .footprintKiB = helperMiB * kMiB,
+                      .exe = bundle + "/helper"});
+        running.apps.push_back(RunningApp{.pid = pid,
+                                          .pids = {pid},
+                                          .desktopId = name,
+                                          .name = name,
+                                          .iconName = {},
+                                          .executable = std::filesystem::path(bundle) / name,
+                                          .bundle = std::filesystem::path(bundle),
+                                          .isHidden = hidden,
+                                          .hasWindows = windows});
+    }
+
+    ui::MemoryView& view() {
+        if (!page) {
+            storage.make();
+            memory = std::make_unique<MemoryModel>(
+                MemoryModel::Services{.runningApps = running,
+                                      .workspace = workspace,
+                                      .procRoot = proc.root(),
+                                      .sysRoot = tree.path("sys"),
+                                      .home = tree.path("home"),
+                                      .purge = [gate = purgeGate] {
+                                          std::unique_lock lock(gate->mutex);
+                                          gate->opened.wait(lock, [&] { return gate->open; });
+                                          return Outcome::failed("Not authorized");
+                                      },
+                                      .statsInterval = 1h,
+                                      .refreshSoonDelay = 1h,
+                                      .purgeSettle = 1ms},
+                storage.pools);
+            // The loop's first cycle publishes the first lists.
+            EXPECT_TRUE(QSignalSpy(memory.get(), &MemoryModel::backgroundChanged).wait(30'000));
+            const ui::PageContext context{*storage.model, *memory, workspace, [](std::optional<ui::Page>) {}};
+            page = std::make_unique<ui::MemoryView>(context);
+            page->resize(1000, 700);
+            // Focus and keys need the window to be the active one.
+            page->show();
+            page->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(page.get()));
+        }
+        return *page;
+    }
+
+    void appsPass() {
+        QSignalSpy published(memory.get(), &MemoryModel::backgroundChanged);
+        memory->refreshApps();
+        ASSERT_TRUE(published.wait(30'000));
+    }
+
+    ui::AppListView& list() { return *view().appList(); }
+    ui::AppListModel& rows() { return *view().apps()->model(); }
+    QRect rowRect(int row) { return list().visualRect(rows().index(row)); }
+
+    // The question open now; answered ones close and are deleted later.
+    QMessageBox* openQuestion() {
+        for (auto* box : view().findChildren<QMessageBox*>("confirmation"))
+            if (!box->isHidden()) return box;
+        return nullptr;
+    }
+
+    // Replaces a process of the fixture /proc with new figures.
+    void replace(const test::FixtureProcess& process) {
+        std::filesystem::remove_all(proc.root() / std::to_string(process.pid));
+        proc.add(process);
+    }
+
+    void openPurge() {
+        {
+            const std::lock_guard lock(purgeGate->mutex);
+            purgeGate->open = true;
+        }
+        purgeGate->opened.notify_all();
+    }
+
+    struct PurgeGate {
+        std::mutex mutex;
+        std::condition_variable opened;
+        bool open = false;
+    };
+
+    test::StorageFixture storage;
+    std::shared_ptr<PurgeGate> purgeGate = std::make_shared<PurgeGate>();
+    test::TempTree tree;
+    test::ProcTree proc{tree};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    std::unique_ptr<MemoryModel> memory;
+    std::unique_ptr<ui::MemoryView> page;
+};
+
+TEST_F(MemoryViewTest, AMachineThatReportsNothingShowsTheHeadersAndNoRows) {
+    proc.memInfo(0, 0, 0);
+    view();
+    EXPECT_EQ(view().apps()->countText(), "0 running");
+    EXPECT_EQ(list().height(), 0);
+    EXPECT_TRUE(view().devProcesses()->isHidden());
+    EXPECT_TRUE(view().background()->isVisible());
+    EXPECT_EQ(view().background()->rowCount(), 0);
+    EXPECT_TRUE(view().bottomBar()->isHidden());
+    EXPECT_TRUE(view().notice()->isHidden());
+    EXPECT_EQ(view().summary()->entryText(ui::MemorySummaryCard::Entry::free), "Free Zero KB");
+    // The bar is its bare track: nothing in the brand colour of app memory.
+    MemoryBar& bar = *view().summary()->bar();
+    const QImage image = test::renderWidget(bar, {300, MemoryBar::barHeight}, 1);
+    EXPECT_EQ(test::countPixels(image, bar.rect(),
+                                [](const QColor& c) { return test::near(c, ui::Palette::brand(), 40) && c.alpha() > 200; }),
+              0);
+    EXPECT_EQ(view().caption()->text().left(40), "Linux deliberately keeps spare RAM busy ");
+}
+
+TEST_F(MemoryViewTest, AppsAreListedLargestFirstWithTagsCountsAndAShareBarForEvenNothing) {
+    addApp(100, "Zero", 0, false, false);
+    addApp(200, "Big", 1024, true, true, {512});
+    view();
+    ASSERT_EQ(rows().rowCount(), 2);
+    EXPECT_EQ(view().apps()->countText(), "2 running");
+    EXPECT_EQ(rows().data(rows().index(0), Qt::AccessibleTextRole).toString(),
+              "Big, 1.5 GB, 2 processes, Hidden, Not selected");
+    EXPECT_EQ(rows().data(rows().index(1), Qt::AccessibleTextRole).toString(),
+              "Zero, Zero KB, No open windows, Not selected");
+
+    // The biggest app's bar runs the whole track; the empty app's is a sliver, not nothing.
+    const QColor purple = ui::Palette(list().palette()).purple();
+    const QImage image = test::renderWidget(list(), list().size(), 1);
+    const auto purplish = [&](const QColor& c) {
+        return c.alpha() > 200 && std::abs(c.hsvHue() - purple.hsvHue()) < 20 && c.hsvSaturation() > 60;
+    };
+    EXPECT_GT(test::countPixels(image, rowRect(0), purplish), 250 * 3);
+    const int sliver = test::countPixels(image, rowRect(1), purplish);
+    EXPECT_GE(sliver, 6);
+    EXPECT_LE(sliver, 3 * 4 + 4);
+}
+
+TEST_F(MemoryViewTest, TickingBringsTheBottomBarAndDeselectOrUntickingTakesItAway) {
+    addApp(100, "Editor", 700, false, true);
+    addApp(200, "Chat", 300, false, true);
+    view();
+    const int scrollHeight = view().scrollArea()->height();
+    list().setFocus();
+    QTest::keyClick(&list(), Qt::Key_Space);
+    EXPECT_EQ(memory->selectedApps(), (std::set<pid_t>{100}));
+    ui::SelectionBar& bar = *view().bottomBar();
+    ASSERT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.sizeText(), "700 MB selected");
+    EXPECT_EQ(bar.countText(), "1 apps · each one gets a normal Quit, so unsaved work is safe");
+    // The bar takes its room from the scroll area rather than covering the list.
+    EXPECT_LT(view().scrollArea()->height(), scrollHeight);
+
+    bar.dismissButton()->click();
+    EXPECT_TRUE(memory->selectedApps().empty());
+    EXPECT_TRUE(bar.isHidden());
+
+    const QPoint box = ui::AppRow::checkBoxRect(rowRect(1)).center();
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(memory->selectedApps(), (std::set<pid_t>{200}));
+    EXPECT_TRUE(bar.isVisible());
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, box);
+    EXPECT_TRUE(bar.isHidden());
+
+    // "Quit Selected" asks every selected app politely, with no question first.
+    QTest::keyClick(&list(), Qt::Key_Space);
+    bar.actionButton()->click();
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{200});
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+    EXPECT_EQ(openQuestion(), nullptr);
+}
+
+TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion) {
+    addApp(100, "Editor", 700, false, true);
+    addApp(200, "Chat", 300, false, true);
+    running.apps[1].bundle.reset();
+    view();
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().quitButtonRect(rows().index(1)).center());
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{200});
+
+    list().setFocus();
+    list().setCurrentIndex(rows().index(0));
+    QTest::keyClick(&list(), Qt::Key_Delete);
+    EXPECT_EQ(running.quitRequests, (std::vector<pid_t>{200, 100}));
+
+    QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
+    QMessageBox* box = openQuestion();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Force quit Editor?");
+    EXPECT_EQ(box->informativeText(), "Unsaved changes in Editor will be lost.");
+    ASSERT_TRUE(view().forceQuitTarget());
+    EXPECT_EQ(view().forceQuitTarget()->id, 100);
+    test::boxButton(*box, "Cancel")->click();
+    EXPECT_FALSE(view().forceQuitTarget());
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+
+    // From the menu this time, which offers the folder only for an app that has one of its own.
+    QMenu* menu = view().openMenu(rows().index(0), {});
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
+    EXPECT_EQ(texts, (QStringList{"Quit Editor", "Force Quit Editor…", "—", "Show in Folder"}));
+    menu->actions().at(3)->trigger();
+    EXPECT_EQ(workspace.revealed, (std::vector<std::vector<std::filesystem::path>>{{"/opt/Editor/Editor"}}));
+    menu->actions().at(1)->trigger();
+    menu->close();
+    box = openQuestion();
+    ASSERT_NE(box, nullptr);
+    test::boxButton(*box, "Force Quit")->click();
+    EXPECT_EQ(running.forceQuitRequests, std::vector<pid_t>{100});
+    EXPECT_FALSE(view().forceQuitTarget());
+
+    QMenu* plain = view().openMenu(rows().index(1), {});
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->actions().size(), 2);
+    plain->close();
+}
+
+TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndScroll) {
+    for (int i = 0; i < 12; ++i)
+        addApp(100 + 10 * i, "App" + std::to_string(i), 1200 - 50 * static_cast<std::uint64_t>(i), false, true);
+    view();
+    ASSERT_EQ(rows().rowCount(), 12);
+    list().setFocus();
+    list().setCurrentIndex(rows().index(5)); // App5
+    QScrollBar& scroll = *view().scrollArea()->verticalScrollBar();
+    ASSERT_GT(scroll.maximum(), 0);
+    scroll.setValue(scroll.maximum() / 2);
+    const int scrolled = scroll.value();
+
+    QSignalSpy resets(&rows(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(&rows(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
+    appsPass();
+    EXPECT_EQ(changed.count(), 0) << "nothing changed, so nothing repaints";
+
+    // App9 grows a little, staying where it is: only its row repaints.
+    replace({.pid = 190, .name = "App9", .footprintKiB = 760 * kMiB, .exe = "/opt/App9/App9"});
+    appsPass();
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 9);
+    EXPECT_EQ(changed.at(0).at(1).toModelIndex().row(), 9);
+
+    // App5 becomes the biggest: it moves to the top and stays the keyboard's row.
+    replace({.pid = 150, .name = "App5", .footprintKiB = 4000 * kMiB, .exe = "/opt/App5/App5"});
+    appsPass();
+    EXPECT_EQ(rows().app(rows().index(0))->name, "App5");
+    EXPECT_EQ(list().currentIndex().row(), 0);
+
+    // One app quits, another starts.
+    running.apps.erase(running.apps.begin() + 3);
+    addApp(900, "Newcomer", 1, false, true);
+    appsPass();
+    ASSERT_EQ(rows().rowCount(), 12);
+    EXPECT_EQ(rows().app(rows().index(11))->name, "Newcomer");
+    EXPECT_FALSE(rows().indexOf(130).isValid());
+    EXPECT_EQ(rows().app(list().currentIndex())->name, "App5");
+
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_TRUE(list().hasFocus());
+    EXPECT_EQ(scroll.value(), scrolled);
+}
+
+TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
+    view();
+    ui::ProminentButton& button = *view().freeUpButton();
+    EXPECT_EQ(button.toolTip(), "Asks the kernel to drop inactive file cache. You'll be asked for an administrator password.");
+    button.click();
+    ASSERT_TRUE(memory->isPurging());
+    EXPECT_FALSE(button.isEnabled());
+    EXPECT_TRUE(view().purgeSpinner()->isVisible());
+    EXPECT_TRUE(button.text().isEmpty());
+    EXPECT_EQ(button.accessibleName(), "Free Up RAM");
+
+    openPurge();
+    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
+    EXPECT_TRUE(button.isEnabled());
+    EXPECT_FALSE(view().purgeSpinner()->isVisible());
+    EXPECT_EQ(button.text(), "Free Up RAM");
+    // The outcome shows as an error notice until it is dismissed.
+    ASSERT_TRUE(view().notice()->isVisible());
+    EXPECT_TRUE(view().notice()->isError());
+    view().notice()->dismissButton()->click();
+    EXPECT_FALSE(memory->notice());
+    EXPECT_TRUE(view().notice()->isHidden());
+}
+
+TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunWhenKnownAndStopOnlyAfterTheQuestion) {
+    // One above the kernel's highest process id, so that stopping it signals nothing real.
+    std::ifstream pidMax("/proc/sys/kernel/pid_max");
+    std::int64_t max = 4194304;
+    pidMax >> max;
+    const auto unused = static_cast<pid_t>(max + 1);
+    const std::string home = tree.path("home").string();
+    proc.add({.pid = 300, .name = "node", .footprintKiB = 200 * kMiB, .arguments = {"node", home + "/site/server.js"},
+              .cwd = home + "/site"});
+    proc.add({.pid = unused, .name = "python3", .footprintKiB = 100 * kMiB,
+              .arguments = {"python3", "-m", "http.server"}});
+    proc.add({.pid = 500, .name = "daemon", .footprintKiB = 3 * kMiB});
+    view();
+    ui::DevProcessesCard& card = *view().devProcesses();
+    ASSERT_TRUE(card.isVisible());
+    ASSERT_EQ(card.rowCount(), 2);
+    EXPECT_EQ(card.totalText(), "300 MB total");
+    EXPECT_EQ(card.titleLine(0)->text(), "node server.js");
+    EXPECT_TRUE(card.directoryLine(0)->isVisible());
+    EXPECT_EQ(card.directoryLine(0)->text(), "~/site");
+    EXPECT_TRUE(card.directoryLine(1)->isHidden());
+    EXPECT_EQ(card.rowWidget(1)->toolTip(), QStringLiteral("PID ") + QString::number(unused));
+    ASSERT_EQ(view().background()->rowCount(), 1);
+    EXPECT_EQ(view().background()->rowText(0), "daemon 3 MB");
+
+    card.stopButton(0)->click();
+    QMessageBox* box = openQuestion();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Stop node?");
+    EXPECT_EQ(box->informativeText(),
+              "server.js\nin ~/site\n\nIt gets a normal stop signal, like pressing Ctrl-C in its terminal.");
+    ASSERT_TRUE(view().stopTarget());
+    box->reject();
+    EXPECT_FALSE(view().stopTarget());
+
+    card.stopButton(1)->click();
+    box = openQuestion();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Stop python3?");
+    EXPECT_EQ(box->informativeText(),
+              "-m http.server\n\nIt gets a normal stop signal, like pressing Ctrl-C in its terminal.");
+    test::boxButton(*box, "Stop")->click();
+    EXPECT_FALSE(view().stopTarget());
+    ASSERT_TRUE(memory->notice());
+    EXPECT_EQ(memory->notice()->text, "Couldn't stop python3 — it may belong to another user or have already exited.");
+    EXPECT_TRUE(view().notice()->isVisible());
+}
+
+} // namespace
+} // namespace brisklet
