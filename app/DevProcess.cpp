@@ -54,7 +54,10 @@ QString DevProcess::commandFrom(const std::vector<std::string>& arguments) {
         taken << (argument.startsWith(u'/') ? lastPathComponent(argument) : argument);
     }
     QString command = taken.isEmpty() ? QString::fromStdString(arguments.front()) : taken.join(u' ');
-    return limitedToCharacters(std::move(command), kCommandLimit);
+    // Shown on one line: a script passed with -c may hold line breaks and tabs.
+    for (QChar& c : command)
+        if (c.category() == QChar::Other_Control) c = u' ';
+    return limitedToCharacters(command.simplified(), kCommandLimit);
 }
 
 std::vector<DevProcess> readDevProcesses(const std::vector<ProcessSample>& candidates,

@@ -135,6 +135,7 @@ TEST(DevProcess, ShortCommand) {
         {{"node", "a", "/b/c", "d", "e"}, "a c d"},
         {{"x", "/opt/site/", "/"}, "site /"},
         {{"x", "src/main.py"}, "src/main.py"},
+        {{"python3", "-c", "x = 1\nimport time;\ttime.sleep(9)\r\n"}, "-c x = 1 import time; time.sleep(9)"},
         {{"x", "caf\xff"}, "caf\xef\xbf\xbd"},
         {{"/usr/bin/\xff"}, "/usr/bin/\xef\xbf\xbd"},
         {{"x", seventy}, seventy},

@@ -161,7 +161,8 @@ void AppRow::paint(QPainter& painter, const QStyleOptionViewItem& option, const 
         nameMetrics.elidedText(usage.name, Qt::ElideRight, std::max(0, columnWidth - trailersWidth));
     painter.setFont(name);
     painter.setPen(colors.primary());
-    painter.drawText(QRect(left, top, columnWidth, firstLine), Qt::AlignLeft | Qt::AlignVCenter, shownName);
+    painter.drawText(QRect(left, top, columnWidth, firstLine), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     shownName);
     int x = left + nameMetrics.horizontalAdvance(shownName);
     for (const Trailer& trailer : trailers) {
         x += tagGap;

@@ -87,7 +87,7 @@ void ElidedLine::paintEvent(QPaintEvent*) {
                                    : metrics.elidedText(run.text, Qt::ElideRight, width() - x);
         painter.setFont(shownFont);
         painter.setPen(run.tone ? run.tone(colors) : colors.primary());
-        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+        painter.drawText(QRect(x, 0, width() - x, height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
         x += metrics.horizontalAdvance(shown) + runGap;
     }
 }

@@ -28,6 +28,14 @@ QString memoryText(std::uint64_t bytes) {
     return QString::fromStdString(Bytes::memory(bytes));
 }
 
+// A program's file name may hold any byte but a slash, line breaks included; a row shows one line.
+QString oneLine(const std::string& name) {
+    QString text = QString::fromStdString(name);
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control) c = u' ';
+    return text;
+}
+
 // A runtime's mark: a terminal on a small green tile.
 class TerminalTile final : public QWidget {
 public:
@@ -269,7 +277,7 @@ void BackgroundCard::setProcesses(const std::vector<ProcessSample>& processes) {
     }
     for (std::size_t i = 0; i < processes.size(); ++i) {
         const Row& row = m_rows[i];
-        row.name->setText(QString::fromStdString(processes[i].name));
+        row.name->setText(oneLine(processes[i].name));
         row.figure->setText(memoryText(processes[i].footprint));
         row.widget->setAccessibleName(rowText(static_cast<int>(i)));
     }
