@@ -351,6 +351,21 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
     EXPECT_EQ(scroll.value(), scrolled);
 }
 
+TEST_F(MemoryViewTest, EveryControlHasANameForAssistiveTools) {
+    addApp(100, "Editor", 700, false, true);
+    proc.add({.pid = 300, .name = "node", .footprintKiB = 200 * kMiB, .arguments = {"node", "server.js"}});
+    view();
+    memory->setNotice(Notice::make(QStringLiteral("Done."), false));
+    memory->toggle(memory->apps().at(0));
+    QStringList unnamed;
+    for (QAbstractButton* button : view().findChildren<QAbstractButton*>())
+        if (button->isVisible() && button->accessibleName().isEmpty() && button->text().isEmpty())
+            unnamed << button->metaObject()->className();
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    EXPECT_EQ(list().accessibleName(), "Running apps");
+    EXPECT_EQ(view().devProcesses()->stopButton(0)->accessibleName(), "Stop node, PID 300");
+}
+
 TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
     view();
     ui::ProminentButton& button = *view().freeUpButton();
