@@ -3,6 +3,7 @@
 #include "app/MemoryModel.h"
 #include "app/StorageFixture.h"
 #include "host/Fakes.h"
+#include "support/HeldPurge.h"
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"
 #include "support/TempTree.h"
@@ -32,9 +33,7 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <fstream>
-#include <mutex>
 
 namespace brisklet {
 namespace {
@@ -79,7 +78,7 @@ protected:
     MemoryViewTest() { proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB); }
 
     ~MemoryViewTest() override {
-        openPurge();
+        purgeGate.release();
         page.reset();
         memory.reset();
     }
@@ -112,11 +111,7 @@ protected:
                                       .procRoot = proc.root(),
                                       .sysRoot = tree.path("sys"),
                                       .home = tree.path("home"),
-                                      .purge = [gate = purgeGate] {
-                                          std::unique_lock lock(gate->mutex);
-                                          gate->opened.wait(lock, [&] { return gate->open; });
-                                          return Outcome::failed("Not authorized");
-                                      },
+                                      .purge = purgeGate.purge(),
                                       .statsInterval = 1h,
                                       .refreshSoonDelay = 1h,
                                       .purgeSettle = 1ms},
@@ -157,22 +152,8 @@ protected:
         proc.add(process);
     }
 
-    void openPurge() {
-        {
-            const std::lock_guard lock(purgeGate->mutex);
-            purgeGate->open = true;
-        }
-        purgeGate->opened.notify_all();
-    }
-
-    struct PurgeGate {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool open = false;
-    };
-
     test::StorageFixture storage;
-    std::shared_ptr<PurgeGate> purgeGate = std::make_shared<PurgeGate>();
+    test::HeldPurge purgeGate{Outcome::failed("Not authorized")};
     test::TempTree tree;
     test::ProcTree proc{tree};
     FakeRunningApps running;
@@ -377,7 +358,7 @@ TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
     EXPECT_TRUE(button.text().isEmpty());
     EXPECT_EQ(button.accessibleName(), "Free Up RAM");
 
-    openPurge();
+    purgeGate.release();
     ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
     EXPECT_TRUE(button.isEnabled());
     EXPECT_FALSE(view().purgeSpinner()->isVisible());

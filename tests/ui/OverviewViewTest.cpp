@@ -4,6 +4,7 @@
 #include "app/StorageFixture.h"
 #include "core/Bytes.h"
 #include "host/Fakes.h"
+#include "support/HeldPurge.h"
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"
 #include "support/TempTree.h"
@@ -33,10 +34,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 
 namespace brisklet {
 namespace {
@@ -114,11 +113,7 @@ protected:
                                       .procRoot = proc.root(),
                                       .sysRoot = tree.path("sys"),
                                       .home = tree.path("home"),
-                                      .purge = [gate = purgeGate] {
-                                          std::unique_lock lock(gate->mutex);
-                                          gate->opened.wait(lock, [&] { return gate->open; });
-                                          return Outcome::failed("not in a test");
-                                      },
+                                      .purge = purgeGate.purge(),
                                       .statsInterval = 1h,
                                       .purgeSettle = 1ms},
                 storage.pools);
@@ -156,16 +151,10 @@ protected:
         FAIL() << "no button " << label.toStdString();
     }
 
-    struct PurgeGate {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool open = false;
-    };
-
     test::StorageFixture storage;
     std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<DiskInfo> diskFigures = std::make_shared<DiskInfo>(DiskInfo{"Local Disk", 500'000'000'000, 200'000'000'000});
-    std::shared_ptr<PurgeGate> purgeGate = std::make_shared<PurgeGate>();
+    test::HeldPurge purgeGate{Outcome::failed("not in a test")};
     test::TempTree tree;
     test::ProcTree proc{tree};
     FakeRunningApps running;
@@ -175,11 +164,7 @@ protected:
     std::vector<std::optional<Page>> navigated;
 
     ~OverviewViewTest() override {
-        {
-            const std::lock_guard lock(purgeGate->mutex);
-            purgeGate->open = true;
-        }
-        purgeGate->opened.notify_all();
+        purgeGate.release();
         page.reset();
         storage.pools.userInitiated().waitForDone();
     }
@@ -361,11 +346,7 @@ TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
     ASSERT_TRUE(memory->isPurging());
     EXPECT_FALSE(view().freeUpTile()->isEnabled());
     EXPECT_EQ(view().freeUpTile()->subtitle(), "Working…");
-    {
-        const std::lock_guard lock(purgeGate->mutex);
-        purgeGate->open = true;
-    }
-    purgeGate->opened.notify_all();
+    purgeGate.release();
     ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
     EXPECT_TRUE(view().freeUpTile()->isEnabled());
     EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");

@@ -132,12 +132,7 @@ SnapshotFixture::SnapshotFixture()
                               .procRoot = m_proc.root(),
                               .sysRoot = m_tree.dir("sys"),
                               .home = m_home,
-                              .purge =
-                                  [gate = m_purge] {
-                                      std::unique_lock lock(gate->mutex);
-                                      gate->opened.wait(lock, [&] { return gate->open; });
-                                      return gate->outcome;
-                                  },
+                              .purge = m_purge.purge(),
                               .statsInterval = 1h,
                               .refreshSoonDelay = 1ms,
                               .purgeSettle = 1ms},
@@ -147,11 +142,7 @@ SnapshotFixture::SnapshotFixture()
 
 SnapshotFixture::~SnapshotFixture() {
     // A purge still held would keep the pools from ever finishing.
-    {
-        const std::lock_guard lock(m_purge->mutex);
-        m_purge->open = true;
-    }
-    m_purge->opened.notify_all();
+    m_purge.release();
 }
 
 StorageModel::Services SnapshotFixture::storageServices() const {
@@ -361,18 +352,12 @@ void SnapshotFixture::refreshApps() {
 }
 
 void SnapshotFixture::holdPurge() {
-    const std::lock_guard lock(m_purge->mutex);
-    m_purge->open = false;
+    m_purge.hold();
 }
 
 void SnapshotFixture::finishPurge(const Outcome& outcome) {
     if (outcome.kind() == Outcome::Kind::done) writeMemory(kAppKiB, kCachedAfterPurgeKiB);
-    {
-        const std::lock_guard lock(m_purge->mutex);
-        m_purge->open = true;
-        m_purge->outcome = outcome;
-    }
-    m_purge->opened.notify_all();
+    m_purge.release(outcome);
     waitUntil("the purge", [this] { return !m_memory->isPurging(); });
 }
 

@@ -6,6 +6,7 @@
 #include "core/Locations.h"
 #include "core/Outcome.h"
 #include "host/Fakes.h"
+#include "support/HeldPurge.h"
 #include "support/ProcTree.h"
 #include "support/TempTree.h"
 
@@ -13,11 +14,9 @@
 #include <QElapsedTimer>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -68,12 +67,6 @@ public:
     static void waitUntil(const std::string& what, const std::function<bool()>& done);
 
 private:
-    struct PurgeGate {
-        std::mutex mutex;
-        std::condition_variable opened;
-        bool open = true;
-        Outcome outcome = Outcome::done();
-    };
 
     void buildHome();
     void buildProcesses();
@@ -89,7 +82,7 @@ private:
     Locations m_locations;
     FakeRunningApps m_running;
     FakeWorkspace m_workspace;
-    std::shared_ptr<PurgeGate> m_purge = std::make_shared<PurgeGate>();
+    test::HeldPurge m_purge{Outcome::done(), false};
     int m_appsPasses = 0;
     WorkerPools m_pools;
     std::unique_ptr<StorageModel> m_storage;
