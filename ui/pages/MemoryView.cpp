@@ -157,40 +157,39 @@ QString MemoryView::stopMessage(const DevProcess& process) {
 }
 
 QMessageBox* MemoryView::askForceQuit(const AppUsage& app) {
-    if (m_question) {
-        m_question->raise();
-        m_question->activateWindow();
-        return m_question;
-    }
+    if (bringQuestionBack()) return m_question;
     m_forceQuitTarget = app;
     MemoryModel& memory = m_context.memory;
-    m_question = confirm(this,
-                         {forceQuitTitle(m_forceQuitTarget),
-                          QStringLiteral("Unsaved changes in ") + app.name + QStringLiteral(" will be lost."),
-                          QStringLiteral("Force Quit")},
-                         [&memory, app] { memory.quit(app, true); });
-    connect(m_question, &QMessageBox::finished, this, [this] {
-        m_forceQuitTarget.reset();
-        m_question = nullptr;
-    });
+    ask({forceQuitTitle(m_forceQuitTarget),
+         QStringLiteral("Unsaved changes in ") + app.name + QStringLiteral(" will be lost."), QStringLiteral("Force Quit")},
+        [&memory, app] { memory.quit(app, true); });
     return m_question;
 }
 
 QMessageBox* MemoryView::askStop(const DevProcess& process) {
-    if (m_question) {
-        m_question->raise();
-        m_question->activateWindow();
-        return m_question;
-    }
+    if (bringQuestionBack()) return m_question;
     m_stopTarget = process;
     MemoryModel& memory = m_context.memory;
-    m_question = confirm(this, {stopTitle(m_stopTarget), stopMessage(process), QStringLiteral("Stop")},
-                         [&memory, process] { memory.stop(process); });
+    ask({stopTitle(m_stopTarget), stopMessage(process), QStringLiteral("Stop")},
+        [&memory, process] { memory.stop(process); });
+    return m_question;
+}
+
+bool MemoryView::bringQuestionBack() {
+    if (!m_question) return false;
+    m_question->raise();
+    m_question->activateWindow();
+    return true;
+}
+
+void MemoryView::ask(const Confirmation& question, std::function<void()> onConfirm) {
+    m_question = confirm(this, question, std::move(onConfirm));
+    // However it closes, the question is over and nothing is targeted any more.
     connect(m_question, &QMessageBox::finished, this, [this] {
+        m_forceQuitTarget.reset();
         m_stopTarget.reset();
         m_question = nullptr;
     });
-    return m_question;
 }
 
 QMenu* MemoryView::openMenu(const QModelIndex& index, const QPoint& globalPos) {

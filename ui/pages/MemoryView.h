@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -16,6 +17,7 @@ class QScrollArea;
 
 namespace brisklet::ui {
 
+struct Confirmation;
 class AppListView;
 class BackgroundCard;
 class DevProcessesCard;
@@ -75,6 +77,9 @@ private:
     void updateDevProcesses();
     void updateBar();
     void keepCurrentRowInView(const QModelIndex& current);
+    // Raises the question already open, if any: one question at a time.
+    bool bringQuestionBack();
+    void ask(const Confirmation& question, std::function<void()> onConfirm);
 
     const PageContext m_context;
     PageHeader* m_header;
