@@ -136,6 +136,17 @@ TEST_F(RingTest, ChangeAnimatesFromTheShownFractionToTheNewOne) {
     EXPECT_EQ(ring.shownFraction(), 0.25);
 }
 
+TEST_F(RingTest, AChangeTooSmallToSeeIsShownAtOnce) {
+    ring.resize(ringSize);
+    ring.setFraction(0.5, Ring::Transition::immediate);
+    // A ten-thousandth of a 100-point ring moves its end by 0.03 points: not worth 600 ms of frames.
+    ring.setFraction(0.5001);
+    EXPECT_NE(ring.fractionAnimation()->state(), QAbstractAnimation::Running);
+    EXPECT_EQ(ring.shownFraction(), 0.5001);
+    ring.setFraction(0.51);
+    EXPECT_EQ(ring.fractionAnimation()->state(), QAbstractAnimation::Running);
+}
+
 TEST(PercentRingText, RoundsToWholePercentWithHalvesAwayFromZero) {
     const std::vector<std::pair<double, QString>> cases = {
         {0.125, "13%"},   {0.124, "12%"}, {0, "0%"},      {1, "100%"},

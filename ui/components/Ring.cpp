@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace brisklet::ui {
 
@@ -69,7 +70,7 @@ void Ring::setFraction(double fraction, Transition transition) {
     if (fraction == m_fraction) return;
     m_fraction = fraction;
     m_animation->stop();
-    if (transition == Transition::animated) {
+    if (transition == Transition::animated && isVisibleChange(m_shown, fraction)) {
         m_animation->setStartValue(m_shown);
         m_animation->setEndValue(fraction);
         m_animation->start();
@@ -80,6 +81,13 @@ void Ring::setFraction(double fraction, Transition transition) {
 }
 
 void Ring::fractionSet(Transition) {}
+
+bool Ring::isVisibleChange(double from, double to) const {
+    // On a live machine the used fraction moves by a hair every couple of seconds; animating each
+    // such step would keep the ring repainting most of the time for nothing anyone could see.
+    const qreal radius = ringRect().width() / 2;
+    return 2 * std::numbers::pi * radius * std::abs(to - from) * devicePixelRatioF() >= 0.5;
+}
 
 void Ring::showFraction(double fraction) {
     if (fraction == m_shown) return;

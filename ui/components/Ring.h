@@ -53,6 +53,9 @@ protected:
     void paintRing(QPainter& painter);
     // Lets the percentage ring follow each new fraction together with how it is to change.
     virtual void fractionSet(Transition transition);
+    // Whether moving the arc between the two fractions shifts it by half a device pixel or more;
+    // smaller changes are shown at once rather than animated.
+    bool isVisibleChange(double from, double to) const;
 
 private:
     void showFraction(double fraction);
