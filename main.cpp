@@ -1,12 +1,10 @@
 #include "app/ProgramEntry.h"
-#include "app/Report.h"
 #include "ui/Application.h"
 
 int main(int argc, char* argv[]) {
-    // The report must not touch the GUI: decide before any Qt application object exists.
-    if (brisklet::wantsReport(argc, argv)) {
-        brisklet::Report::print();
-        return 0;
-    }
-    return brisklet::runApplication(argc, argv);
+    // Help, version and the report must not touch the GUI: decide before any Qt application
+    // object exists.
+    const brisklet::CommandLine command = brisklet::parseCommandLine(argc, argv);
+    if (command.action != brisklet::CommandLine::Action::window) return brisklet::runCommandLine(command);
+    return brisklet::runApplication(argc, argv, {.startInTray = command.startInTray});
 }

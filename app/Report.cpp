@@ -64,14 +64,17 @@ std::string memoryLine(const MemorySnapshot& m) {
            Bytes::memory(m.swapUsed) + " · pressure " + std::string(toString(m.pressure));
 }
 
-std::vector<std::string> junkLines(const JunkCategory& category) {
+std::int64_t preselectedSize(const JunkCategory& category) {
     std::int64_t preselected = 0;
     for (const JunkItem& item : category.items)
         if (item.recommended) preselected += item.size;
+    return preselected;
+}
 
+std::vector<std::string> junkLines(const JunkCategory& category) {
     std::vector<std::string> lines;
     std::string heading = "\n" + std::string(title(category.kind)) + ": " + Bytes::disk(category.size()) +
-                          " (" + Bytes::disk(preselected) + " pre-selected)";
+                          " (" + Bytes::disk(preselectedSize(category)) + " pre-selected)";
     if (category.accessDenied) heading += " — access denied";
     lines.push_back(std::move(heading));
 
@@ -84,7 +87,7 @@ std::vector<std::string> junkLines(const JunkCategory& category) {
     return lines;
 }
 
-std::vector<std::string> processLines(const std::vector<ProcessSample>& samples) {
+std::vector<ProcessSample> topProcesses(const std::vector<ProcessSample>& samples) {
     std::vector<const ProcessSample*> order;
     order.reserve(samples.size());
     for (const ProcessSample& sample : samples)
@@ -92,17 +95,22 @@ std::vector<std::string> processLines(const std::vector<ProcessSample>& samples)
     std::stable_sort(order.begin(), order.end(), [](const ProcessSample* a, const ProcessSample* b) {
         return a->footprint > b->footprint;
     });
-
-    std::vector<std::string> lines{"\nTop processes"};
+    std::vector<ProcessSample> top;
     const std::size_t shown = std::min(order.size(), kTopProcesses);
     for (std::size_t i = 0; i < shown; ++i)
-        lines.push_back("  " + fitted(Bytes::memory(order[i]->footprint), kAmountWidth) + " " +
-                        oneLine(order[i]->name));
+        top.push_back(*order[i]);
+    return top;
+}
+
+std::vector<std::string> processLines(const std::vector<ProcessSample>& samples) {
+    std::vector<std::string> lines{"\nTop processes"};
+    for (const ProcessSample& process : topProcesses(samples))
+        lines.push_back("  " + fitted(Bytes::memory(process.footprint), kAmountWidth) + " " + oneLine(process.name));
     return lines;
 }
 
 void write(std::ostream& out, const Sources& sources) {
-    emit(out, diskLine(DiskInfo::current(sources.locations.home)));
+    emit(out, diskLine(sources.disk(sources.locations.home)));
     emit(out, memoryLine(MemoryReader::snapshot(sources.procRoot, sources.sysRoot)));
     for (const JunkKind kind : allJunkKinds)
         for (const std::string& line : junkLines(JunkScanner::scan(kind, sources.locations)))

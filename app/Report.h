@@ -7,6 +7,7 @@
 #include "core/ProcessSample.h"
 
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct Sources {
     Locations locations = Locations::current();
     std::filesystem::path procRoot = "/proc";
     std::filesystem::path sysRoot = "/sys";
+    // The volume's figures change under a running system; tests that compare two reports pin them.
+    std::function<DiskInfo(const std::filesystem::path&)> disk = &DiskInfo::current;
 };
 
 void write(std::ostream& out, const Sources& sources);
@@ -31,5 +34,10 @@ std::string diskLine(const DiskInfo& disk);
 std::string memoryLine(const MemorySnapshot& memory);
 std::vector<std::string> junkLines(const JunkCategory& category);
 std::vector<std::string> processLines(const std::vector<ProcessSample>& samples);
+
+// The processes the report lists: the heaviest by footprint, ties in the reader's order.
+std::vector<ProcessSample> topProcesses(const std::vector<ProcessSample>& samples);
+// The amount a category's title line calls pre-selected.
+std::int64_t preselectedSize(const JunkCategory& category);
 
 } // namespace brisklet::Report

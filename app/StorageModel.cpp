@@ -26,7 +26,9 @@ const QString kNodeRootKey = QStringLiteral("nodeRoot");
 const QString kLargeRootKey = QStringLiteral("largeRoot");
 
 std::unique_ptr<QSettings> openSettings(const QString& file) {
-    if (file.isEmpty()) return std::make_unique<QSettings>();
+    // Named outright rather than taken from the application's name, which is the desktop id, so the
+    // remembered folders stay in brisklet/brisklet.conf under the user's configuration folder.
+    if (file.isEmpty()) return std::make_unique<QSettings>(QStringLiteral("brisklet"), QStringLiteral("brisklet"));
     return std::make_unique<QSettings>(file, QSettings::IniFormat);
 }
 

@@ -14,7 +14,7 @@ SingleInstance::~SingleInstance() {
     m_bus.unregisterService(QString::fromLatin1(kServiceName));
 }
 
-SingleInstance::Role SingleInstance::claim(int answerTimeoutMs) {
+SingleInstance::Role SingleInstance::claim(int answerTimeoutMs, Handover handover) {
     if (!m_bus.isConnected()) return Role::Alone;
     const QString service = QString::fromLatin1(kServiceName);
     const QString path = QString::fromLatin1(kObjectPath);
@@ -27,6 +27,7 @@ SingleInstance::Role SingleInstance::claim(int answerTimeoutMs) {
         return Role::First;
     }
     m_bus.unregisterObject(path);
+    if (handover == Handover::stayQuiet) return Role::Running;
 
     QDBusMessage call = QDBusMessage::createMethodCall(service, path,
                                                        QStringLiteral("org.freedesktop.Application"),

@@ -4,6 +4,8 @@
 #include "app/StorageModel.h"
 #include "app/WorkerPools.h"
 #include "core/Locations.h"
+#include "host/Autostart.h"
+#include "host/DesktopId.h"
 #include "host/LiveRunningApps.h"
 #include "host/LiveWorkspace.h"
 #include "host/SingleInstance.h"
@@ -15,21 +17,54 @@
 #include "ui/tray/TrayPanel.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QSystemTrayIcon>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 namespace brisklet {
 
-int runApplication(int argc, char* argv[]) {
-    QApplication::setOrganizationName(QStringLiteral("brisklet"));
-    QApplication::setApplicationName(QStringLiteral("brisklet"));
-    QApplication app(argc, argv);
+namespace {
 
-    // A second start shows the running brisklet's window instead of opening another one.
+std::optional<std::string> environment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+}
+
+} // namespace
+
+void setDesktopIdentity() {
+    const QString desktopId = QString::fromLatin1(kDesktopId);
+    QApplication::setOrganizationName(QStringLiteral("brisklet"));
+    // The tray item's id and the X11 window class are the application's name: as the desktop id,
+    // they let docks and task bars put the window and the tray item under the menu's entry.
+    QApplication::setApplicationName(desktopId);
+    QApplication::setApplicationDisplayName(QStringLiteral("brisklet"));
+    // The window's app id on Wayland and its desktop file on X11.
+    QGuiApplication::setDesktopFileName(desktopId);
+}
+
+int runApplication(int argc, char* argv[], StartOptions options) {
+    setDesktopIdentity();
+    QApplication app(argc, argv);
+    // The installed icon where the theme has it; the built-in copy when brisklet runs from its
+    // build tree.
+    const QString desktopId = QString::fromLatin1(kDesktopId);
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(desktopId, QIcon(QStringLiteral(":/brisklet/%1.svg").arg(desktopId))));
+
+    // A second start shows the running brisklet's window instead of opening another one; a second
+    // start into the tray has nothing to show and leaves the running one be.
     SingleInstance instance;
-    switch (instance.claim()) {
+    const auto handover =
+        options.startInTray ? SingleInstance::Handover::stayQuiet : SingleInstance::Handover::showWindow;
+    switch (instance.claim(3000, handover)) {
     case SingleInstance::Role::Activated:
+    case SingleInstance::Role::Running:
         return 0;
     case SingleInstance::Role::Unanswered:
         std::fprintf(stderr, "brisklet is already running but does not answer.\n");
@@ -62,14 +97,18 @@ int runApplication(int argc, char* argv[]) {
         window.raise();
         window.activateWindow();
     };
-    ui::TrayController tray(storage, memory, showWindow);
+    const Autostart loginItem(Autostart::configHome(environment),
+                              QFile::encodeName(QApplication::applicationFilePath()).toStdString());
+    ui::TrayController tray(storage, memory, showWindow, loginItem);
     QObject::connect(&instance, &SingleInstance::activated, &window, showWindow);
     // Only the window and the tray panel show the app lists; while neither is on screen the memory
     // model spares itself the apps pass, the larger part of brisklet's idle cost.
     ui::watchAppsWhileShown(memory, window);
     ui::watchAppsWhileShown(memory, tray.panel());
-    window.show();
-    ui::traceFirstPaint(window);
+    if (!(options.startInTray && trayAvailable)) {
+        window.show();
+        ui::traceFirstPaint(window);
+    }
     return app.exec();
 }
 

@@ -2,6 +2,7 @@
 #include "HostTestSupport.h"
 #include "support/PrivateBus.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QSignalSpy>
 
@@ -67,6 +68,19 @@ TEST_F(SingleInstanceTest, ALaterStartActivatesTheRunningOneAndStepsAside) {
     const QDBusConnection observer = connect(QStringLiteral("observer"));
     const QString owner = observer.interface()->serviceOwner(QString::fromLatin1(SingleInstance::kServiceName));
     EXPECT_EQ(owner, QDBusConnection(QStringLiteral("first")).baseService());
+}
+
+TEST_F(SingleInstanceTest, AQuietLaterStartLeavesTheRunningOneAlone) {
+    SingleInstance first{connect(QStringLiteral("first"))};
+    ASSERT_EQ(first.claim(), Role::First);
+    QSignalSpy activated(&first, &SingleInstance::activated);
+
+    SingleInstance later{connect(QStringLiteral("later"))};
+    EXPECT_EQ(later.claim(3'000, SingleInstance::Handover::stayQuiet), Role::Running);
+    // Had the later start called Activate, it would have waited here for an answer this thread
+    // cannot give and come back Unanswered; a call delivered late would show up in the spy.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(activated.count(), 0);
 }
 
 TEST_F(SingleInstanceTest, AnOwnerThatCannotAnswerLeavesTheLaterStartOut) {

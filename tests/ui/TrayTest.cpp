@@ -12,7 +12,9 @@
 #include "ui/tray/TrayIconPainter.h"
 #include "ui/tray/TrayPanel.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -124,6 +126,9 @@ protected:
         release.set_value();
     }
 
+    // The login item lives in the fixture's own configuration folder.
+    Autostart loginItem() const { return Autostart(tree.path("config"), "/usr/bin/brisklet"); }
+
     static QList<QToolButton*> quitButtons(TrayPanel& panel) {
         return panel.appsBox()->findChildren<QToolButton*>();
     }
@@ -147,7 +152,7 @@ protected:
 
 TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
     const auto memory = start();
-    TrayController tray(storage.make(), *memory, [] {});
+    TrayController tray(storage.make(), *memory, [] {}, loginItem());
     const int first = tray.iconRedraws();
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 38% used · Pressure normal");
 
@@ -263,7 +268,7 @@ TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
 TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
     const auto memory = start();
     int shown = 0;
-    TrayController tray(storage.make(), *memory, [&] { ++shown; });
+    TrayController tray(storage.make(), *memory, [&] { ++shown; }, loginItem());
     tray.menu().actions().first()->trigger();
     EXPECT_EQ(shown, 1);
 
@@ -276,6 +281,69 @@ TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(tray.panel().width(), TrayPanel::panelWidth);
     EXPECT_FALSE(tray.panel().isVisible());
+}
+
+TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne) {
+    const auto memory = start();
+    TrayController tray(storage.make(), *memory, [] {}, loginItem());
+    QAction& startAtLogin = tray.startAtLoginAction();
+    ASSERT_TRUE(startAtLogin.isCheckable());
+    EXPECT_TRUE(tray.menu().actions().contains(&startAtLogin));
+    EXPECT_FALSE(startAtLogin.isChecked());
+
+    // Checking it writes the entry; unchecking removes it again.
+    startAtLogin.trigger();
+    EXPECT_TRUE(loginItem().isOn());
+    EXPECT_TRUE(startAtLogin.isChecked());
+    startAtLogin.trigger();
+    EXPECT_FALSE(loginItem().isOn());
+    EXPECT_FALSE(startAtLogin.isChecked());
+
+    // Each time the menu opens, the mark shows what is on disk now.
+    ASSERT_EQ(loginItem().turnOn().status, Autostart::Status::done);
+    emit tray.menu().aboutToShow();
+    EXPECT_TRUE(startAtLogin.isChecked());
+
+    // An entry edited by hand stays until the user says to remove it.
+    const std::filesystem::path file = loginItem().file();
+    tree.text("config/autostart/org.brisklet.Brisklet.desktop", "[Desktop Entry]\nType=Application\nExec=x\n");
+    const auto question = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box && box->objectName() == "confirmation" && box->isVisible())
+                return box;
+        return static_cast<QMessageBox*>(nullptr);
+    };
+    startAtLogin.trigger();
+    QMessageBox* box = question();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->informativeText().contains(QString::fromStdString(file.string())));
+    EXPECT_TRUE(startAtLogin.isChecked()) << "still there, still checked";
+    test::boxButton(*box, "Cancel")->click();
+    EXPECT_TRUE(std::filesystem::exists(file));
+
+    startAtLogin.trigger();
+    box = question();
+    ASSERT_NE(box, nullptr);
+    test::boxButton(*box, "Remove")->click();
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(startAtLogin.isChecked());
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(TrayTest, StartAtLoginSaysWhenTheLoginItemCannotBeWritten) {
+    const auto memory = start();
+    tree.text("config", "a file where the folder should be");
+    TrayController tray(storage.make(), *memory, [] {}, loginItem());
+    tray.startAtLoginAction().trigger();
+    EXPECT_FALSE(tray.startAtLoginAction().isChecked());
+    QMessageBox* box = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "loginItemFailed") box = qobject_cast<QMessageBox*>(widget);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->informativeText().contains("autostart"));
+    box->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace

@@ -1,23 +1,32 @@
 #include "ui/tray/TrayController.h"
 
 #include "app/MemoryModel.h"
+#include "ui/components/Confirmation.h"
 #include "ui/theme/Palette.h"
 #include "ui/tray/TrayIconPainter.h"
 #include "ui/tray/TrayPanel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
 
 namespace brisklet::ui {
 
 TrayController::TrayController(StorageModel& storage, MemoryModel& memory, std::function<void()> showWindow,
-                               QObject* parent)
-    : QObject(parent), m_memory(memory), m_showWindow(std::move(showWindow)),
+                               Autostart loginItem, QObject* parent)
+    : QObject(parent), m_memory(memory), m_showWindow(std::move(showWindow)), m_loginItem(std::move(loginItem)),
       m_panel(std::make_unique<TrayPanel>(storage, memory, m_showWindow)) {
     m_menu.addAction(QStringLiteral("Open brisklet"), this, [this] {
         if (m_showWindow) m_showWindow();
     });
     m_freeUpAction = m_menu.addAction(QStringLiteral("Free Up RAM"), &m_memory, &MemoryModel::freeUpRAM);
+    m_menu.addSeparator();
+    m_startAtLogin = m_menu.addAction(QStringLiteral("Start at Login"));
+    m_startAtLogin->setCheckable(true);
+    connect(m_startAtLogin, &QAction::triggered, this, &TrayController::setStartAtLogin);
+    connect(&m_menu, &QMenu::aboutToShow, this, &TrayController::showLoginItemState);
+    showLoginItemState();
     m_menu.addSeparator();
     m_menu.addAction(QStringLiteral("Quit brisklet"), qApp, &QApplication::quit);
     m_tray.setContextMenu(&m_menu);
@@ -48,6 +57,43 @@ void TrayController::redraw(const QString& text, MemoryPressure pressure) {
     ++m_redraws;
     m_tray.setToolTip(QStringLiteral("Memory ") + m_iconText + QStringLiteral(" used · ") +
                       pressureLabel(m_iconPressure));
+}
+
+void TrayController::setStartAtLogin(bool on) {
+    const Autostart::Result result = on ? m_loginItem.turnOn() : m_loginItem.turnOff();
+    showLoginItemState();
+    if (result.status == Autostart::Status::failed) {
+        tellLoginItemFailed(result);
+    } else if (result.status == Autostart::Status::edited) {
+        const QString file = QString::fromStdString(m_loginItem.file().string());
+        confirm(nullptr,
+                {QStringLiteral("Remove the Changed Login Item?"),
+                 QStringLiteral("“%1” was changed since brisklet wrote it. If you remove it, brisklet "
+                                "no longer starts at login.")
+                     .arg(file),
+                 QStringLiteral("Remove")},
+                [self = QPointer<TrayController>(this)] {
+                    if (!self) return;
+                    const Autostart::Result removed = self->m_loginItem.turnOff(true);
+                    self->showLoginItemState();
+                    if (removed.status == Autostart::Status::failed) self->tellLoginItemFailed(removed);
+                });
+    }
+}
+
+void TrayController::showLoginItemState() {
+    m_startAtLogin->setChecked(m_loginItem.isOn());
+}
+
+void TrayController::tellLoginItemFailed(const Autostart::Result& result) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("brisklet"),
+                                QStringLiteral("brisklet couldn't change its login item."), QMessageBox::Ok);
+    box->setObjectName(QStringLiteral("loginItemFailed"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    box->setInformativeText(QString::fromStdString(m_loginItem.file().string()) + QStringLiteral(": ") +
+                            QString::fromStdString(result.error));
+    box->open();
 }
 
 void TrayController::activated(QSystemTrayIcon::ActivationReason reason) {

@@ -1,0 +1,130 @@
+#include "host/Autostart.h"
+
+#include "core/DesktopEntry.h"
+#include "core/DesktopExec.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+using Status = Autostart::Status;
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class AutostartTest : public ::testing::Test {
+protected:
+    test::TempTree tree;
+    Autostart loginItem{tree.path("config"), "/usr/bin/brisklet"};
+};
+
+TEST_F(AutostartTest, TurningOnWritesAnEntryThatStartsBriskletInTheTray) {
+    EXPECT_FALSE(loginItem.isOn());
+    EXPECT_EQ(loginItem.file(), tree.path("config/autostart/org.brisklet.Brisklet.desktop"));
+
+    EXPECT_EQ(loginItem.turnOn().status, Status::done);
+    EXPECT_TRUE(loginItem.isOn());
+    const DesktopEntry entry = DesktopEntry::parse(contents(loginItem.file()));
+    EXPECT_EQ(entry.value("Type"), "Application");
+    EXPECT_EQ(entry.value("Icon"), "org.brisklet.Brisklet");
+    EXPECT_EQ(execArguments(entry.value("Exec").value_or("")), (std::vector<std::string>{"/usr/bin/brisklet", "--tray"}));
+    EXPECT_EQ(fs::status(loginItem.file()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    // Nothing is left behind from writing it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(loginItem.file().parent_path()), fs::directory_iterator{}), 1);
+}
+
+TEST(Autostart, AProgramPathOfAnyShapeComesBackWhole) {
+    // Spaces, quotes, shell and field-code characters, and a backslash each need their own escape.
+    for (const std::string program :
+         {"/opt/my apps/brisklet", "/home/ann/\"quoted\"/brisklet", "/home/ann/$HOME/brisklet", "/home/ann/100%/brisklet",
+          "/home/ann/back\\slash/b`rk`", "/home/ann/tab\there/brisklet"}) {
+        test::TempTree tree;
+        const Autostart loginItem(tree.path("config"), program);
+        ASSERT_EQ(loginItem.turnOn().status, Status::done) << program;
+        const std::string text = contents(loginItem.file());
+        const DesktopEntry entry = DesktopEntry::parse(text);
+        EXPECT_EQ(execArguments(entry.value("Exec").value_or("")), (std::vector<std::string>{program, "--tray"}))
+            << text;
+        EXPECT_TRUE(Autostart::isOurs(text)) << program;
+    }
+}
+
+TEST_F(AutostartTest, AnEntryThatIsThereAlreadyIsNeverOverwritten) {
+    const std::string mine = "[Desktop Entry]\nType=Application\nName=brisklet\nExec=brisklet --tray -style Fusion\n";
+    tree.text("config/autostart/org.brisklet.Brisklet.desktop", mine);
+    EXPECT_TRUE(loginItem.isOn());
+    EXPECT_EQ(loginItem.turnOn().status, Status::done);
+    EXPECT_EQ(contents(loginItem.file()), mine);
+}
+
+TEST_F(AutostartTest, TurningOffRemovesOnlyOurOwnEntry) {
+    ASSERT_EQ(loginItem.turnOn().status, Status::done);
+    EXPECT_EQ(loginItem.turnOff().status, Status::done);
+    EXPECT_FALSE(loginItem.isOn());
+    EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
+
+    // One line changed by hand makes it the user's: it stays unless they insist.
+    ASSERT_EQ(loginItem.turnOn().status, Status::done);
+    std::string edited = contents(loginItem.file());
+    edited.replace(edited.find("--tray"), 6, "--tray -style Fusion");
+    tree.text("config/autostart/org.brisklet.Brisklet.desktop", edited);
+    EXPECT_EQ(loginItem.turnOff().status, Status::edited);
+    EXPECT_EQ(contents(loginItem.file()), edited);
+    EXPECT_EQ(loginItem.turnOff(true).status, Status::done);
+    EXPECT_FALSE(loginItem.isOn());
+
+    // A link put there by someone else is theirs too, even when it leads to our own text.
+    tree.text("elsewhere.desktop", Autostart::entry("/usr/bin/brisklet"));
+    tree.symlink("config/autostart/org.brisklet.Brisklet.desktop", tree.path("elsewhere.desktop"));
+    EXPECT_TRUE(loginItem.isOn());
+    EXPECT_EQ(loginItem.turnOff().status, Status::edited);
+    EXPECT_TRUE(fs::exists(tree.path("elsewhere.desktop")));
+}
+
+TEST(Autostart, AnEntryWrittenForAnotherCopyOfBriskletIsOursToo) {
+    // Turned on from a build tree and off from the installed program, or the other way round.
+    EXPECT_TRUE(Autostart::isOurs(Autostart::entry("/home/ann/src/brisklet/build/brisklet")));
+    EXPECT_TRUE(Autostart::isOurs(Autostart::entry("/usr/bin/brisklet")));
+    std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
+    noSwitch.replace(noSwitch.find(" --tray"), 7, "");
+    EXPECT_FALSE(Autostart::isOurs(noSwitch));
+    EXPECT_FALSE(Autostart::isOurs(Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n"));
+    EXPECT_FALSE(Autostart::isOurs(""));
+}
+
+TEST_F(AutostartTest, AFolderThatCannotBeMadeIsReported) {
+    tree.text("config", "a file where the folder should be");
+    const Autostart::Result result = loginItem.turnOn();
+    EXPECT_EQ(result.status, Status::failed);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_FALSE(loginItem.isOn());
+}
+
+TEST(Autostart, ConfigurationFolderFollowsTheXdgRules) {
+    const auto folder = [](std::map<std::string, std::string> variables) {
+        return Autostart::configHome([&](const std::string& name) -> std::optional<std::string> {
+            const auto it = variables.find(name);
+            if (it == variables.end()) return std::nullopt;
+            return it->second;
+        });
+    };
+    EXPECT_EQ(folder({{"HOME", "/home/ann"}}), "/home/ann/.config");
+    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}}), "/cfg");
+    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative/cfg"}}), "/home/ann/.config");
+    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}}), "/home/ann/.config");
+}
+
+} // namespace
+} // namespace brisklet
