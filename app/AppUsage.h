@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ProcessSample.h"
+#include "core/proc/ProcessSample.h"
 #include "host/RunningApps.h"
 
 #include <QString>

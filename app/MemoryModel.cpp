@@ -4,9 +4,9 @@
 #include "app/Background.h"
 #include "app/Observable.h"
 #include "app/WorkerPools.h"
-#include "core/Bytes.h"
-#include "core/MemoryReader.h"
-#include "core/ProcessReader.h"
+#include "core/fs/Bytes.h"
+#include "core/proc/MemoryReader.h"
+#include "core/proc/ProcessReader.h"
 #include "host/RunningApps.h"
 #include "host/Workspace.h"
 

@@ -2,11 +2,11 @@
 
 #include "app/AppUsage.h"
 #include "app/Notice.h"
-#include "core/Locations.h"
-#include "core/MemorySnapshot.h"
-#include "core/Outcome.h"
-#include "core/ProcessSample.h"
-#include "core/SystemActions.h"
+#include "core/junk/Locations.h"
+#include "core/proc/MemorySnapshot.h"
+#include "core/removal/Outcome.h"
+#include "core/proc/ProcessSample.h"
+#include "core/removal/SystemActions.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,9 +1,9 @@
 #include "app/Report.h"
 
-#include "core/Bytes.h"
-#include "core/JunkScanner.h"
-#include "core/MemoryReader.h"
-#include "core/ProcessReader.h"
+#include "core/fs/Bytes.h"
+#include "core/junk/JunkScanner.h"
+#include "core/proc/MemoryReader.h"
+#include "core/proc/ProcessReader.h"
 
 #include <algorithm>
 #include <iostream>

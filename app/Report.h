@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/DiskInfo.h"
-#include "core/JunkItem.h"
-#include "core/Locations.h"
-#include "core/MemorySnapshot.h"
-#include "core/ProcessSample.h"
+#include "core/fs/DiskInfo.h"
+#include "core/junk/JunkItem.h"
+#include "core/junk/Locations.h"
+#include "core/proc/MemorySnapshot.h"
+#include "core/proc/ProcessSample.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "app/ReportJson.h"
 
-#include "core/JunkScanner.h"
-#include "core/MemoryReader.h"
-#include "core/ProcessReader.h"
+#include "core/junk/JunkScanner.h"
+#include "core/proc/MemoryReader.h"
+#include "core/proc/ProcessReader.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,12 +3,12 @@
 #include "app/Background.h"
 #include "app/Observable.h"
 #include "app/WorkerPools.h"
-#include "core/Bytes.h"
-#include "core/JunkScanner.h"
-#include "core/MountedVolumes.h"
-#include "core/PlatformTexts.h"
-#include "core/SystemActions.h"
-#include "core/Utf8.h"
+#include "core/fs/Bytes.h"
+#include "core/junk/JunkScanner.h"
+#include "core/fs/MountedVolumes.h"
+#include "core/junk/PlatformTexts.h"
+#include "core/removal/SystemActions.h"
+#include "core/fs/Utf8.h"
 
 #include <QSettings>
 

@@ -2,14 +2,14 @@
 
 #include "app/CheckState.h"
 #include "app/Notice.h"
-#include "core/Cleaner.h"
-#include "core/DiskInfo.h"
-#include "core/JunkItem.h"
-#include "core/JunkKind.h"
-#include "core/LargeFileFinder.h"
-#include "core/Locations.h"
-#include "core/NodeModulesFinder.h"
-#include "core/Outcome.h"
+#include "core/removal/Cleaner.h"
+#include "core/fs/DiskInfo.h"
+#include "core/junk/JunkItem.h"
+#include "core/junk/JunkKind.h"
+#include "core/finders/LargeFileFinder.h"
+#include "core/junk/Locations.h"
+#include "core/finders/NodeModulesFinder.h"
+#include "core/removal/Outcome.h"
 
 #include <QObject>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "app/Background.h"
 #include "app/Observable.h"
 #include "app/WorkerPools.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 
 #include <algorithm>
 #include <chrono>

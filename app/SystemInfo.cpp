@@ -1,6 +1,6 @@
 #include "app/SystemInfo.h"
 
-#include "core/Utf8.h"
+#include "core/fs/Utf8.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include "app/MemoryModel.h"
 #include "app/StorageModel.h"
 #include "app/WorkerPools.h"
-#include "core/Locations.h"
+#include "core/junk/Locations.h"
 #include "host/Fakes.h"
 #include "support/TempTree.h"
 #include "ui/pages/PageContext.h"

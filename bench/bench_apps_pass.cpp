@@ -3,8 +3,8 @@
 // and working directories. The model does this every four seconds, so it must stay cheap.
 #include "app/AppGrouping.h"
 #include "app/AppUsage.h"
-#include "core/Locations.h"
-#include "core/ProcessReader.h"
+#include "core/junk/Locations.h"
+#include "core/proc/ProcessReader.h"
 #include "host/Fakes.h"
 #include "host/LiveRunningApps.h"
 #include "support/ProcTree.h"

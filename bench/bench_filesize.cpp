@@ -1,9 +1,9 @@
-#include "core/FileSize.h"
+#include "core/fs/FileSize.h"
 
 #include "bench/CacheTree.h"
-#include "core/FileSizeSplit.h"
-#include "core/ParallelMeasure.h"
-#include "core/SizeWalk.h"
+#include "core/fs/FileSizeSplit.h"
+#include "core/junk/ParallelMeasure.h"
+#include "core/fs/SizeWalk.h"
 
 #include <benchmark/benchmark.h>
 

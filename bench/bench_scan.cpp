@@ -1,8 +1,8 @@
 // A junk scan with many candidates: the Trash of a generated home holding 400 folders of 250
 // small files each (100,000 files). Measured with a one-thread measuring pool and with one
 // thread per core, to show what the parallel fan-out buys.
-#include "core/JunkScanner.h"
-#include "core/Locations.h"
+#include "core/junk/JunkScanner.h"
+#include "core/junk/Locations.h"
 
 #include <QThread>
 #include <QThreadPool>

@@ -1,8 +1,8 @@
-#include "core/FileSize.h"
+#include "core/fs/FileSize.h"
 
 #include "bench/CacheTree.h"
-#include "core/FileSizeSplit.h"
-#include "core/ParallelMeasure.h"
+#include "core/fs/FileSizeSplit.h"
+#include "core/junk/ParallelMeasure.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,5 @@
-#include "core/LargeFileFinder.h"
-#include "core/NodeModulesFinder.h"
+#include "core/finders/LargeFileFinder.h"
+#include "core/finders/NodeModulesFinder.h"
 
 #include "bench/HomeTree.h"
 

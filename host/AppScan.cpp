@@ -1,9 +1,9 @@
 #include "host/AppScan.h"
 
-#include "core/DesktopExec.h"
-#include "core/ProcFiles.h"
-#include "core/SmallFile.h"
-#include "core/Utf8.h"
+#include "core/desktop/DesktopExec.h"
+#include "core/proc/ProcFiles.h"
+#include "core/fs/SmallFile.h"
+#include "core/fs/Utf8.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/DesktopEntry.h"
-#include "core/Locations.h"
+#include "core/desktop/DesktopEntry.h"
+#include "core/junk/Locations.h"
 #include "host/RunningApps.h"
 #include "host/WindowList.h"
 

@@ -1,6 +1,6 @@
 #include "host/Icons.h"
 
-#include "core/DesktopEntry.h"
+#include "core/desktop/DesktopEntry.h"
 
 #include <QFileInfo>
 #include <QMimeDatabase>

@@ -1,6 +1,6 @@
 #include "host/LiveRunningApps.h"
 
-#include "core/ProcessReader.h"
+#include "core/proc/ProcessReader.h"
 #include "host/AppScan.h"
 
 #include <signal.h>

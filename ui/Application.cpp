@@ -3,7 +3,7 @@
 #include "app/MemoryModel.h"
 #include "app/StorageModel.h"
 #include "app/WorkerPools.h"
-#include "core/Locations.h"
+#include "core/junk/Locations.h"
 #include "host/Autostart.h"
 #include "host/DesktopId.h"
 #include "host/LiveRunningApps.h"

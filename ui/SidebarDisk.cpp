@@ -1,6 +1,6 @@
 #include "ui/SidebarDisk.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/TextStyles.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/DiskInfo.h"
+#include "core/fs/DiskInfo.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "app/ReportJson.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "support/ProcTree.h"
 #include "support/TempTree.h"
 

@@ -1,6 +1,6 @@
 #include "StorageFixture.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 
 #include <gtest/gtest.h>
 

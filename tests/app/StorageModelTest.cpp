@@ -1,7 +1,7 @@
 #include "StorageFixture.h"
 
-#include "core/Bytes.h"
-#include "core/SystemActions.h"
+#include "core/fs/Bytes.h"
+#include "core/removal/SystemActions.h"
 
 #include <QSettings>
 

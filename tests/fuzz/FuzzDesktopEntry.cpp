@@ -1,7 +1,7 @@
 // A desktop entry: any installed package, or the user, may have written it.
 
-#include "core/DesktopEntry.h"
-#include "core/Utf8.h"
+#include "core/desktop/DesktopEntry.h"
+#include "core/fs/Utf8.h"
 
 #include "FuzzCheck.h"
 

@@ -1,6 +1,6 @@
 // The Exec= value of a desktop entry, split into arguments the way a launcher would.
 
-#include "core/DesktopExec.h"
+#include "core/desktop/DesktopExec.h"
 
 #include "FuzzCheck.h"
 

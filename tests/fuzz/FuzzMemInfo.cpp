@@ -1,6 +1,6 @@
 // /proc/meminfo, the memory pressure file and a zram device's mm_stat.
 
-#include "core/MemoryReader.h"
+#include "core/proc/MemoryReader.h"
 
 #include "FuzzCheck.h"
 

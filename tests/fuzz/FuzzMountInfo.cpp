@@ -1,6 +1,6 @@
 // /proc/self/mountinfo, whose mount points may hold any byte a user gave a folder's name.
 
-#include "core/MountedVolumes.h"
+#include "core/fs/MountedVolumes.h"
 
 #include "FuzzCheck.h"
 

@@ -1,6 +1,6 @@
 // /proc/PID/status, for the private memory of a process.
 
-#include "core/ProcessReader.h"
+#include "core/proc/ProcessReader.h"
 
 #include "FuzzCheck.h"
 

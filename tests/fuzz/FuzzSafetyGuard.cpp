@@ -2,8 +2,8 @@
 // every admitted path is checked against where it really is, told by realpath(3) independently of the
 // guard's own resolving, and so is every refusal of a path that lies below a root.
 
-#include "core/Locations.h"
-#include "core/SafetyGuard.h"
+#include "core/junk/Locations.h"
+#include "core/removal/SafetyGuard.h"
 
 #include "FuzzCheck.h"
 #include "support/GuardRoots.h"

@@ -1,7 +1,7 @@
 #include "host/Autostart.h"
 
-#include "core/DesktopEntry.h"
-#include "core/DesktopExec.h"
+#include "core/desktop/DesktopEntry.h"
+#include "core/desktop/DesktopExec.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>

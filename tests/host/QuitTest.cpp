@@ -2,7 +2,7 @@
 #include "host/LiveRunningApps.h"
 
 #include "HostTestSupport.h"
-#include "core/ProcessReader.h"
+#include "core/proc/ProcessReader.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>

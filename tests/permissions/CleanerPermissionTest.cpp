@@ -1,7 +1,7 @@
-#include "core/Cleaner.h"
+#include "core/removal/Cleaner.h"
 
-#include "core/FileSize.h"
-#include "core/SafeRemove.h"
+#include "core/fs/FileSize.h"
+#include "core/removal/SafeRemove.h"
 
 #include "support/TempTree.h"
 

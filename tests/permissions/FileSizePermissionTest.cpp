@@ -1,4 +1,4 @@
-#include "core/FileSize.h"
+#include "core/fs/FileSize.h"
 
 #include "support/FtsOracle.h"
 #include "support/TempTree.h"

@@ -1,4 +1,4 @@
-#include "core/ProcessReader.h"
+#include "core/proc/ProcessReader.h"
 
 #include "support/TempTree.h"
 

@@ -1,4 +1,4 @@
-#include "core/SystemActions.h"
+#include "core/removal/SystemActions.h"
 
 #include "support/TempTree.h"
 

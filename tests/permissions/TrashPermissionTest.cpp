@@ -1,5 +1,5 @@
-#include "core/JunkScanner.h"
-#include "core/TrashRule.h"
+#include "core/junk/JunkScanner.h"
+#include "core/junk/TrashRule.h"
 
 #include "support/TempTree.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Locations.h"
+#include "core/junk/Locations.h"
 
 #include <filesystem>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Outcome.h"
+#include "core/removal/Outcome.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "ui/Application.h"
 
-#include "core/DesktopEntry.h"
+#include "core/desktop/DesktopEntry.h"
 #include "host/DesktopId.h"
 #include "support/GuiApplication.h"
 

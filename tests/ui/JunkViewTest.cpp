@@ -2,8 +2,8 @@
 
 #include "app/MemoryModel.h"
 #include "app/StorageFixture.h"
-#include "core/Bytes.h"
-#include "core/PlatformTexts.h"
+#include "core/fs/Bytes.h"
+#include "core/junk/PlatformTexts.h"
 #include "host/Fakes.h"
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"

@@ -2,7 +2,7 @@
 
 #include "app/MemoryModel.h"
 #include "app/StorageFixture.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "host/Fakes.h"
 #include "support/ProcTree.h"
 #include "support/SignalWait.h"

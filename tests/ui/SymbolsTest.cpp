@@ -1,5 +1,5 @@
 #include "ui/theme/Symbols.h"
-#include "core/JunkKind.h"
+#include "core/junk/JunkKind.h"
 #include "support/GuiApplication.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "SnapshotFixture.h"
 #include "Staging.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/MainWindow.h"
 #include "ui/pages/LargeFilesView.h"
 

@@ -1,6 +1,6 @@
 #include "ui/components/FolderButton.h"
 
-#include "core/TildePath.h"
+#include "core/fs/TildePath.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 

@@ -1,6 +1,6 @@
 #include "ui/components/SelectionBar.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/components/Spinner.h"

@@ -1,7 +1,7 @@
 #include "ui/pages/AppListModel.h"
 
 #include "app/MemoryModel.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "host/Icons.h"
 
 #include <algorithm>

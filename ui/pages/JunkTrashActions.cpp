@@ -1,6 +1,6 @@
 #include "ui/pages/JunkTrashActions.h"
 
-#include "core/PlatformTexts.h"
+#include "core/junk/PlatformTexts.h"
 #include "ui/pages/JunkRowDelegate.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"

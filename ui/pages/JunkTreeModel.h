@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/CheckState.h"
-#include "core/JunkItem.h"
-#include "core/JunkKind.h"
+#include "core/junk/JunkItem.h"
+#include "core/junk/JunkKind.h"
 
 #include <QAbstractItemModel>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "ui/pages/JunkView.h"
 
 #include "app/StorageModel.h"
-#include "core/Bytes.h"
-#include "core/Locations.h"
-#include "core/PlatformTexts.h"
+#include "core/fs/Bytes.h"
+#include "core/junk/Locations.h"
+#include "core/junk/PlatformTexts.h"
 #include "host/Workspace.h"
 #include "ui/components/Confirmation.h"
 #include "ui/components/NoticeView.h"

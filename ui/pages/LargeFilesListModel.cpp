@@ -1,8 +1,8 @@
 #include "ui/pages/LargeFilesListModel.h"
 
 #include "app/StorageModel.h"
-#include "core/Bytes.h"
-#include "core/TildePath.h"
+#include "core/fs/Bytes.h"
+#include "core/fs/TildePath.h"
 #include "ui/DateText.h"
 
 namespace brisklet::ui {

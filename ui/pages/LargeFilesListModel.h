@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/LargeFileFinder.h"
+#include "core/finders/LargeFileFinder.h"
 
 #include <QAbstractListModel>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/pages/MemoryProcessCards.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/Card.h"
 #include "ui/pages/MemoryCardParts.h"
 #include "ui/theme/Palette.h"

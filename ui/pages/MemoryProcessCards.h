@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppUsage.h"
-#include "core/ProcessSample.h"
+#include "core/proc/ProcessSample.h"
 
 #include <QWidget>
 

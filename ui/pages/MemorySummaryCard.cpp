@@ -1,6 +1,6 @@
 #include "ui/pages/MemorySummaryCard.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/Card.h"
 #include "ui/components/PercentRing.h"
 #include "ui/components/PressurePill.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MemorySnapshot.h"
+#include "core/proc/MemorySnapshot.h"
 #include "ui/pages/MemoryBar.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "ui/pages/MemoryView.h"
 
 #include "app/MemoryModel.h"
-#include "core/PlatformTexts.h"
+#include "core/junk/PlatformTexts.h"
 #include "host/Workspace.h"
 #include "ui/components/Confirmation.h"
 #include "ui/components/NoticeView.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NodeModulesFinder.h"
+#include "core/finders/NodeModulesFinder.h"
 
 #include <QAbstractListModel>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "ui/pages/NodeModulesSectionHeader.h"
 
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/ToneLabel.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"

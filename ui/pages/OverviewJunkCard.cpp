@@ -1,7 +1,7 @@
 #include "ui/pages/OverviewJunkCard.h"
 
 #include "app/StorageModel.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/Card.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/components/ToneLabel.h"

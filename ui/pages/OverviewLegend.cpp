@@ -1,7 +1,7 @@
 #include "ui/pages/OverviewLegend.h"
 
 #include "app/StorageModel.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/ToneLabel.h"
 #include "ui/pages/JunkKindStyle.h"
 #include "ui/components/Spinner.h"

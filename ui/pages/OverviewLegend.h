@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/JunkKind.h"
+#include "core/junk/JunkKind.h"
 
 #include <QWidget>
 

@@ -3,7 +3,7 @@
 #include "app/MemoryModel.h"
 #include "app/StorageModel.h"
 #include "app/SystemInfo.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "ui/components/Confirmation.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PercentRing.h"

@@ -2,7 +2,7 @@
 
 #include "app/MemoryModel.h"
 #include "app/StorageModel.h"
-#include "core/Bytes.h"
+#include "core/fs/Bytes.h"
 #include "host/Icons.h"
 #include "ui/components/FittingLabel.h"
 #include "ui/components/IconView.h"

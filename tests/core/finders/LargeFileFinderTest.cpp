@@ -1,0 +1,345 @@
+#include "core/finders/LargeFileFinder.h"
+
+#include "core/fs/FileSize.h"
+#include "support/TempTree.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace brisklet {
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempTree;
+
+constexpr std::size_t kBig = 300000;
+
+std::chrono::system_clock::time_point modifiedOf(const fs::path& file) {
+    return std::chrono::file_clock::to_sys(fs::last_write_time(file));
+}
+
+std::vector<std::string> relativeUrls(const fs::path& root, const std::vector<LargeFile>& found) {
+    std::vector<std::string> urls;
+    for (const LargeFile& file : found)
+        urls.push_back(file.url.lexically_relative(root).string());
+    return urls;
+}
+
+std::vector<std::string> find(const TempTree& tree, std::int64_t minSize, const char* root = "",
+                              int limit = 300) {
+    const fs::path from = *root ? tree.path(root) : tree.root();
+    return relativeUrls(tree.root(), LargeFileFinder::find(from, minSize, limit, tree.path("home")));
+}
+
+// Every file made here is far over the threshold, and only the ones named "keep…" may be listed.
+struct RuleCase {
+    const char* name;
+    std::vector<std::string> files;
+    std::vector<std::string> expected;
+    const char* root = "";
+    std::function<void(TempTree&)> extra = [](TempTree&) {};
+};
+
+class LargeFileRuleTest : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(LargeFileRuleTest, ListsExactlyTheFilesOutsideTheSkippedPlaces) {
+    TempTree tree;
+    for (const std::string& file : GetParam().files)
+        tree.file(file, kBig);
+    GetParam().extra(tree);
+    std::vector<std::string> found = find(tree, 200000, GetParam().root);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, GetParam().expected);
+}
+
+const RuleCase kRuleCases[] = {
+    {"AnyDepth", {"keep-top", "a/b/c/d/keep-deep"}, {"a/b/c/d/keep-deep", "keep-top"}},
+    {"NodeModulesNotSearched", {"a/node_modules/big", "a/node_modules2/keep"}, {"a/node_modules2/keep"}},
+    {"HiddenNotListed", {".hidden/big", "dir/.big", "dir/keep.big"}, {"dir/keep.big"}},
+    {"HomesLibraryNotSearched", {"home/Library/x/big", "home/a/Library/keep"}, {"home/a/Library/keep"}},
+    // The home's Library is known by identity, not by how the walk spells its path.
+    {"HomesLibraryThroughLinkToHome",
+     {"home/Library/big", "home/keep"},
+     {"home-link/keep"},
+     "home-link",
+     [](TempTree& t) { t.symlink("home-link", t.path("home")); }},
+    {"LibraryAsRootIsSearched", {"home/Library/keep"}, {"home/Library/keep"}, "home/Library"},
+    {"MediaLibrariesNeitherListedNorSearched",
+     {"P/Photos Library.photoslibrary/o/big", "M/Music.musiclibrary/big", "M/TV.tvlibrary/big",
+      "x.PhotosLibrary/keep", "a.photoslibrary.old/keep", "keep.photoslibrary"},
+     {"a.photoslibrary.old/keep", "keep.photoslibrary", "x.PhotosLibrary/keep"}},
+    {"LinksAndFifosNotListedNorFollowed",
+     {"real/keep"},
+     {"real/keep"},
+     "",
+     [](TempTree& t) {
+         t.symlink("link-to-file", t.path("real/keep"));
+         t.symlink("link-to-folder", t.path("real"));
+         ASSERT_EQ(::mkfifo(t.path("fifo").c_str(), 0644), 0);
+     }},
+    {"SparseCountsWhatItHolds",
+     {"keep"},
+     {"keep"},
+     "",
+     [](TempTree& t) { t.sparse("empty.img", 1LL << 34); }},
+    {"HiddenRootIsSearched", {".root/keep"}, {".root/keep"}, ".root"},
+    {"OddNamesKeptAsBytes", {"keep\nnew line/\xff\xfe keep"}, {"keep\nnew line/\xff\xfe keep"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, LargeFileRuleTest, ::testing::ValuesIn(kRuleCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LargeFileFinderTest, ThresholdIsInclusiveOnAllocatedBytesAndTheLimitCutsAfterSorting) {
+    TempTree tree;
+    // Made smallest first, so a limit applied while walking would keep the wrong ones.
+    for (int i = 1; i <= 4; ++i)
+        tree.file("f" + std::to_string(i), static_cast<std::size_t>(i) * 20000);
+    tree.text("empty", "");
+    const std::int64_t smallest = TempTree::allocated(tree.path("f1"));
+    ASSERT_GT(smallest, 20000);
+    EXPECT_EQ(find(tree, smallest), (std::vector<std::string>{"f4", "f3", "f2", "f1"}));
+    EXPECT_EQ(find(tree, smallest + 1), (std::vector<std::string>{"f4", "f3", "f2"}));
+    // Nothing allocated still reaches a threshold of zero or less.
+    EXPECT_EQ(find(tree, 0), (std::vector<std::string>{"f4", "f3", "f2", "f1", "empty"}));
+    EXPECT_EQ(find(tree, -5), (std::vector<std::string>{"f4", "f3", "f2", "f1", "empty"}));
+    EXPECT_EQ(find(tree, 1, "", 2), (std::vector<std::string>{"f4", "f3"}));
+    EXPECT_TRUE(find(tree, 1, "", 0).empty());
+    EXPECT_TRUE(find(tree, 1, "", -1).empty());
+}
+
+// A plain recursive walk with the same rules; the listing order it meets entries in is readdir's,
+// the same the finder sees, so equal sizes must come out in the same order.
+void plainWalk(const fs::path& folder, const fs::path& library, std::int64_t minSize,
+               std::vector<LargeFile>& out) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        const fs::path& p = entry.path();
+        const std::string name = p.filename().string();
+        struct stat st {};
+        if (name.starts_with('.') || ::lstat(p.c_str(), &st) != 0) continue;
+        const std::int64_t size = static_cast<std::int64_t>(st.st_blocks) * 512;
+        if (S_ISREG(st.st_mode) && size >= minSize)
+            out.push_back(LargeFile{p, size, modifiedOf(p)});
+        else if (S_ISDIR(st.st_mode) && name != "node_modules" && p != library &&
+                 !name.ends_with(".photoslibrary"))
+            plainWalk(p, library, minSize, out);
+    }
+}
+
+std::vector<LargeFile> plainFind(const TempTree& tree, std::int64_t minSize, int limit) {
+    std::vector<LargeFile> found;
+    plainWalk(tree.root(), tree.path("home/Library"), minSize, found);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.size > b.size; });
+    found.resize(std::min(found.size(), static_cast<std::size_t>(limit)));
+    return found;
+}
+
+// Deep chains, wide folders, links, hidden and skipped entries, and few distinct sizes (many ties).
+void makeRandomTree(TempTree& tree, unsigned seed) {
+    std::mt19937 random(seed);
+    const char* kNames[] = {"a", "b", "c", ".h", "node_modules", "x.photoslibrary", "Library", "deep"};
+    for (int i = 0; i < 400; ++i) {
+        std::string p = random() % 2 ? "home" : "";
+        const int depth =
+            random() % 20 == 0 ? 60 + static_cast<int>(random() % 60) : static_cast<int>(random() % 5);
+        for (int level = 0; level < depth; ++level)
+            p += (p.empty() ? "" : "/") + std::string(kNames[random() % 8]);
+        p += (p.empty() ? "f" : "/f") + std::to_string(i);
+        tree.file(p, static_cast<std::size_t>(random() % 4) * 5000);
+        if (i % 25 == 0) tree.symlink(p + "-link", tree.path(p));
+    }
+}
+
+TEST(LargeFileFinderTest, AgreesWithAPlainWalkOnRandomTrees) {
+    for (unsigned seed = 1; seed <= 2; ++seed) {
+        TempTree tree;
+        makeRandomTree(tree, seed);
+        for (const std::int64_t minSize : {0, 4096, 12000}) {
+            for (const int limit : {300, 7}) {
+                EXPECT_EQ(LargeFileFinder::find(tree.root(), minSize, limit, tree.path("home")),
+                          plainFind(tree, minSize, limit))
+                    << "seed " << seed << ", minSize " << minSize << ", limit " << limit;
+            }
+        }
+    }
+}
+
+TEST(LargeFileFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearched) {
+    TempTree tree;
+    tree.file("real/big", kBig);
+    const fs::path link = tree.symlink("link", tree.path("real"));
+    EXPECT_TRUE(find(tree, 1, "missing").empty());
+    EXPECT_TRUE(find(tree, 1, "real/big").empty());
+    EXPECT_TRUE(LargeFileFinder::find("", 1, 300, tree.path("home")).empty());
+    // Results are named under the root as given.
+    EXPECT_EQ(relativeUrls(link, LargeFileFinder::find(link, 1, 300, tree.path("home"))),
+              std::vector<std::string>{"big"});
+}
+
+// Five searches at once from a two-thread pool like the scans', all walking on the shared measuring
+// pool: none may wait for a thread its own pool needs.
+TEST(LargeFileFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
+    TempTree tree;
+    makeRandomTree(tree, 9);
+    const auto expected = plainFind(tree, 4096, 300);
+    QThreadPool scans;
+    scans.setMaxThreadCount(2);
+    std::vector<QFuture<std::vector<LargeFile>>> searches;
+    for (int i = 0; i < 5; ++i)
+        searches.push_back(QtConcurrent::run(
+            &scans, [&tree] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }));
+    for (auto& search : searches)
+        EXPECT_EQ(search.result(), expected);
+}
+
+// Linux has no packages; the walk's seam stands in for them.
+TEST(LargeFileFinderTest, PackagesCountAsOneFileMeasuredWhole) {
+    TempTree tree;
+    tree.file("Apps/Big.app/Contents/MacOS/binary", 200000);
+    tree.file("Apps/Big.app/Contents/Resources/data", 200000);
+    tree.file("Apps/Small.app/Contents/binary", 10000);
+    tree.file("Apps/.Hidden.app/Contents/binary", 400000);
+    const fs::path keep = tree.file("Apps/Big.app.d/keep", 300000);
+    const fs::path big = tree.path("Apps/Big.app");
+    const timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, big.c_str(), times, 0), 0);
+    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
+    const std::vector<LargeFile> expected{
+        {big, FileSize::onDisk(big), std::chrono::system_clock::time_point(std::chrono::seconds(1600000000))},
+        {keep, TempTree::allocated(keep), modifiedOf(keep)}};
+    EXPECT_EQ(LargeFileFinder::find(tree.root(), 150000, 300, tree.path("home"), isPackage), expected);
+}
+
+// ---- In a child process, with its own descriptor limit or its own mounts
+
+struct Unavailable : std::runtime_error {
+    explicit Unavailable(std::string_view what)
+        : std::runtime_error(std::string(what) + ": " + std::strerror(errno)) {}
+};
+
+void enterPrivateMountNamespace() {
+    const auto writeWhole = [](const char* file, const std::string& contents) {
+        const int fd = ::open(file, O_WRONLY | O_CLOEXEC);
+        const bool ok = fd >= 0 && ::write(fd, contents.data(), contents.size()) == ssize_t(contents.size());
+        if (fd >= 0) ::close(fd);
+        if (!ok) throw Unavailable(file);
+    };
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (::unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) throw Unavailable("unshare");
+    if (uid != 0) {
+        writeWhole("/proc/self/setgroups", "deny");
+        writeWhole("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
+        writeWhole("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
+    }
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        throw Unavailable("making / private");
+}
+
+// Runs `body` in a forked child and hands back the lines it returned, or "SKIP …" when the child
+// could not set up what the test needs. The child has none of the parent's threads, so a pool the
+// parent started would wait for ever: finders in the child get a pool of their own.
+std::vector<std::string> runInChild(const std::function<std::vector<std::string>(QThreadPool&)>& body) {
+    const TempTree out;
+    const fs::path file = out.path("lines");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(60); // a child that hangs dies and fails its test rather than stalling the run
+        std::ofstream lines(file);
+        try {
+            QThreadPool pool;
+            for (const std::string& line : body(pool))
+                lines << line << '\n';
+        } catch (const Unavailable& e) { // anything else thrown aborts the child, and fails the test
+            lines << "SKIP " << e.what() << '\n';
+        }
+        lines.close();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::vector<std::string> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    if (!WIFEXITED(status) || lines.empty())
+        return {"FAIL the child died, wait status " + std::to_string(status)};
+    return lines;
+}
+
+TEST(LargeFileFinderTest, DeepTreeWithFewDescriptorsGivesTheSameResult) {
+    TempTree tree;
+    // A chain of 40 that forks into two chains of 110: whichever branch goes first, the walk comes
+    // back to the fork far deeper than it keeps descriptors for, with work left there.
+    std::string fork;
+    for (int i = 0; i < 40; ++i)
+        fork += "d/";
+    for (const char* branch : {"x", "y"}) {
+        std::string p = fork + branch;
+        for (int i = 0; i < 110; ++i) {
+            p += "/e";
+            if (i % 20 == 0) tree.file(p + "/f", 8192);
+        }
+        tree.file(p + "/bottom", 8192);
+    }
+    tree.file(fork + "z/after", 8192);
+    const auto expected = find(tree, 1);
+    ASSERT_EQ(expected.size(), 15u);
+    EXPECT_EQ(runInChild([&](QThreadPool& pool) {
+                  const rlimit limits{16, 16};
+                  if (::setrlimit(RLIMIT_NOFILE, &limits) != 0) throw std::runtime_error("setrlimit");
+                  return relativeUrls(tree.root(),
+                                      LargeFileFinder::find(tree.root(), 1, 300, tree.path("home"), pool));
+              }),
+              expected);
+}
+
+// Another disk mounted inside is searched; a kernel file system is not; a bind mount of an
+// ancestor (a loop back to the root) is not walked a second time.
+TEST(LargeFileFinderTest, MountsAreCrossedOnceAndKernelOnesNever) {
+    TempTree tree;
+    tree.file("own", kBig);
+    tree.file("a/b/low", kBig);
+    const fs::path disk = tree.dir("Volumes/disk");
+    const fs::path proc = tree.dir("proc");
+    const fs::path loop = tree.dir("a/b/loop");
+    const auto lines = runInChild([&](QThreadPool& pool) {
+        enterPrivateMountNamespace();
+        if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8m") != 0) throw Unavailable("tmpfs");
+        if (::mount("proc", proc.c_str(), "proc", 0, nullptr) != 0) throw Unavailable("proc");
+        if (::mount(tree.root().c_str(), loop.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            throw Unavailable("bind");
+        tree.file("Volumes/disk/projects/big", kBig);
+        auto found = relativeUrls(tree.root(),
+                                  LargeFileFinder::find(tree.root(), 0, 1 << 30, tree.path("home"), pool));
+        std::sort(found.begin(), found.end());
+        return found;
+    });
+    if (lines.at(0).starts_with("SKIP")) GTEST_SKIP() << lines[0];
+    EXPECT_EQ(lines, (std::vector<std::string>{"Volumes/disk/projects/big", "a/b/low", "own"}));
+}
+
+} // namespace
+
+} // namespace brisklet

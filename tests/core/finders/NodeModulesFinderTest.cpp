@@ -1,0 +1,264 @@
+#include "core/finders/NodeModulesFinder.h"
+
+#include "core/fs/FileSize.h"
+#include "support/DeepChain.h"
+#include "support/TempTree.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace brisklet {
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempTree;
+
+// A project with a package.json and a node_modules folder holding one file of `bytes`.
+void project(TempTree& tree, const std::string& folder, std::size_t bytes = 5000) {
+    tree.text(folder + "/package.json", "{}");
+    tree.file(folder + "/node_modules/dep/index.js", bytes);
+}
+
+std::vector<std::string> relativeUrls(const TempTree& tree, const std::vector<NodeModulesFolder>& found) {
+    std::vector<std::string> urls;
+    for (const NodeModulesFolder& folder : found)
+        urls.push_back(folder.url.lexically_relative(tree.root()).string());
+    return urls;
+}
+
+void setModified(const fs::path& p, std::int64_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << p;
+}
+
+void nothing(TempTree&) {}
+
+// Each row makes the listed projects (and whatever else `extra` adds); the folders found, sorted.
+struct WhichCase {
+    const char* name;
+    std::vector<std::string> projects;
+    std::vector<std::string> expected;
+    const char* root = "";
+    std::function<void(TempTree&)> extra = nothing;
+    const char* home = "home";
+};
+
+class NodeModulesWhichTest : public ::testing::TestWithParam<WhichCase> {};
+
+TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
+    TempTree tree;
+    for (const std::string& folder : GetParam().projects)
+        project(tree, folder);
+    GetParam().extra(tree);
+    const fs::path root = *GetParam().root ? tree.path(GetParam().root) : tree.root();
+    auto found = relativeUrls(tree, NodeModulesFinder::find(root, tree.path(GetParam().home)));
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, GetParam().expected);
+}
+
+void makeLinkedAndDanglingManifests(TempTree& t) {
+    t.text("manifests/app.json", "{}");
+    t.file("linked/node_modules/x", 5000);
+    t.symlink("linked/package.json", t.path("manifests/app.json"));
+    t.file("dangling/node_modules/x", 5000);
+    t.symlink("dangling/package.json", "nowhere.json");
+}
+
+void makeNodeModulesThatAreNoNonEmptyFolders(TempTree& t) {
+    t.text("file/package.json", "{}");
+    t.file("file/node_modules", 5000);
+    t.text("empty/package.json", "{}");
+    t.dir("empty/node_modules/empty/emptier");
+    t.text("Case/package.json", "{}");
+    t.file("Case/Node_Modules/x", 5000);
+}
+
+void makeLinkedProjects(TempTree& t) {
+    t.text("app/package.json", "{}");
+    t.symlink("app/node_modules", t.path("outside/real/node_modules"));
+    t.symlink("linked-project", t.path("outside/real"));
+}
+
+const WhichCase kWhichCases[] = {
+    {"RootIsTheProject", {"."}, {"node_modules"}},
+    {"NestedNodeModulesNotReportedApart", {"app", "app/node_modules/pkg"}, {"app/node_modules"}},
+    // Without a package.json there is no project, and its node_modules is not searched either.
+    {"PackageJsonMakesTheProject", {"app", "lib/node_modules/inner"}, {"app/node_modules"}},
+    {"PackageJsonLinkedNotDangling", {}, {"linked/node_modules"}, "", makeLinkedAndDanglingManifests},
+    {"HiddenPodsDerivedDataNotSearched",
+     {".hidden/app", "app/.cache/tool", "ios/Pods/x", "B/DerivedData/y"},
+     {}},
+    {"NamesMatchExactly",
+     {"ios/pods/x", "B/DerivedData2/y"},
+     {"B/DerivedData2/y/node_modules", "ios/pods/x/node_modules"}},
+    {"NodeModulesNonEmptyFolderExactName", {}, {}, "", makeNodeModulesThatAreNoNonEmptyFolders},
+    {"LinksAreNeverFollowed", {"outside/real"}, {"outside/real/node_modules"}, "", makeLinkedProjects},
+    {"OnlyTheHomesLibraryIsSkipped",
+     {"home/Library/app", "home/a/Library/app"},
+     {"home/a/Library/app/node_modules"}},
+    {"LibraryAsRootIsSearched", {"home/Library/app"}, {"home/Library/app/node_modules"}, "home/Library"},
+    // The home's Library is known by identity, however the root or the home is spelled.
+    {"HomesLibraryThroughLinkToHome",
+     {"home/Library/app", "home/app"},
+     {"home-link/app/node_modules"},
+     "home-link",
+     [](TempTree& t) { t.symlink("home-link", t.path("home")); }},
+    {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", nothing, "home/"},
+    {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},
+    {"OddNamesAreKeptAsBytes", {"new\nline \xff\xfe"}, {"new\nline \xff\xfe/node_modules"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The order the file system lists a folder's entries in, which is the order the walk meets them.
+std::vector<std::string> listingOrder(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (!entry.path().filename().string().starts_with('.')) names.push_back(entry.path().filename());
+    return names;
+}
+
+TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
+    TempTree tree;
+    for (const char* name : {"p1", "p2", "p3", "p4", "p5"})
+        project(tree, name, name == std::string("p4") ? 200000 : 20000);
+    project(tree, "p3/sub/inner", 20000);
+    // Ties come in the walk's order: a folder's entries as listed, with what lies inside an entry
+    // right after it. The listing order is not alphabetical, so read it.
+    std::vector<std::string> expected{"p4/node_modules"};
+    for (const std::string& name : listingOrder(tree.root())) {
+        if (name != "p3" && name != "p4") expected.push_back(name + "/node_modules");
+        if (name != "p3") continue;
+        for (const std::string& inner : listingOrder(tree.path("p3"))) {
+            if (inner == "node_modules") expected.push_back("p3/node_modules");
+            if (inner == "sub") expected.push_back("p3/sub/inner/node_modules");
+        }
+    }
+    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
+    EXPECT_EQ(relativeUrls(tree, found), expected);
+    for (const NodeModulesFolder& folder : found) {
+        EXPECT_EQ(folder.size, FileSize::onDisk(folder.url)) << folder.url;
+        EXPECT_EQ(folder.project(), folder.url.parent_path());
+        EXPECT_EQ(folder.lastTouched, NodeModulesFinder::lastTouched(folder.project()));
+    }
+}
+
+TEST(NodeModulesFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearchedAndNamedAsGiven) {
+    TempTree tree;
+    project(tree, "real/app");
+    tree.symlink("link", tree.path("real"));
+    const auto found = NodeModulesFinder::find(tree.path("link/"), tree.path("home"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].url, tree.path("link/app/node_modules"));
+    EXPECT_TRUE(NodeModulesFinder::find(tree.path("missing"), tree.root()).empty());
+    EXPECT_TRUE(NodeModulesFinder::find(tree.path("real/app/package.json"), tree.root()).empty());
+    EXPECT_TRUE(NodeModulesFinder::find(tree.symlink("dangling", "nowhere"), tree.root()).empty());
+    EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
+}
+
+TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
+    TempTree tree;
+    std::string deep;
+    for (int level = 0; level < 130; ++level)
+        deep += "d/";
+    project(tree, deep + "app", 90000);
+    project(tree, "shallow", 5000);
+    EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(tree.root(), tree.path("home"))),
+              (std::vector<std::string>{deep + "app/node_modules", "shallow/node_modules"}));
+}
+
+// Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
+// through descriptors, and the measuring and dating must reach it as well, or it would measure 0
+// and be dropped.
+TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
+    TempTree tree;
+    test::DeepChain chain(tree.dir("deep"), 300);
+    chain.file("app/package.json", 2);
+    const std::int64_t size = chain.file("app/node_modules/dep/index.js", 90000) +
+                              chain.file("app/node_modules/dep/lib/util.js", 7000);
+    project(tree, "shallow", 5000);
+    ASSERT_GT(chain.bottom().native().size(), std::size_t{PATH_MAX});
+    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].url, chain.bottom() / "app/node_modules");
+    EXPECT_EQ(found[0].size, size);
+    // Dated from its package.json, the one entry of the project that counts.
+    EXPECT_TRUE(found[0].lastTouched.has_value());
+}
+
+TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
+    const auto at = [](std::int64_t seconds) {
+        return std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+    };
+    TempTree tree;
+    project(tree, "app");
+    setModified(tree.dir("app/.git"), 500);
+    tree.file("app/src/deep/newest.js", 10);
+    tree.file("app/.DS_Store", 10);
+    tree.symlink("app/current", tree.path("app/src"));
+    setModified(tree.path("app/package.json"), 1000);
+    setModified(tree.path("app/src"), 1100);
+    setModified(tree.path("app/src/deep"), 9000); // not a direct child
+    setModified(tree.path("app/src/deep/newest.js"), 9000);
+    setModified(tree.path("app/.DS_Store"), 9000);
+    setModified(tree.path("app/node_modules"), 9000);
+    setModified(tree.path("app/current"), 1200); // the link itself, not src
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1200));
+    setModified(tree.path("app/.git"), 1300); // hidden entries count
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1300));
+    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].lastTouched, at(1300));
+    // Nothing datable: only node_modules and .DS_Store; and no folder at all.
+    tree.dir("only/node_modules");
+    tree.file("only/.DS_Store", 1);
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("only")), std::nullopt);
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("missing")), std::nullopt);
+    EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app/package.json")), std::nullopt);
+}
+
+TEST(NodeModulesFinderTest, PackagesAreNotSearched) {
+    TempTree tree;
+    project(tree, "Tool.app/Contents/app");
+    project(tree, "Tool.apps/app");
+    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
+    const auto found =
+        NodeModulesFinder::find(tree.root(), tree.path("home"), *QThreadPool::globalInstance(), isPackage);
+    EXPECT_EQ(relativeUrls(tree, found), std::vector<std::string>{"Tool.apps/app/node_modules"});
+}
+
+// Five searches at once from a two-thread pool like the scans', all measuring on the shared
+// measuring pool: none may wait for a thread its own pool needs.
+TEST(NodeModulesFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
+    TempTree tree;
+    for (int i = 0; i < 8; ++i)
+        project(tree, "p" + std::to_string(i), 4096 * static_cast<std::size_t>(i + 1));
+    const auto expected = NodeModulesFinder::find(tree.root(), tree.path("home"));
+    ASSERT_EQ(expected.size(), 8u);
+    QThreadPool scans;
+    scans.setMaxThreadCount(2);
+    std::vector<QFuture<std::vector<NodeModulesFolder>>> searches;
+    for (int i = 0; i < 5; ++i)
+        searches.push_back(QtConcurrent::run(
+            &scans, [&tree] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }));
+    for (auto& search : searches)
+        EXPECT_EQ(search.result(), expected);
+}
+
+} // namespace
+
+} // namespace brisklet

@@ -1,0 +1,392 @@
+#include "core/fs/FileSize.h"
+
+#include "core/fs/FileSizeSplit.h"
+#include "support/DeepChain.h"
+#include "support/FtsOracle.h"
+#include "support/MountNamespace.h"
+#include "support/TempTree.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <new>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace brisklet {
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::ftsOnDisk;
+using test::TempTree;
+
+// On ext4 a symbolic link whose target is longer than 60 bytes gets a data block of its own, so
+// counting it (or not) shows in the total.
+std::string longTarget(std::string_view head) {
+    return std::string(head) + "/" + std::string(120, 'x');
+}
+
+std::int64_t sumAllocated(const std::vector<fs::path>& entries) {
+    std::int64_t total = 0;
+    for (const fs::path& p : entries)
+        total += TempTree::allocated(p);
+    return total;
+}
+
+// ---- Children: what needs its own descriptor limit runs in a forked process.
+
+std::string errnoText(std::string_view what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+struct ChildResult {
+    char status; // 'O' with the values, else failed
+    char message[256];
+    std::size_t count;
+    std::int64_t values[8];
+};
+
+// The child writes its result straight into memory shared with this process.
+ChildResult runInChild(const std::function<std::vector<std::int64_t>()>& body) {
+    void* shared =
+        ::mmap(nullptr, sizeof(ChildResult), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) return {'F', "mmap failed", 0, {}};
+    auto* result = new (shared) ChildResult{'F', "the child died", 0, {}};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            const std::vector<std::int64_t> values = body();
+            result->count = std::min(values.size(), std::size(result->values));
+            std::copy_n(values.begin(), result->count, result->values);
+            result->status = 'O';
+        } catch (const std::exception& e) {
+            result->status = 'F';
+            std::snprintf(result->message, sizeof result->message, "%s", e.what());
+        }
+        ::_exit(0);
+    }
+    if (pid > 0) ::waitpid(pid, nullptr, 0);
+    const ChildResult copy = *result;
+    ::munmap(shared, sizeof(ChildResult));
+    return copy;
+}
+
+#define EXPECT_CHILD_OK(result, expectedCount)                                                               \
+    do {                                                                                                     \
+        ASSERT_EQ((result).status, 'O') << (result).message;                                                 \
+        ASSERT_EQ((result).count, std::size_t{expectedCount});                                               \
+    } while (false)
+
+// ---- Figures worked out by hand.
+
+TEST(FileSizeTest, MissingPathAndEmptyFoldersMeasureZero) {
+    TempTree tree;
+    EXPECT_EQ(FileSize::onDisk(tree.path("missing/below")), 0);
+    EXPECT_EQ(FileSize::onDisk(fs::path()), 0);
+    // Folders themselves occupy blocks, but they are not what a user can win back.
+    tree.dir("a/b/c");
+    EXPECT_EQ(FileSize::onDisk(tree.root()), 0);
+}
+
+// Each rule in a folder of its own, so a wrong total for the whole points at the folder that is off.
+TEST(FileSizeTest, HandWorkedTreeOfSparseFilesAndBothKindsOfLinks) {
+    TempTree tree;
+    TempTree elsewhere;
+    // Data written into the middle of a hole allocates only around what was written.
+    const fs::path sparse = tree.sparse("sparse/patchy", std::int64_t{8} << 30);
+    const int fd = ::open(sparse.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const std::string block(8192, 'y');
+    ASSERT_EQ(::pwrite(fd, block.data(), block.size(), 512 << 20), static_cast<ssize_t>(block.size()));
+    ::close(fd);
+    ASSERT_GE(TempTree::allocated(sparse), 8192);
+    EXPECT_LT(FileSize::onDisk(tree.path("sparse")), std::int64_t{1} << 20);
+    EXPECT_EQ(FileSize::onDisk(tree.path("sparse")), TempTree::allocated(sparse));
+
+    const fs::path shared = tree.file("hard/one/shared", 200000);
+    tree.hardlink("hard/two/shared", shared);
+    tree.hardlink("hard/two/deeper/shared", shared);
+    // Link count 2 with the other link outside the walk: still counted, once.
+    const fs::path outside = elsewhere.file("outside", 300000);
+    tree.hardlink("hard/two/outside", outside);
+    EXPECT_EQ(FileSize::onDisk(tree.path("hard")), sumAllocated({shared, outside}));
+    EXPECT_EQ(FileSize::onDisk(tree.path("hard/two/outside")), TempTree::allocated(outside));
+    // Separate measurements do not share what they have seen.
+    EXPECT_EQ(FileSize::onDisk(tree.path("hard/one")), TempTree::allocated(shared));
+    EXPECT_EQ(FileSize::onDisk(tree.path("hard/one")), TempTree::allocated(shared));
+
+    const fs::path big = elsewhere.file(longTarget("big-folder") + "/big", 2 << 20);
+    const fs::path toFile = tree.symlink("soft/to-file", big);
+    const fs::path toDir = tree.symlink("soft/to-dir", big.parent_path());
+    const fs::path toRoot = tree.symlink("soft/to-root", tree.root());
+    ASSERT_GT(TempTree::allocated(toFile), 0) << "the link needs blocks of its own for this to bite";
+    const std::int64_t links = sumAllocated({toFile, toDir, toRoot});
+    EXPECT_EQ(FileSize::onDisk(tree.path("soft")), links);
+    // Given as the root, a link to a folder is still just the link.
+    EXPECT_EQ(FileSize::onDisk(toDir), TempTree::allocated(toDir));
+    const fs::path linkedRoot = elsewhere.symlink("linked-root", tree.root());
+    EXPECT_EQ(FileSize::onDisk(linkedRoot), TempTree::allocated(linkedRoot));
+
+    EXPECT_EQ(FileSize::onDisk(tree.root()),
+              TempTree::allocated(sparse) + sumAllocated({shared, outside}) + links);
+}
+
+// ---- Agreement with fts on generated trees: every kind of entry (a fifo too, which would hang a
+// walk that opened it), names that are not UTF-8 or hold a newline, sparse files, and links of both
+// kinds pointing up, to the root and outside the tree.
+
+std::vector<std::string> makeRandomTree(TempTree& tree, const fs::path& outside, unsigned seed) {
+    std::mt19937 random(seed);
+    const auto below = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    static const char* const bases[] = {"f", "with\nnewline", "bad\xff\xfeutf8", ".hidden", "\xc3\xbc"};
+    const std::string targets[] = {"../..", longTarget("dangling"), outside.string(), tree.root().string()};
+    std::vector<std::string> dirs{""};
+    std::vector<std::string> files;
+    for (int i = 0; i < 160; ++i) {
+        const std::string parent = dirs[below(dirs.size())];
+        const std::string name =
+            (parent.empty() ? "" : parent + "/") + bases[below(std::size(bases))] + std::to_string(i);
+        switch (below(8)) {
+        case 0:
+        case 1:
+            tree.dir(name);
+            dirs.push_back(name);
+            break;
+        case 2:
+        case 3:
+            tree.file(name, below(10) < 8 ? below(5000) : below(400000));
+            files.push_back(name);
+            break;
+        case 4:
+            tree.sparse(name, std::int64_t{1} << (12 + below(23)));
+            break;
+        case 5:
+            tree.hardlink(name, files.empty() || below(2) ? outside : tree.path(files[below(files.size())]));
+            break;
+        case 6:
+            if (::mkfifo(tree.path(name).c_str(), 0644) != 0) throw std::runtime_error("mkfifo " + name);
+            break;
+        default:
+            tree.symlink(name, targets[below(std::size(targets))]);
+        }
+    }
+    return dirs;
+}
+
+TEST(FileSizeTest, AgreesWithFtsOnRandomTrees) {
+    for (unsigned seed = 1; seed <= 2; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TempTree tree;
+        TempTree elsewhere;
+        const fs::path outside = elsewhere.file(std::string(100, 'o'), 50000);
+        const std::vector<std::string> dirs = makeRandomTree(tree, outside, seed);
+        const std::int64_t whole = FileSize::onDisk(tree.root());
+        EXPECT_EQ(whole, ftsOnDisk(tree.root()));
+        EXPECT_GT(whole, 0);
+        // Every folder as a root of its own puts the hard links' other ends outside the walk.
+        for (const std::string& dir : dirs)
+            EXPECT_EQ(FileSize::onDisk(tree.path(dir)), ftsOnDisk(tree.path(dir))) << dir;
+    }
+}
+
+// ---- Depth: a chain of 40 folders that forks into two chains of 110, so that whichever branch goes
+// first, the walk comes back to the fork with work left there after going far deeper than it keeps
+// descriptors for. Every level also has a file and a side folder of its own.
+
+TEST(FileSizeTest, DeepNestingFitsInAFewFileDescriptors) {
+    TempTree tree;
+    std::int64_t expected = 0;
+    const auto chain = [&](std::string path, int levels) {
+        for (int level = 0; level < levels; ++level, path += "/d") {
+            const std::string n = std::to_string(level);
+            expected += TempTree::allocated(tree.file(path + "/f" + n, std::size_t(level % 7) * 1000));
+            expected += TempTree::allocated(tree.file(path + "/side" + n + "/f", 3000));
+        }
+        return path;
+    };
+    const fs::path top = tree.file("top", 40000);
+    expected += TempTree::allocated(top);
+    const std::string fork = chain("d", 40);
+    for (const char* branch : {"/p", "/q"})
+        tree.hardlink(chain(fork + branch, 110) + "/top-again", top);
+
+    const ChildResult result = runInChild([&] {
+        // Leave five descriptors free, far fewer than the tree is deep.
+        ::close_range(3, ~0U, 0);
+        const rlimit limits{8, 8};
+        if (::setrlimit(RLIMIT_NOFILE, &limits) != 0) throw std::runtime_error(errnoText("setrlimit"));
+        return std::vector<std::int64_t>{FileSize::onDisk(tree.root())};
+    });
+    EXPECT_CHILD_OK(result, 1);
+    EXPECT_EQ(result.values[0], expected);
+}
+
+// ---- Mounts, in a private mount namespace of a child process. Whatever is mounted inside the
+// measured folder is left out: another file system, a bind mount from this one (an ancestor's
+// would make the walk endless; fts, which only compares devices, walks the others) and a file
+// bound over one of the tree's own. Each is walked when it is the folder measured.
+
+std::string differs(std::string_view what, std::int64_t got, std::int64_t expected) {
+    return std::string(what) + ": " + std::to_string(got) + " bytes, expected " + std::to_string(expected);
+}
+
+TEST(FileSizeTest, MountsInsideTheTreeAreLeftOut) {
+    TempTree tree;
+    TempTree elsewhere;
+    const std::int64_t top = TempTree::allocated(tree.file("top", 10000));
+    const std::int64_t inA = sumAllocated({tree.file("a/mid", 20000), tree.file("a/b/low", 30000)});
+    const fs::path covered = tree.file("a/covered", 40000);
+    const fs::path cover = elsewhere.file("cover", 50000);
+    const std::int64_t borrowed = TempTree::allocated(elsewhere.file("deep/borrowed", 60000));
+    const fs::path loop = tree.dir("a/b/loop");
+    const fs::path sibling = tree.dir("sibling");
+    const fs::path borrowedAt = tree.dir("borrowed");
+    const fs::path tmpfs = tree.dir("tmpfs");
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
+        // Going round the loop would never end and hang the whole run otherwise.
+        ::alarm(300);
+        test::mountTmpfs(tmpfs);
+        test::bindMount(tree.root(), loop);
+        test::bindMount(tree.path("a/b"), sibling);
+        test::bindMount(elsewhere.root(), borrowedAt);
+        test::bindMount(cover, covered);
+        const std::int64_t big = TempTree::allocated(tree.file("tmpfs/big", 4 << 20));
+        checks.expect(big >= 4 << 20, "the tmpfs did not hold the file");
+        QThreadPool pool;
+        const auto expect = [&](const fs::path& root, std::int64_t expected) {
+            const std::int64_t got = FileSize::onDisk(root, pool);
+            checks.expect(got == expected, differs(root.native(), got, expected));
+        };
+        expect(tree.root(), top + inA);
+        expect(tree.path("a"), inA);
+        expect(tmpfs, big);
+        expect(borrowedAt, borrowed + TempTree::allocated(cover));
+        expect(sibling, TempTree::allocated(tree.path("a/b/low")));
+        expect(covered, TempTree::allocated(cover));
+    }));
+}
+
+// ---- Splitting one folder over threads.
+
+// Sixteen subfolders for the threads to share, each holding files that have links in two others
+// (so different threads meet the same files), mounts in three of them, and a flat folder whose
+// listing is shared instead, with links inside it and a file bound over one of its own. Split
+// again and again, the whole and the flat folder alone, until the splits have handed over folders
+// and parts of a listing and met links twice; each must give the one walk's figure exactly, and
+// that is fts's figure from before anything was mounted, less the file covered by another.
+TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
+    constexpr int kFolders = 16;
+    TempTree tree;
+    TempTree elsewhere;
+    const auto folder = [](int f) { return "s" + std::to_string(f % kFolders); };
+    for (int f = 0; f < kFolders; ++f) {
+        for (int i = 0; i < 12; ++i)
+            tree.file(folder(f) + "/d" + std::to_string(i % 3) + "/f" + std::to_string(i), 900 * i + 70 * f);
+        const fs::path shared = tree.file(folder(f) + "/shared", 5000 + 1000 * static_cast<std::size_t>(f));
+        tree.hardlink(folder(f + 5) + "/deep/er/link" + std::to_string(f), shared);
+        tree.hardlink(folder(f + 11) + "/link" + std::to_string(f), shared);
+    }
+    tree.hardlink(folder(3) + "/outside", elsewhere.file("outside", 70000));
+    for (int i = 0; i < 1200; ++i)
+        tree.file("flat/f" + std::to_string(i), 1 + static_cast<std::size_t>(i % 5) * 3000);
+    for (int i = 0; i < 12; ++i)
+        tree.hardlink("flat/g" + std::to_string(i), tree.path("flat/f" + std::to_string(i * 97)));
+    const fs::path covered = tree.path("flat/f7");
+    const std::int64_t expected = ftsOnDisk(tree.root()) - TempTree::allocated(covered);
+    const std::int64_t expectedFlat = ftsOnDisk(tree.path("flat")) - TempTree::allocated(covered);
+    const fs::path tmpfs = tree.dir(folder(2) + "/tmpfs");
+    const fs::path loop = tree.dir(folder(7) + "/d1/loop");
+    const fs::path borrowed = tree.dir(folder(12) + "/borrowed");
+
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
+        // A split that waited for ever would hang the whole run otherwise.
+        ::alarm(300);
+        test::mountTmpfs(tmpfs);
+        tree.file(folder(2) + "/tmpfs/hidden", 100000);
+        test::bindMount(tree.root(), loop);
+        test::bindMount(elsewhere.root(), borrowed);
+        test::bindMount(elsewhere.path("outside"), covered);
+        QThreadPool pool;
+        pool.setMaxThreadCount(4);
+        const std::int64_t single = FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 0});
+        checks.expect(single == expected, differs("one thread", single, expected));
+        FileSize::SplitReport seen;
+        const auto splitAgain = [&](const fs::path& root, std::int64_t figure) {
+            FileSize::SplitReport report;
+            const std::int64_t split = FileSize::onDisk(root, pool, FileSize::Split{0, 1, 3}, &report);
+            seen.handedOver += report.handedOver;
+            seen.listsHandedOver += report.listsHandedOver;
+            seen.linksMetTwice += report.linksMetTwice;
+            checks.expect(split == figure, differs("split " + root.native(), split, figure));
+            return split == figure;
+        };
+        for (int run = 0; run < 200; ++run) {
+            if (seen.handedOver > 0 && seen.listsHandedOver > 0 && seen.linksMetTwice > 0) break;
+            if (!splitAgain(tree.root(), expected) || !splitAgain(tree.path("flat"), expectedFlat)) break;
+        }
+        checks.expect(seen.handedOver > 0, "no split handed a folder over");
+        checks.expect(seen.listsHandedOver > 0, "no split handed part of a listing over");
+        checks.expect(seen.linksMetTwice > 0, "no two threads met the same file");
+    }));
+}
+
+// Five measurements that are each a task of the very pool they ask for helpers: all its threads
+// may be callers at once, so a caller that waited for a helper to get a thread would wait for ever.
+TEST(FileSizeTest, MeasurementsSplitOverTheirOwnPoolFinish) {
+    TempTree tree;
+    for (int f = 0; f < 12; ++f)
+        for (int i = 0; i < 8; ++i)
+            tree.file("s" + std::to_string(f) + "/d/f" + std::to_string(i), 3000);
+    const std::int64_t expected = ftsOnDisk(tree.root());
+    QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    std::vector<QFuture<std::int64_t>> measurements;
+    for (int i = 0; i < 5; ++i)
+        measurements.push_back(QtConcurrent::run(&pool, [&] {
+            return FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 2});
+        }));
+    for (QFuture<std::int64_t>& measurement : measurements)
+        EXPECT_EQ(measurement.result(), expected);
+}
+
+// ---- Paths longer than PATH_MAX are measured piece by piece, as the kernel would resolve them:
+// a link in the middle is followed, the last component is not.
+
+TEST(FileSizeTest, PathsLongerThanPathMaxMeasureLikeShortOnes) {
+    TempTree tree;
+    test::DeepChain chain(tree.dir("real"), 300);
+    const std::int64_t data = chain.file("item/inner/data", 70000);
+    const std::int64_t more = chain.file("item/more", 9000);
+    tree.symlink("link", tree.path("real"));
+    const std::string tail = chain.bottom().lexically_relative(tree.path("real")).native();
+    ASSERT_GT(chain.bottom().native().size(), std::size_t{PATH_MAX});
+    EXPECT_EQ(FileSize::onDisk(chain.bottom() / "item"), data + more);
+    EXPECT_EQ(FileSize::onDisk(chain.bottom() / "item/"), data + more);
+    EXPECT_EQ(FileSize::onDisk(tree.path("link/" + tail + "/item")), data + more);
+    EXPECT_EQ(FileSize::onDisk(tree.path("link/" + tail + "/item/inner/../more")), more);
+    EXPECT_EQ(FileSize::onDisk(chain.bottom() / "missing"), 0);
+}
+
+} // namespace
+
+} // namespace brisklet

@@ -1,0 +1,106 @@
+#include "core/junk/JunkScanner.h"
+
+#include "support/TempTree.h"
+
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace brisklet {
+namespace {
+
+JunkItem item(std::string name, std::int64_t size) {
+    return JunkItem{"/x/" + name, std::move(name), size, true, std::nullopt, std::nullopt};
+}
+
+std::vector<std::string> namesOf(const std::vector<JunkItem>& items) {
+    std::vector<std::string> names;
+    for (const auto& i : items)
+        names.push_back(i.name);
+    return names;
+}
+
+TEST(JunkScanner, KeepsItemsFromFiftyThousandBytesLargestFirstAndStable) {
+    const auto kept = JunkScanner::keepLargestFirst(
+        {item("under", 49'999), item("tieA", 60'000), item("exact", 50'000), item("big", 900'000),
+         item("tieB", 60'000), item("zero", 0), item("tieC", 60'000)});
+    EXPECT_EQ(namesOf(kept), (std::vector<std::string>{"big", "tieA", "tieB", "tieC", "exact"}));
+}
+
+TEST(JunkScanner, MeasureKeepsOrderAndCopiesEveryField) {
+    test::TempTree tree;
+    const auto a = tree.file("a", 70'000);
+    const auto b = tree.dir("b");
+    tree.file("b/inner", 300'000);
+    std::vector<JunkScanner::Candidate> candidates{
+        {a, "A", false, std::string("note"), std::filesystem::path("/usr/share/applications/x.desktop")},
+        {b, "B", true, std::nullopt, std::nullopt},
+        {tree.path("missing"), "M", true, std::nullopt, std::nullopt},
+    };
+    QThreadPool pool;
+    const auto items = JunkScanner::measure(candidates, pool);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0], (JunkItem{a, "A", test::TempTree::allocated(a), false, std::string("note"),
+                                  std::filesystem::path("/usr/share/applications/x.desktop")}));
+    EXPECT_EQ(items[1].size, test::TempTree::allocated(tree.path("b/inner")));
+    EXPECT_EQ(items[1].name, "B");
+    EXPECT_EQ(items[2].size, 0);
+}
+
+TEST(JunkScanner, AnEmptyCategoryMeasuresZero) {
+    test::TempTree tree;
+    Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    l.crashDir = tree.path("var/crash");
+    for (const JunkKind kind : allJunkKinds) {
+        const JunkCategory category = JunkScanner::scan(kind, l);
+        EXPECT_EQ(category.kind, kind);
+        EXPECT_TRUE(category.items.empty());
+        EXPECT_EQ(category.size(), 0);
+    }
+}
+
+TEST(JunkScanner, EachKindScansItsOwnRule) {
+    test::TempTree tree;
+    Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    l.crashDir = tree.path("var/crash");
+    l.dataDirs = {};
+    tree.file("home/.cache/pip/http/a", 200'000);
+    tree.file("home/.cache/fontconfig/b", 300'000);
+    tree.file("home/.cache/tiny/c", 100);
+    tree.file("home/.local/share/xorg/Xorg.0.log", 80'000);
+    tree.file("home/Library/Developer/Xcode/DerivedData/App-abcdefghijklmnopqrstuvwx/x", 90'000);
+    tree.file("home/.npm/_cacache/index", 120'000);
+
+    const JunkCategory caches = JunkScanner::scan(JunkKind::appCaches, l);
+    EXPECT_EQ(namesOf(caches.items), (std::vector<std::string>{"fontconfig", "pip cache"}));
+    EXPECT_FALSE(caches.items[0].recommended);
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::logs, l).items), (std::vector<std::string>{"Xorg.0.log"}));
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::xcode, l).items), (std::vector<std::string>{"App"}));
+    EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::devCaches, l).items),
+              (std::vector<std::string>{"npm cache"}));
+}
+
+// Five scans on a two-thread pool, each fanning its measuring out: the fan-out must never wait
+// on the pool that runs the scans, or this hangs for ever.
+TEST(JunkScanner, FiveScansAtOnceFinish) {
+    test::TempTree tree;
+    const Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    for (int i = 0; i < 40; ++i)
+        tree.file("home/.local/share/Trash/files/item" + std::to_string(i) + "/data", 60'000);
+
+    QThreadPool scans;
+    scans.setMaxThreadCount(2);
+    std::vector<QFuture<JunkCategory>> futures;
+    for (int i = 0; i < 5; ++i)
+        futures.push_back(QtConcurrent::run(&scans, [l] { return JunkScanner::scan(JunkKind::trash, l); }));
+    for (auto& future : futures) {
+        const JunkCategory category = future.result();
+        EXPECT_EQ(category.items.size(), 40u);
+    }
+}
+
+} // namespace
+} // namespace brisklet

@@ -1,0 +1,305 @@
+#include "core/proc/ProcessReader.h"
+
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+namespace brisklet {
+namespace {
+
+// An identifier no process can have: one above the kernel's highest.
+std::int32_t beyondPidMax() {
+    std::ifstream in("/proc/sys/kernel/pid_max");
+    std::int64_t max = 4194304;
+    in >> max;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(max + 1, INT32_MAX));
+}
+
+namespace fs = std::filesystem;
+using test::TempTree;
+using Args = std::vector<std::string>;
+
+constexpr std::uint64_t KiB = 1024;
+
+std::string statLine(int pid, std::string_view name, int parent) {
+    return std::to_string(pid) + " (" + std::string(name) + ") S " + std::to_string(parent) +
+           " 1234 1234 0 -1 4194560 1523 0 0 0 12 5 0 0 20 0 1 0 3456 9351168 896 18446744073709551615\n";
+}
+
+// A status as a user process shows it; an absent figure leaves its line out.
+std::string statusText(std::optional<std::uint64_t> rssAnon,
+                       std::optional<std::uint64_t> swap = std::nullopt) {
+    std::string s = "Name:\tx\nUmask:\t0022\nState:\tS (sleeping)\nPid:\t77\nPPid:\t1\nVmRSS:\t  3584 kB\n";
+    if (rssAnon) s += "RssAnon:\t    " + std::to_string(*rssAnon) + " kB\n";
+    s += "RssFile:\t    3072 kB\n";
+    if (swap) s += "VmSwap:\t       " + std::to_string(*swap) + " kB\n";
+    return s + "Threads:\t1\n";
+}
+
+// A process folder in a fixture proc tree, with an optional executable link.
+void addProcess(TempTree& t, int pid, std::string_view name, std::optional<fs::path> exe = std::nullopt) {
+    const std::string dir = "proc/" + std::to_string(pid) + "/";
+    t.text(dir + "stat", statLine(pid, name, 1));
+    t.text(dir + "status", statusText(100, 0));
+    if (exe) t.symlink(dir + "exe", *exe);
+}
+
+std::vector<std::int32_t> pids(const std::vector<ProcessSample>& samples) {
+    std::vector<std::int32_t> out;
+    for (const ProcessSample& s : samples)
+        out.push_back(s.pid);
+    return out;
+}
+
+// One proc root with everything sample() must leave out: entries that are not processes, numbers
+// that are no identifiers, a kernel thread, and processes that exited between listing and reading.
+TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
+    TempTree t;
+    const std::set<std::string> processes = {"4242", "7", "300", "99999", "12", "1"};
+    for (const std::string& pid : processes)
+        addProcess(t, std::stoi(pid), "p" + pid);
+    t.text("proc/meminfo", "MemTotal: 1 kB\n");
+    t.symlink("proc/self", t.path("proc/7"));
+    t.symlink("proc/77", t.path("proc/7"));
+    t.text("proc/555", "a plain file with a number for a name");
+    for (const std::string odd : {"0", "-3", "12abc", "007", "99999999999"}) {
+        t.text("proc/" + odd + "/stat", statLine(9, "odd", 1));
+        t.text("proc/" + odd + "/status", statusText(100));
+    }
+    // kthreadd: no memory lines at all.
+    t.text("proc/2/stat", statLine(2, "kthreadd", 0));
+    t.text("proc/2/status",
+           "Name:\tkthreadd\nState:\tS (sleeping)\nTgid:\t2\nPid:\t2\nPPid:\t0\nThreads:\t1\n");
+    t.text("proc/20/status", statusText(100));
+    t.text("proc/21/stat", statLine(21, "nostatus", 1));
+    t.dir("proc/22");
+    t.text("proc/23/stat", "");
+    t.text("proc/23/status", "");
+
+    // The order the file system lists them in, whatever it is, must survive unsorted.
+    std::vector<std::int32_t> listed;
+    for (const auto& entry : fs::directory_iterator(t.path("proc"))) {
+        if (processes.contains(entry.path().filename().string()))
+            listed.push_back(std::stoi(entry.path().filename().string()));
+    }
+    const std::vector<ProcessSample> samples = ProcessReader::sample(t.path("proc"));
+    EXPECT_EQ(pids(samples), listed);
+    for (const ProcessSample& s : samples)
+        EXPECT_EQ(s.name, "p" + std::to_string(s.pid));
+    for (const int pid : {2, 20, 21, 22, 23, 24, 0, -1})
+        EXPECT_FALSE(ProcessReader::read(pid, t.path("proc"))) << pid;
+    EXPECT_TRUE(ProcessReader::sample(t.path("nowhere")).empty());
+    EXPECT_FALSE(ProcessReader::read(1, t.path("nowhere")));
+}
+
+// The name is what lies between the first "(" and the last ")"; the parent is the field after the state.
+TEST(ProcessReader, ParsesTheStatLine) {
+    const std::tuple<std::string, std::optional<std::string>, std::int32_t> rows[] = {
+        {"123 (a) b (c)) S 77 1 1 0\n", "a) b (c)", 77},
+        {"123 ()(() R 8 1\n", ")((", 8},
+        {"123 () S 9 1\n", "", 9},
+        {"123 (x) Z 31", "x", 31},
+        {"123 (caf\xe9) S 2 0\n", "caf\xef\xbf\xbd", 2},
+        {"123 bash S 1 123\n", std::nullopt, 0},
+        {"123 )bash( S 1\n", std::nullopt, 0},
+        {"123 (bash) S\n", std::nullopt, 0},
+        {"123 (bash) S one 2\n", std::nullopt, 0},
+        {"", std::nullopt, 0},
+    };
+    for (const auto& [stat, name, parent] : rows) {
+        SCOPED_TRACE(stat);
+        TempTree t;
+        t.text("proc/123/stat", stat);
+        t.text("proc/123/status", statusText(4));
+        const auto s = ProcessReader::read(123, t.path("proc"));
+        ASSERT_EQ(s.has_value(), name.has_value());
+        if (!s) continue;
+        EXPECT_EQ(s->pid, 123);
+        EXPECT_EQ(s->name, *name);
+        EXPECT_EQ(s->parent, parent);
+        EXPECT_EQ(s->path, "");
+    }
+}
+
+TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
+    std::string manyGroups = "Name:\tbig\nGroups:\t";
+    for (int g = 0; g < 2000; ++g)
+        manyGroups += std::to_string(100000 + g) + ' ';
+    manyGroups += "\nRssAnon:\t  5000 kB\nVmSwap:\t  7 kB\n";
+    const std::pair<std::string, std::optional<std::uint64_t>> rows[] = {
+        {statusText(1000, 24), 1024 * KiB},
+        {statusText(1000), 1000 * KiB},
+        {statusText(0, 0), 0},
+        {manyGroups, 5007 * KiB}, // longer than a page
+        {"RssAnon:\t8 kB\nVmSwap:\tlots\n", 8 * KiB},
+        {"VmSwap:\t2 kB\nRssAnon:\t8 kB", 10 * KiB},
+        {statusText(std::nullopt), std::nullopt},
+        {"RssAnon:\tlots kB\nVmSwap:\t2 kB\n", std::nullopt},
+        {"RssAnon:\t8\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [status, footprint] : rows) {
+        SCOPED_TRACE(status.substr(0, 40));
+        TempTree t;
+        t.text("proc/50/stat", statLine(50, "a", 1));
+        t.text("proc/50/status", status);
+        const auto s = ProcessReader::read(50, t.path("proc"));
+        ASSERT_EQ(s.has_value(), footprint.has_value());
+        if (!s) continue;
+        EXPECT_EQ(s->footprint, *footprint);
+    }
+}
+
+// The executable link gives the path and the name; the kernel marks a replaced or removed program
+// with " (deleted)", which a file may also really be named.
+TEST(ProcessReader, NameAndPathFromTheExecutableLink) {
+    TempTree t;
+    const fs::path oddlyNamed = t.file("bin/odd (deleted)");
+    struct Row {
+        const char* what;
+        std::optional<fs::path> exe;
+        std::string path, name;
+    };
+    const Row rows[] = {
+        {"unreadable: kernel's name", std::nullopt, "", "kernel-name"},
+        {"deleted executable", t.path("bin/gone (deleted)"), t.path("bin/gone").string(), "gone"},
+        {"file really named so", oddlyNamed, oddlyNamed.string(), "odd (deleted)"},
+        {"replaced, with a name ending the same way", t.path("bin/odd (deleted) (deleted)"),
+         oddlyNamed.string(), "odd (deleted)"},
+        {"invalid UTF-8", t.path("bin/t\xffol"), t.path("bin/t\xef\xbf\xbdol").string(), "t\xef\xbf\xbdol"},
+    };
+    int pid = 100;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        addProcess(t, ++pid, "kernel-name", row.exe);
+        const auto s = ProcessReader::read(pid, t.path("proc"));
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->path, row.path);
+        EXPECT_EQ(s->name, row.name);
+    }
+}
+
+TEST(ProcessReader, SplitsTheCommandLine) {
+    const std::string longArgument(10000, 'x');
+    const std::pair<std::optional<std::string>, Args> rows[] = {
+        {std::string(), {}}, // kernel thread, zombie
+        {std::nullopt, {}},
+        {std::string("sleep\0x", 7), {"sleep", "x"}}, // unterminated last piece
+        {std::string("a\0\0b\0\0", 6), {"a", "", "b", ""}},
+        {std::string("\0", 1), {""}},
+        {std::string("x\xff\0\xc3\xa9\0", 6), {"x\xef\xbf\xbd", "\xc3\xa9"}},
+        {"cmd" + std::string(1, '\0') + longArgument + std::string(1, '\0'), {"cmd", longArgument}},
+    };
+    for (const auto& [cmdline, expected] : rows) {
+        TempTree t;
+        t.dir("proc/60");
+        if (cmdline) t.text("proc/60/cmdline", *cmdline);
+        EXPECT_EQ(ProcessReader::arguments(60, t.path("proc")), expected) << cmdline.value_or("(missing)");
+    }
+    TempTree t;
+    t.text("proc/0/cmdline", std::string("init\0", 5));
+    EXPECT_TRUE(ProcessReader::arguments(0, t.path("proc")).empty());
+}
+
+TEST(ProcessReader, WorkingDirectory) {
+    TempTree t;
+    t.symlink("proc/71/cwd", t.path("caf\xe9"));
+    t.dir("proc/72");
+    t.symlink("proc/0/cwd", t.root());
+    EXPECT_EQ(ProcessReader::workingDirectory(71, t.path("proc")), t.path("caf\xef\xbf\xbd").string());
+    EXPECT_EQ(ProcessReader::workingDirectory(72, t.path("proc")), std::nullopt);
+    EXPECT_EQ(ProcessReader::workingDirectory(0, t.path("proc")), std::nullopt);
+}
+
+// glibc's posix_spawn returns only once the child has run exec(), so /proc already shows the
+// new program image.
+pid_t startChild(const char* program, const Args& args, const fs::path& cwd) {
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    pid_t child = -1;
+    const int error = ::posix_spawn(&child, program, &actions, nullptr, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? child : -1;
+}
+
+TEST(ProcessReader, FindsAndEndsAChildOfThisTest) {
+    const fs::path program = "/bin/sleep";
+    if (!fs::exists(program)) GTEST_SKIP() << "no " << program;
+    TempTree t;
+    const fs::path cwd = fs::canonical(t.dir("child cwd"));
+    const Args args = {"sleep", "30"};
+    const pid_t child = startChild(program.c_str(), args, cwd);
+    ASSERT_GT(child, 0);
+
+    const std::vector<ProcessSample> samples = ProcessReader::sample();
+    const auto it =
+        std::find_if(samples.begin(), samples.end(), [&](const auto& s) { return s.pid == child; });
+    const bool found = it != samples.end();
+    EXPECT_TRUE(found);
+    if (found) {
+        EXPECT_EQ(it->parent, ::getpid());
+        EXPECT_EQ(it->path, fs::canonical(program).string());
+        EXPECT_EQ(it->name, fs::canonical(program).filename().string());
+        EXPECT_GT(it->footprint, 0u);
+        EXPECT_EQ(ProcessReader::read(child), *it);
+    }
+    EXPECT_EQ(ProcessReader::arguments(child), args);
+    EXPECT_EQ(ProcessReader::workingDirectory(child), cwd.string());
+
+    EXPECT_TRUE(ProcessReader::terminate(child));
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+
+    // Reaped: the identifier names nothing any more. (Signalling it again could reach a process
+    // that reused the number, so the "no such process" case uses one above the kernel's limit.)
+    EXPECT_FALSE(ProcessReader::terminate(beyondPidMax()));
+    EXPECT_FALSE(ProcessReader::read(child));
+    EXPECT_TRUE(ProcessReader::arguments(child).empty());
+    EXPECT_FALSE(ProcessReader::workingDirectory(child));
+}
+
+TEST(ProcessReader, RefusesIdentifiersThatMeanGroupsOrEveryone) {
+    // Should the guard ever break, kill(0) or kill(-1) must not reach the test runner or anything
+    // else: the check runs in a child that leads its own process group and, when the suite runs as
+    // root, has given up its privileges.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setpgid(0, 0);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        const bool zero = ProcessReader::terminate(0);
+        const bool minusOne = ProcessReader::terminate(-1);
+        const bool lowest = ProcessReader::terminate(INT32_MIN);
+        ::_exit(zero || minusOne || lowest ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child was signalled";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+} // namespace
+} // namespace brisklet

@@ -1,0 +1,290 @@
+#include "core/removal/Cleaner.h"
+
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool present(const fs::path& p) {
+    struct stat st {};
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+std::size_t countEntries(const fs::path& folder) {
+    return std::distance(fs::recursive_directory_iterator(folder), fs::recursive_directory_iterator());
+}
+
+// A fixture home with the usual roots; the temporary folder sits beside it.
+struct Home {
+    test::TempTree tree;
+    fs::path home = tree.path("home");
+    fs::path cache = tree.dir("home/.cache");
+    Locations freedesktop = Locations::forHome(home, tree.path("tmp"), JunkLayout::freedesktop);
+};
+
+TEST(Cleaner, AccountsForEveryItemInInputOrder) {
+    Home h;
+    const fs::path folder = h.tree.dir("home/.cache/app");
+    h.tree.file("home/.cache/app/a", 20'000);
+    h.tree.file("home/.cache/app/sub/b", 30'000);
+    const fs::path single = h.tree.file("home/.npm/_cacache/index", 4'000);
+    const fs::path documents = h.tree.file("home/Documents/keep.txt", 1'000);
+    const fs::path negative = h.tree.file("home/.cache/negative", 10);
+    const fs::path outside = h.tree.file("outside/x", 100);
+    h.tree.symlink("home/.cache/out", h.tree.path("outside"));
+
+    const CleanResult result = Cleaner::deleteItems(
+        {
+            {folder, 50'000},                     // removed: counts the given size
+            {documents, 1'000},                   // refused: untouched, failed
+            {h.cache / "out" / "x", 100},         // refused: a link leads out of the root
+            {h.cache / "..", 100},                // refused: names the home folder by relation
+            {single, 4'096},                      // a single file
+            {h.cache / "gone", 700},              // already gone: its bytes are freed all the same
+            {folder, 50'000},                     // the same item again: counted once
+            {folder / "sub", 30'000},             // inside an item removed before: counted with it
+            {negative, -5},                       // a nonsense size counts nothing
+            {h.cache / "missing" / "x" / "y", 9}, // gone with its parent
+        },
+        h.freedesktop);
+
+    EXPECT_EQ(result,
+              (CleanResult{50'000 + 4'096 + 700 + 9, {documents, h.cache / "out" / "x", h.cache / ".."}}));
+    EXPECT_FALSE(present(folder));
+    EXPECT_FALSE(present(single));
+    EXPECT_FALSE(present(negative));
+    EXPECT_TRUE(present(documents));
+    EXPECT_TRUE(present(outside));
+
+    // Sizes come from the caller: absurd ones saturate rather than overflow.
+    const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
+    const auto a = h.tree.file("home/.cache/a", 1);
+    const auto b = h.tree.file("home/.cache/b", 1);
+    EXPECT_EQ(Cleaner::deleteItems({{a, huge}, {b, huge}}, h.freedesktop), (CleanResult{huge, {}}));
+    EXPECT_EQ(Cleaner::deleteItems({}, h.freedesktop), CleanResult{});
+}
+
+TEST(Cleaner, RemovesALinkButNeverWhatItPointsTo) {
+    Home h;
+    const fs::path precious = h.tree.dir("precious");
+    h.tree.file("precious/a", 100);
+    h.tree.file("precious/sub/b", 100);
+    const fs::path link = h.tree.symlink("home/.cache/link", precious);
+    // A trailing slash still names the link, not the folder it points to.
+    EXPECT_EQ(Cleaner::deleteItems({{link.native() + "/", 10}}, h.freedesktop), (CleanResult{10, {}}));
+    EXPECT_FALSE(present(link));
+    EXPECT_EQ(countEntries(precious), 3u);
+}
+
+TEST(Cleaner, RemovingATrashEntryTakesItsRecordAlong) {
+    Home h;
+    const std::string trash = "home/.local/share/Trash/";
+    const fs::path folder = h.tree.file(trash + "files/folder/inner", 1'000).parent_path();
+    h.tree.text(trash + "info/folder.trashinfo", "[Trash Info]\nPath=/x/folder\n");
+    // An entry already gone leaves a record that lists nothing.
+    h.tree.text(trash + "info/gone.trashinfo", "[Trash Info]\nPath=/x/gone\n");
+    const fs::path unrelated = h.tree.text(trash + "info/other.trashinfo", "[Trash Info]\nPath=/x/other\n");
+
+    const CleanResult result =
+        Cleaner::deleteItems({{folder, 5'000}, {h.tree.path(trash + "files/gone"), 100}}, h.freedesktop);
+
+    EXPECT_EQ(result, (CleanResult{5'100, {}}));
+    EXPECT_FALSE(present(folder));
+    EXPECT_FALSE(present(h.tree.path(trash + "info/folder.trashinfo")));
+    EXPECT_FALSE(present(h.tree.path(trash + "info/gone.trashinfo")));
+    EXPECT_TRUE(present(unrelated));
+}
+
+TEST(Cleaner, RemovesNamesThatAreNotUtf8) {
+    Home h;
+    const std::string odd = "caf\xe9-\xff\xfe";
+    const fs::path folder = h.tree.file("home/.cache/" + odd + "/\x80\x81.bin", 10'000).parent_path();
+    h.tree.file("home/.cache/" + odd + "/" + odd + "/x", 10);
+    EXPECT_EQ(Cleaner::deleteItems({{folder, 12'288}}, h.freedesktop), (CleanResult{12'288, {}}));
+    EXPECT_FALSE(present(folder));
+}
+
+std::size_t openDescriptors() {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
+TEST(Cleaner, RemovesATreeDeeperThanAnyPathWithFewDescriptorsAndLeaksNone) {
+    Home h;
+    const fs::path item = h.tree.dir("home/.cache/deep");
+    // 1000 levels of 15-byte names: the path to the bottom is far longer than PATH_MAX, so the tree
+    // can only be built, and removed, relative to folder descriptors.
+    int fd = ::open(item.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < 1000 && fd >= 0; ++level) {
+        const std::string name = "level-" + std::to_string(100'000'000 + level);
+        ::mkdirat(fd, name.c_str(), 0755);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0) << "the fixture tree could not be built";
+    ::close(fd);
+
+    // With only a few descriptors to spare, a walk that keeps one per level could not finish. New
+    // descriptors take the lowest free numbers, so at least 40 stay available below the limit.
+    const std::size_t before = openDescriptors();
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = before + 40;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const CleanResult result =
+        Cleaner::deleteItems({{item, 1'000'000}, {h.cache / "nothing", 1}}, h.freedesktop);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(result, (CleanResult{1'000'001, {}}));
+    EXPECT_FALSE(present(item));
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+// ---- Races: a folder inside the item swapped for a link to a precious folder. ----
+
+fs::path makePrecious(test::TempTree& tree, const std::string& where) {
+    for (int i = 0; i < 5; ++i)
+        tree.file(where + "/file" + std::to_string(i), 10);
+    return tree.file(where + "/deeper/inner", 10).parent_path().parent_path();
+}
+
+void fillItem(test::TempTree& tree, const std::string& where) {
+    for (int i = 0; i < 8; ++i) {
+        tree.file(where + "/f" + std::to_string(i), 1);
+        tree.file(where + "/sub/s" + std::to_string(i), 1);
+        tree.file(where + "/sub/deeper/d" + std::to_string(i), 1);
+    }
+}
+
+// Exchanges two names back and forth, atomically, while `work` runs or until one of them is gone;
+// tells how often it did.
+template <class Work> long whileSwapping(const fs::path& a, const fs::path& b, Work work) {
+    std::atomic<long> swaps{0};
+    {
+        const std::jthread swapper([&](const std::stop_token& stop) {
+            while (!stop.stop_requested() &&
+                   ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+                ++swaps;
+        });
+        work();
+    }
+    return swaps;
+}
+
+TEST(Cleaner, AFolderSwappedForALinkDuringRemovalNeverLeadsOutside) {
+    Home h;
+    const fs::path precious = makePrecious(h.tree, "precious");
+    const std::size_t entries = countEntries(precious);
+    long swaps = 0;
+    for (int round = 0; round < 200; ++round) {
+        const std::string item = "home/.cache/item" + std::to_string(round);
+        fillItem(h.tree, item);
+        h.tree.symlink(item + "/link", precious);
+        swaps += whileSwapping(h.tree.path(item + "/sub"), h.tree.path(item + "/link"), [&] {
+            Cleaner::deleteItems({{h.tree.path(item), 1}}, h.freedesktop);
+        });
+        ASSERT_EQ(countEntries(precious), entries) << "round " << round;
+        // Whatever the swaps left behind goes now, without a race.
+        Cleaner::deleteItems({{h.tree.path(item), 1}}, h.freedesktop);
+        ASSERT_FALSE(present(h.tree.path(item))) << "round " << round;
+    }
+    EXPECT_GT(swaps, 0);
+}
+
+TEST(Cleaner, AParentSwappedForALinkDuringRemovalNeverLeadsOutside) {
+    Home h;
+    // The precious folder has the same name as the item, below the folder the link points to.
+    const fs::path precious = makePrecious(h.tree, "elsewhere/victim");
+    const std::size_t entries = countEntries(precious);
+    for (int round = 0; round < 200; ++round) {
+        const std::string parent = "home/.cache/p" + std::to_string(round);
+        fillItem(h.tree, parent + "/victim");
+        h.tree.symlink(parent + "-link", h.tree.path("elsewhere"));
+        whileSwapping(h.tree.path(parent), h.tree.path(parent + "-link"), [&] {
+            Cleaner::deleteItems({{h.tree.path(parent + "/victim"), 1}}, h.freedesktop);
+        });
+        ASSERT_EQ(countEntries(precious), entries) << "round " << round;
+    }
+}
+
+// ---- Moving to the Trash, with the environment Qt reads pointed at a fixture. ----
+
+// A fixture home, and the working folder and the variables Qt reads pointed at it until destroyed.
+struct TrashHome {
+    Home h;
+    fs::path oldWorkingFolder = fs::current_path();
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+
+    TrashHome() {
+        fs::current_path(h.tree.dir("cwd"));
+        set("HOME", h.home.native());
+        set("XDG_DATA_HOME", std::nullopt);
+    }
+    ~TrashHome() {
+        for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+            it->second ? ::setenv(it->first, it->second->c_str(), 1) : ::unsetenv(it->first);
+        fs::current_path(oldWorkingFolder);
+    }
+    void set(const char* name, const std::optional<std::string>& value) {
+        const char* old = std::getenv(name);
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    }
+};
+
+TEST(CleanerTrash, MovesFilesIntoAFreshTrashWithARecordAndReportsWhatFailed) {
+    TrashHome t;
+    const fs::path file = t.h.tree.file("home/Movies/big.mov", 1'000);
+    const fs::path missing = t.h.home / "Movies" / "missing.mov";
+    // The data home does not exist yet: Qt alone would put the file in the working folder.
+    const fs::path trash = t.h.tree.path("nowhere/yet/share/Trash");
+    t.set("XDG_DATA_HOME", trash.parent_path().native());
+
+    EXPECT_EQ(Cleaner::moveToTrash({file, missing, "relative.mov"}),
+              (TrashMoveResult{{file}, {missing, "relative.mov"}}));
+    EXPECT_FALSE(present(file));
+    EXPECT_TRUE(present(trash / "files/big.mov"));
+    EXPECT_TRUE(present(trash / "info/big.mov.trashinfo"));
+    EXPECT_EQ(countEntries(t.h.tree.path("cwd")), 0u);
+    struct stat st {};
+    ASSERT_EQ(::stat(trash.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(CleanerTrash, MovesNothingWhereQtAndTheXdgRulesWouldDisagree) {
+    // The XDG rules ignore a relative data home; Qt would take it as relative to the working folder.
+    TrashHome t;
+    t.set("XDG_DATA_HOME", "relative/share");
+    const fs::path file = t.h.tree.file("home/big.iso", 1'000);
+    EXPECT_EQ(Cleaner::moveToTrash({file}), (TrashMoveResult{{}, {file}}));
+    EXPECT_EQ(countEntries(t.h.tree.path("cwd")), 0u);
+    // Without a home folder Qt would pick the volume's own trash.
+    t.set("HOME", t.h.tree.path("no-such-home").native());
+    t.set("XDG_DATA_HOME", t.h.tree.path("data").native());
+    EXPECT_EQ(Cleaner::moveToTrash({file}), (TrashMoveResult{{}, {file}}));
+    EXPECT_TRUE(present(file));
+}
+
+} // namespace
+} // namespace brisklet

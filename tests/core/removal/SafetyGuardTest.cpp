@@ -1,0 +1,308 @@
+#include "core/removal/SafetyGuard.h"
+
+#include "support/GuardRoots.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace brisklet {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_view_literals;
+
+// A home folder with roots of both layouts, links into and out of them, loops, a dangling link and
+// look-alike names; the temporary folder is given through a link.
+struct GuardTree {
+    test::TempTree tree;
+    fs::path home = tree.path("home");
+
+    GuardTree() {
+        for (const char* file :
+             {"home/Library/Caches/com.x/data", "home/Library/CachesOld/x", "elsewhere/logs/app.log",
+              "home/.cache/app/data", "home/.cache/file.txt", "home/.cacheX/x", "home/Documents/x",
+              "home/.local/share/Trash/files/a", "home/.npm/_cacache/x", "home/work/app/node_modules/x",
+              "outside/node_modules/x", "outside/x", "tmp/metro-1", "tmp/node_modules/x",
+              "var/crash/_usr_bin_y.1000.crash"})
+            tree.file(file, 10);
+        // Links with absolute targets, then with relative ones.
+        tree.symlink("home/Library/Logs", tree.path("elsewhere/logs"));
+        tree.symlink("home/links/intoCaches", tree.path("home/Library/Caches"));
+        tree.symlink("home/Library/Caches/out", tree.path("outside"));
+        tree.symlink("home/.cache/out", tree.path("outside"));
+        tree.symlink("home/.cache/dangling", tree.path("nowhere/deeper"));
+        tree.symlink("outside/back", tree.path("home/.cache"));
+        for (const auto& [link, target] : {std::pair{"home/.cache/up", ".."},
+                                           {"home/.cache/loop", "loop"},
+                                           {"home/.cache/ping", "pong"},
+                                           {"home/.cache/pong", "ping"},
+                                           {"tmplink", "tmp"}})
+            tree.symlink(link, target);
+    }
+
+    Locations locations(JunkLayout layout) const {
+        Locations l = Locations::forHome(home, tree.path("tmplink"), layout);
+        l.crashDir = tree.path("var/crash");
+        return l;
+    }
+};
+
+TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
+    const GuardTree g;
+    // "@" stands for the fixture's root folder.
+    const std::tuple<std::string_view, bool, bool> rows[] = {
+        // Strictly below a root, never the root itself nor a sibling whose name begins like one.
+        {"@/home/Library/Caches", false, false},
+        {"@/home/Library/CachesOld/x", false, false},
+        {"@/home/.cacheX/x", false, false},
+        {"@/home/.npm/_cacache", true, true},
+        {"@/var/crash/_usr_bin_x.1000.crash", false, true},
+        // A last component that names a folder by relation is never an item of its own.
+        {"@/home/Library/Caches/.", false, false},
+        {"@/home/.cache/app/..", false, false},
+        // Dots, doubled and trailing slashes in the parent resolve to the real folder, not the text.
+        {"@/home/Library/Caches/../CachesOld/x", false, false},
+        {"@//home///Library//Caches//com.x//", true, false},
+        {"@/home/.cache/../.cache/./app/", false, true},
+        // ".." after a link applies to the link's target, as in the kernel: Logs/.. is elsewhere.
+        {"@/home/Library/Logs/../Caches/y", false, false},
+        // A root given as a link, and the temporary folder through a link: judged by their targets.
+        {"@/home/Library/Logs/app.log", true, false},
+        {"@/tmplink/metro-1", true, true},
+        {"@/tmp", false, false},
+        // node_modules: strictly below home, nowhere else, not even in the temporary folder.
+        {"@/home/work/app/node_modules", true, true},
+        {"@/home/node_modules", true, true},
+        {"@/tmp/node_modules", false, false},
+        {"@/home/../node_modules", false, false},
+        {"@/home/.cache/out/node_modules", false, false},
+        // Reached through links: judged by the resolved location; a link that is the item itself by
+        // where it lies, even with a trailing slash. A relative target resolves from the link's folder.
+        {"@/home/links/intoCaches/com.x", true, false},
+        {"@/home/Library/Caches/out/x", false, false},
+        {"@/home/Library/Caches/out/", true, false},
+        {"@/home/.cache/up/Documents/x", false, false},
+        // Unresolvable parents are refused: loops, a dangling link, a file as a folder.
+        {"@/home/.cache/ping/x", false, false},
+        {"@/home/.cache/dangling/x", false, false},
+        {"@/home/.cache/file.txt/x", false, false},
+        // A parent that does not exist yet is resolved as far as it exists; nothing relational may
+        // follow the missing part.
+        {"@/home/.cache/missing/deeper/x", false, true},
+        {"@/home/.cache/missing/../../Documents/x", false, false},
+        // Not a usable path at all.
+        {"home/.cache/app", false, false},
+        {"", false, false},
+        {"/", false, false},
+        {"@/home/.cache/app\0x"sv, false, false},
+    };
+    const Locations mac = g.locations(JunkLayout::macOS);
+    const Locations fd = g.locations(JunkLayout::freedesktop);
+    for (const auto& [path, macOS, freedesktop] : rows) {
+        std::string text(path);
+        if (text.starts_with('@')) text.replace(0, 1, g.tree.root().native());
+        EXPECT_EQ(SafetyGuard::canDelete(text, mac), macOS) << "macOS: " << text;
+        EXPECT_EQ(SafetyGuard::canDelete(text, fd), freedesktop) << "freedesktop: " << text;
+    }
+}
+
+TEST(SafetyGuard, DropsRootsThatWouldCoverTheHomeFolder) {
+    const GuardTree g;
+    const std::pair<fs::path Locations::*, fs::path> cases[] = {
+        {&Locations::tempDir, g.home},
+        {&Locations::tempDir, "/"},
+        {&Locations::cacheHome, g.tree.root()},
+        {&Locations::cacheHome, g.home / ".cache/up"}};
+    for (const auto& [root, folder] : cases) {
+        Locations l = g.locations(JunkLayout::freedesktop);
+        l.*root = folder;
+        EXPECT_FALSE(SafetyGuard::canDelete(g.home / "Documents/x", l)) << folder;
+        EXPECT_FALSE(SafetyGuard::canDelete(g.tree.path("outside/x"), l)) << folder;
+        // The other roots still work.
+        EXPECT_TRUE(SafetyGuard::canDelete(g.home / ".npm/_cacache", l)) << folder;
+    }
+}
+
+TEST(SafetyGuard, TellsTheResolvedTarget) {
+    const GuardTree g;
+    const SafetyGuard::Roots roots = SafetyGuard::resolveRoots(g.locations(JunkLayout::macOS));
+    const auto real = fs::canonical(g.tree.root()).native();
+    EXPECT_EQ(
+        SafetyGuard::admit(g.home / "links/intoCaches/com.x", roots),
+        (SafetyGuard::Target{real + "/home/Library/Caches", "com.x", real + "/home/Library/Caches", true}));
+    EXPECT_EQ(SafetyGuard::admit(g.home / "Library/Caches/new/deeper/x", roots),
+              (SafetyGuard::Target{real + "/home/Library/Caches/new/deeper", "x",
+                                   real + "/home/Library/Caches", false}));
+    // A node_modules folder is confined to no root's mount: a projects disk may be mounted in home.
+    EXPECT_EQ(SafetyGuard::admit(g.home / "work/app/node_modules", roots),
+              (SafetyGuard::Target{real + "/home/work/app", "node_modules", "", true}));
+}
+
+TEST(SafetyGuard, AdmitsNothingWithoutAHomeFolderItCanResolve) {
+    const GuardTree g;
+    // Each with the temporary folder widened to the home folder's parent, which the home rule would catch.
+    for (const fs::path& home :
+         {fs::path("home"), g.home / ".cache/loop", g.home / ".cache/file.txt/x", fs::path("/")}) {
+        Locations l = g.locations(JunkLayout::freedesktop);
+        l.home = home;
+        l.tempDir = g.tree.root();
+        EXPECT_TRUE(SafetyGuard::resolveRoots(l).paths.empty()) << home;
+        for (const char* path :
+             {"home/Documents/x", "home/.cache/app", "tmp/metro-1", "home/work/app/node_modules"})
+            EXPECT_FALSE(SafetyGuard::canDelete(g.tree.path(path), l)) << home << ": " << path;
+    }
+}
+
+// Link targets are read into a buffer that grows; one that fills it is read again, never taken cut.
+TEST(SafetyGuard, ReadsLinkTargetsOfEveryLength) {
+    GuardTree g;
+    const Locations l = g.locations(JunkLayout::freedesktop);
+    const std::string prefix = fs::canonical(g.home).native() + "/";
+    for (const std::size_t length : {200u, 255u, 256u, 257u, 511u, 512u, 513u, 1500u}) {
+        // Extra slashes pad the target to the length wanted; they change nothing of where it leads.
+        const std::string target = prefix + std::string(length - prefix.size() - 6, '/') + ".cache";
+        ASSERT_EQ(target.size(), length);
+        const fs::path link = g.tree.symlink("links/" + std::to_string(length), target);
+        EXPECT_TRUE(SafetyGuard::canDelete(link / "app", l)) << length;
+        EXPECT_FALSE(SafetyGuard::canDelete(link / "../Documents", l)) << length;
+    }
+}
+
+// ---- The property: whatever the text of a path, nothing outside a root is ever admitted. ----
+
+std::uint64_t propertySeed() {
+    if (const char* text = std::getenv("BRISKLET_GUARD_SEED"); text && *text)
+        return std::strtoull(text, nullptr, 10);
+    return std::random_device{}();
+}
+
+// Where a folder really is, told independently of the guard: realpath(3) of its longest existing
+// part, then the missing rest as text. nullopt when that cannot be told: the rest holds "." or "..",
+// or its first component exists after all (a dangling link, a loop).
+std::optional<std::string> realFolder(const std::string& path) {
+    char buffer[PATH_MAX];
+    std::string existing = path;
+    std::vector<std::string> missing; // last component first
+    while (::realpath(existing.c_str(), buffer) == nullptr) {
+        if (errno != ENOENT || existing == "/") return std::nullopt;
+        const auto slash = existing.rfind('/');
+        if (slash + 1 < existing.size()) missing.push_back(existing.substr(slash + 1));
+        existing = slash == 0 ? "/" : existing.substr(0, slash);
+    }
+    std::string real = buffer;
+    for (auto part = missing.rbegin(); part != missing.rend(); ++part) {
+        if (*part == "." || *part == "..") return std::nullopt;
+        const std::string next = (real == "/" ? "" : real) + "/" + *part;
+        struct stat st {};
+        if (part == missing.rbegin() && ::lstat(next.c_str(), &st) == 0) return std::nullopt;
+        real = next;
+    }
+    return real;
+}
+
+// The roots as the table lists them, resolved independently of the guard.
+std::vector<std::string> realRoots(const Locations& l) {
+    std::vector<std::string> real;
+    for (const fs::path& root : test::tableRoots(l)) {
+        if (const auto resolved = realFolder(root.native())) real.push_back(*resolved);
+    }
+    return real;
+}
+
+bool strictlyBelow(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
+           path[folder.size()] == '/';
+}
+
+TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
+    const GuardTree g;
+    const std::uint64_t seed = propertySeed();
+    std::cout << "[ seed     ] BRISKLET_GUARD_SEED=" << seed << std::endl;
+    SCOPED_TRACE("BRISKLET_GUARD_SEED=" + std::to_string(seed));
+    std::mt19937_64 random(seed);
+
+    const std::string r = g.tree.root().native();
+    std::vector<std::string> bases = {"/", "", "home"};
+    for (const char* base : {"", "/home", "/home/.cache", "/home/Library", "/home/Library/Caches",
+                             "/home/.local/share/Trash", "/tmplink", "/outside", "/home/work"})
+        bases.push_back(r + base);
+    // Every name the fixture holds, and some it does not; sorted, so that a seed stays reproducible.
+    std::vector<std::string> parts = {".", "..", "", "missing", ".Trash", "node_modules"};
+    for (const auto& entry : fs::recursive_directory_iterator(g.tree.root()))
+        parts.push_back(entry.path().filename());
+    std::sort(parts.begin(), parts.end());
+    const Locations layouts[] = {g.locations(JunkLayout::macOS), g.locations(JunkLayout::freedesktop)};
+    const SafetyGuard::Roots guardRoots[] = {SafetyGuard::resolveRoots(layouts[0]),
+                                             SafetyGuard::resolveRoots(layouts[1])};
+    const std::vector<std::string> oracleRoots[] = {realRoots(layouts[0]), realRoots(layouts[1])};
+    const std::string oracleHome = *realFolder(g.home.native());
+
+    // Why an admitted path should not have been, or nullptr.
+    const auto violation = [&](const std::string& path, int layout) -> const char* {
+        std::vector<std::string> pieces;
+        std::istringstream in(path);
+        for (std::string piece; std::getline(in, piece, '/');)
+            if (!piece.empty()) pieces.push_back(piece);
+        if (path.empty() || path.front() != '/' || pieces.empty()) return "not absolute";
+        const std::string name = pieces.back();
+        if (name == "." || name == "..") return "a relational last component";
+        std::string parent;
+        for (std::size_t k = 0; k + 1 < pieces.size(); ++k)
+            parent += "/" + pieces[k];
+        if (parent.empty()) parent = "/";
+        const auto realParent = realFolder(parent);
+        if (!realParent) return "a parent that cannot be resolved";
+        const std::string real = (*realParent == "/" ? "" : *realParent) + "/" + name;
+        if (name == "node_modules") return strictlyBelow(real, oracleHome) ? nullptr : "outside home";
+        for (const std::string& root : oracleRoots[layout])
+            if (strictlyBelow(real, root)) return nullptr;
+        return "outside every root";
+    };
+
+    constexpr int kPaths = 100'000;
+    int admitted = 0;
+    int admittedNodeModules = 0;
+    int failures = 0;
+    for (int i = 0; i < kPaths && failures < 10; ++i) {
+        const int layout = static_cast<int>(random() % 2);
+        std::string path = bases[random() % bases.size()];
+        const int count = static_cast<int>(random() % 8);
+        for (int k = 0; k < count; ++k)
+            path += "/" + parts[random() % parts.size()];
+        if (random() % 8 == 0) path += "/";
+
+        const bool allowed = SafetyGuard::admitText(path, guardRoots[layout]).has_value();
+        // The overload that resolves the roots itself must agree.
+        if (i % 500 == 0) {
+            EXPECT_EQ(allowed, SafetyGuard::canDelete(path, layouts[layout])) << path;
+        }
+        if (!allowed) continue;
+        ++admitted;
+        if (path.ends_with("node_modules") || path.ends_with("node_modules/")) ++admittedNodeModules;
+        if (const char* why = violation(path, layout)) {
+            ++failures;
+            ADD_FAILURE() << "admitted " << why << ": " << path << " (layout " << layout << ")";
+        }
+    }
+    // The property holds vacuously if nothing is admitted: make sure the paths reach the roots.
+    EXPECT_GT(admitted, kPaths / 100);
+    EXPECT_GT(admittedNodeModules, 0);
+}
+
+} // namespace
+} // namespace brisklet
