@@ -1,13 +1,6 @@
 #include "ui/pages/MemoryView.h"
 
-#include "app/MemoryModel.h"
-#include "app/StorageFixture.h"
-#include "host/Fakes.h"
-#include "support/HeldPurge.h"
-#include "support/ProcTree.h"
-#include "support/SignalWait.h"
-#include "support/TempTree.h"
-#include "ui/WidgetImage.h"
+#include "ui/PageFixture.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/components/SelectionBar.h"
@@ -24,26 +17,19 @@
 
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
 namespace brisklet {
 namespace {
 
-using namespace std::chrono_literals;
 using ui::MemoryBar;
 using Capsules = std::vector<MemoryBar::Capsule>;
 
 constexpr std::uint64_t kMiB = 1024; // in KiB, as the fixture counts
-constexpr std::uint64_t kGiB = 1024 * kMiB;
 
 TEST(MemoryBarGeometry, PartsShareTheTrackInOrderAndNeverLeaveIt) {
     using P = MemoryBar::Part;
@@ -61,7 +47,7 @@ TEST(MemoryBarGeometry, PartsShareTheTrackInOrderAndNeverLeaveIt) {
 }
 
 TEST(AppRowGeometry, ShareBarsAreMeasuredAgainstTheBiggestAppAndNeverVanish) {
-    EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(0, 8 * kGiB), 0);
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(0, 8 << 30), 0);
     EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, 0), 3);
     EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, ui::AppRow::shareOf(4, 8)), 130);
     EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(120, ui::AppRow::shareOf(8, 8)), 120);
@@ -71,18 +57,9 @@ TEST(AppRowGeometry, ShareBarsAreMeasuredAgainstTheBiggestAppAndNeverVanish) {
     EXPECT_EQ(ui::MemoryView::stopTitle(std::nullopt), "Stop process?");
 }
 
-// The page over the real memory model on a fixture /proc of 16 GiB, with fake running apps. Apps
-// passes run when a test asks for one; the purge waits for the test to open its gate.
-class MemoryViewTest : public test::GuiTest {
+// Apps passes run when a test asks for one; the purge waits for the test to open its gate.
+class MemoryViewTest : public test::PageFixture {
 protected:
-    MemoryViewTest() { proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB); }
-
-    ~MemoryViewTest() override {
-        purgeGate.release();
-        page.reset();
-        memory.reset();
-    }
-
     void addApp(pid_t pid, const std::string& name, std::uint64_t mib, bool hidden, bool windows,
                 std::vector<std::uint64_t> helpersMiB = {}) {
         const std::string bundle = "/opt/" + name;
@@ -91,74 +68,34 @@ protected:
         for (const std::uint64_t helperMiB : helpersMiB)
             proc.add({.pid = helper++, .parent = pid, .name = "helper", .footprintKiB = helperMiB * kMiB,
                       .exe = bundle + "/helper"});
-        running.apps.push_back(RunningApp{.pid = pid,
-                                          .pids = {pid},
-                                          .desktopId = name,
-                                          .name = name,
-                                          .iconName = {},
+        running.apps.push_back(RunningApp{.pid = pid, .pids = {pid}, .desktopId = name, .name = name, .iconName = {},
                                           .executable = std::filesystem::path(bundle) / name,
-                                          .bundle = std::filesystem::path(bundle),
-                                          .isHidden = hidden,
+                                          .bundle = std::filesystem::path(bundle), .isHidden = hidden,
                                           .hasWindows = windows});
     }
-
+    // Built on first use, once the test has laid out its processes, and shown active.
     ui::MemoryView& view() {
         if (!page) {
-            storage.make();
-            memory = std::make_unique<MemoryModel>(
-                MemoryModel::Services{.runningApps = running,
-                                      .workspace = workspace,
-                                      .procRoot = proc.root(),
-                                      .sysRoot = tree.path("sys"),
-                                      .home = tree.path("home"),
-                                      .purge = purgeGate.purge(),
-                                      .statsInterval = 1h,
-                                      .refreshSoonDelay = 1h,
-                                      .purgeSettle = 1ms},
-                storage.pools);
-            // The loop's first cycle publishes the first lists.
-            EXPECT_TRUE(QSignalSpy(memory.get(), &MemoryModel::backgroundChanged).wait(30'000));
-            const ui::PageContext context{*storage.model, *memory, workspace, [](std::optional<ui::Page>) {}};
-            page = std::make_unique<ui::MemoryView>(context);
+            page = std::make_unique<ui::MemoryView>(context(true));
             page->resize(1000, 700);
-            // Focus and keys need the window to be the active one.
-            page->show();
-            page->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(page.get()));
+            showActive(*page);
         }
         return *page;
     }
-
     void appsPass() {
         QSignalSpy published(memory.get(), &MemoryModel::backgroundChanged);
         memory->refreshApps();
         ASSERT_TRUE(published.wait(30'000));
     }
-
     ui::AppListView& list() { return *view().appList(); }
     ui::AppListModel& rows() { return *view().apps()->model(); }
     QRect rowRect(int row) { return list().visualRect(rows().index(row)); }
-
-    // The question open now; answered ones close and are deleted later.
-    QMessageBox* openQuestion() {
-        for (auto* box : view().findChildren<QMessageBox*>("confirmation"))
-            if (!box->isHidden()) return box;
-        return nullptr;
-    }
-
-    // Replaces a process of the fixture /proc with new figures.
+    QMessageBox* openQuestion() { return question(view()); }
     void replace(const test::FixtureProcess& process) {
         std::filesystem::remove_all(proc.root() / std::to_string(process.pid));
         proc.add(process);
     }
 
-    test::StorageFixture storage;
-    test::HeldPurge purgeGate{Outcome::failed("Not authorized")};
-    test::TempTree tree;
-    test::ProcTree proc{tree};
-    FakeRunningApps running;
-    FakeWorkspace workspace;
-    std::unique_ptr<MemoryModel> memory;
     std::unique_ptr<ui::MemoryView> page;
 };
 
@@ -332,21 +269,6 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
     EXPECT_EQ(scroll.value(), scrolled);
 }
 
-TEST_F(MemoryViewTest, EveryControlHasANameForAssistiveTools) {
-    addApp(100, "Editor", 700, false, true);
-    proc.add({.pid = 300, .name = "node", .footprintKiB = 200 * kMiB, .arguments = {"node", "server.js"}});
-    view();
-    memory->setNotice(Notice::make(QStringLiteral("Done."), false));
-    memory->toggle(memory->apps().at(0));
-    QStringList unnamed;
-    for (QAbstractButton* button : view().findChildren<QAbstractButton*>())
-        if (button->isVisible() && button->accessibleName().isEmpty() && button->text().isEmpty())
-            unnamed << button->metaObject()->className();
-    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
-    EXPECT_EQ(list().accessibleName(), "Running apps");
-    EXPECT_EQ(view().devProcesses()->stopButton(0)->accessibleName(), "Stop node, PID 300");
-}
-
 TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
     view();
     ui::ProminentButton& button = *view().freeUpButton();
@@ -371,18 +293,19 @@ TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
     EXPECT_TRUE(view().notice()->isHidden());
 }
 
-TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunWhenKnownAndStopOnlyAfterTheQuestion) {
+TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryControlHasAName) {
     // One above the kernel's highest process id, so that stopping it signals nothing real.
     std::ifstream pidMax("/proc/sys/kernel/pid_max");
     std::int64_t max = 4194304;
     pidMax >> max;
     const auto unused = static_cast<pid_t>(max + 1);
-    const std::string home = tree.path("home").string();
+    const std::string home = storage.home.string();
     proc.add({.pid = 300, .name = "node", .footprintKiB = 200 * kMiB, .arguments = {"node", home + "/site/server.js"},
               .cwd = home + "/site"});
     proc.add({.pid = unused, .name = "python3", .footprintKiB = 100 * kMiB,
               .arguments = {"python3", "-m", "http.server"}});
     proc.add({.pid = 500, .name = "daemon", .footprintKiB = 3 * kMiB});
+    addApp(100, "Editor", 700, false, true);
     view();
     ui::DevProcessesCard& card = *view().devProcesses();
     ASSERT_TRUE(card.isVisible());
@@ -417,6 +340,15 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunWhenKnownAndStopOnlyAfterTheQuest
     ASSERT_TRUE(memory->notice());
     EXPECT_EQ(memory->notice()->text, "Couldn't stop python3 — it may belong to another user or have already exited.");
     EXPECT_TRUE(view().notice()->isVisible());
+
+    memory->toggle(memory->apps().at(0));
+    QStringList unnamed;
+    for (QAbstractButton* button : view().findChildren<QAbstractButton*>())
+        if (button->isVisible() && button->accessibleName().isEmpty() && button->text().isEmpty())
+            unnamed << button->metaObject()->className();
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
+    EXPECT_EQ(list().accessibleName(), "Running apps");
+    EXPECT_EQ(card.stopButton(0)->accessibleName(), "Stop node, PID 300");
 }
 
 } // namespace

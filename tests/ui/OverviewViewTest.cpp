@@ -1,14 +1,6 @@
 #include "ui/pages/OverviewView.h"
 
-#include "app/MemoryModel.h"
-#include "app/StorageFixture.h"
-#include "core/fs/Bytes.h"
-#include "host/Fakes.h"
-#include "support/HeldPurge.h"
-#include "support/ProcTree.h"
-#include "support/SignalWait.h"
-#include "support/TempTree.h"
-#include "ui/WidgetImage.h"
+#include "ui/PageFixture.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PercentRing.h"
 #include "ui/components/TileButton.h"
@@ -23,35 +15,22 @@
 #include "ui/theme/Palette.h"
 
 #include <QAccessible>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
-#include <QVariantAnimation>
 #include <QToolButton>
-
-#include <gtest/gtest.h>
+#include <QVariantAnimation>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <filesystem>
-#include <memory>
 
 namespace brisklet {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
+using test::disk;
 using ui::JunkBreakdownBar;
 using ui::OverviewView;
 using ui::Page;
 using Segments = std::vector<JunkBreakdownBar::Segment>;
-
-constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
-
-QString disk(std::int64_t bytes) {
-    return QString::fromStdString(Bytes::disk(bytes));
-}
 
 TEST(JunkBreakdownBarGeometry, KindsWithASizeStandTwoPointsApartInKindOrder) {
     const std::map<JunkKind, std::int64_t> sizes = {
@@ -86,9 +65,8 @@ TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
     EXPECT_EQ(ui::OverviewLegend::columnsFor(1'000), 4);
 }
 
-// The page over the real models: storage on a fixture home with junk of four kinds, memory on a
-// fixture /proc with 10 of 16 GiB taken by apps. Pages the page asks for are recorded.
-class OverviewViewTest : public test::GuiTest {
+// Junk of four kinds; the Trash's emptying is counted, and the disk's figures are the test's own.
+class OverviewViewTest : public test::PageFixture {
 protected:
     OverviewViewTest() {
         storage.tree.file("home/.cache/someapp/data", 120'000);
@@ -101,73 +79,29 @@ protected:
             return Outcome::done();
         };
         storage.services.diskInfo = [figures = diskFigures](const fs::path&) { return *figures; };
-        proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB);
     }
-
     OverviewView& view() {
         if (!page) {
-            storage.make();
-            memory = std::make_unique<MemoryModel>(
-                MemoryModel::Services{.runningApps = running,
-                                      .workspace = workspace,
-                                      .procRoot = proc.root(),
-                                      .sysRoot = tree.path("sys"),
-                                      .home = tree.path("home"),
-                                      .purge = purgeGate.purge(),
-                                      .statsInterval = 1h,
-                                      .purgeSettle = 1ms},
-                storage.pools);
-            const ui::PageContext context{*storage.model, *memory, workspace,
-                                          [this](std::optional<Page> p) { navigated.push_back(p); }};
-            page = std::make_unique<OverviewView>(context);
+            page = std::make_unique<OverviewView>(context());
             page->resize(900, 900);
         }
         return *page;
     }
-
-    StorageModel& model() { return *storage.model; }
     ui::OverviewJunkCard& junk() { return *view().junkCard(); }
-
-    void scanAll() {
-        model().scanJunk({allJunkKinds.begin(), allJunkKinds.end()});
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                                  [&] { return model().scanningJunk().empty(); }));
-    }
-
-    void makeTrashUnreadable() {
-        fs::remove_all(storage.home / ".local/share/Trash/files");
-        storage.tree.text("home/.local/share/Trash/files", "a file where the folder should be");
-    }
-
-    // The confirmation open now, answered with the button labelled `label`. Answered ones close
-    // and are deleted later, so only the visible one counts.
+    void scanAll() { scanJunk(); }
+    // Answers the open confirmation with the button labelled `label`.
     void answer(const QString& label) {
-        QMessageBox* open = nullptr;
-        for (auto* box : view().findChildren<QMessageBox*>("confirmation"))
-            if (box->isVisible()) open = box;
+        QMessageBox* open = question(view());
         ASSERT_NE(open, nullptr);
-        for (QAbstractButton* button : open->buttons())
-            if (button->text() == label) return button->click();
-        FAIL() << "no button " << label.toStdString();
+        QAbstractButton* button = test::boxButton(*open, label);
+        ASSERT_NE(button, nullptr) << label.toStdString();
+        button->click();
     }
 
-    test::StorageFixture storage;
     std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<DiskInfo> diskFigures = std::make_shared<DiskInfo>(DiskInfo{"Local Disk", 500'000'000'000, 200'000'000'000});
-    test::HeldPurge purgeGate{Outcome::failed("not in a test")};
-    test::TempTree tree;
-    test::ProcTree proc{tree};
-    FakeRunningApps running;
-    FakeWorkspace workspace;
-    std::unique_ptr<MemoryModel> memory;
+    std::shared_ptr<DiskInfo> diskFigures =
+        std::make_shared<DiskInfo>(DiskInfo{"Local Disk", 500'000'000'000, 200'000'000'000});
     std::unique_ptr<OverviewView> page;
-    std::vector<std::optional<Page>> navigated;
-
-    ~OverviewViewTest() override {
-        purgeGate.release();
-        page.reset();
-        storage.pools.userInitiated().waitForDone();
-    }
 };
 
 TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAsSoonAsAScanStarts) {
@@ -199,51 +133,28 @@ TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAsSoonAsAScanStarts) {
     EXPECT_FALSE(junk().offersFirstScan());
 }
 
-TEST_F(OverviewViewTest, UnreadableTrashNeedsAccessHasNoSegmentAndIsDeletedForGood) {
-    makeTrashUnreadable();
-    view();
+TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoSegment) {
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good") << "before any scan";
     scanAll();
+    EXPECT_EQ(view().trashTile()->subtitle(), disk(model().junk().at(JunkKind::trash).size()) + " in Trash");
+    fs::remove_all(storage.home / ".local/share/Trash/files");
+    storage.tree.dir("home/.local/share/Trash/files");
+    scanJunk({JunkKind::trash});
+    EXPECT_EQ(view().trashTile()->subtitle(), "Trash is empty");
+    EXPECT_EQ(junk().legend()->status(JunkKind::trash), disk(0));
+
+    makeTrashUnreadable();
+    scanJunk({JunkKind::trash});
     ASSERT_TRUE(model().junk().at(JunkKind::trash).accessDenied);
     EXPECT_EQ(junk().legend()->status(JunkKind::trash), "needs access");
-    for (const auto* label : junk().legend()->findChildren<ui::ToneLabel*>()) {
+    for (const auto* label : junk().legend()->findChildren<ui::ToneLabel*>())
         if (label->text() == "needs access") {
             EXPECT_EQ(label->palette().color(QPalette::WindowText), ui::Palette(view().palette()).orange());
         }
-    }
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
     const Segments shown = junk().bar()->shownSegments();
     EXPECT_FALSE(shown.empty());
     EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
-}
-
-TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScanned) {
-    view();
-    scanAll();
-    EXPECT_EQ(view().trashTile()->subtitle(), disk(model().junk().at(JunkKind::trash).size()) + " in Trash");
-
-    fs::remove_all(storage.home / ".local/share/Trash/files");
-    storage.tree.dir("home/.local/share/Trash/files");
-    model().scanJunk({JunkKind::trash});
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
-    EXPECT_EQ(view().trashTile()->subtitle(), "Trash is empty");
-    EXPECT_EQ(junk().legend()->status(JunkKind::trash), disk(0));
-}
-
-TEST_F(OverviewViewTest, CleanWordsZeroBytesAndWaitsForASelection) {
-    view();
-    scanAll();
-    for (const JunkKind kind : allJunkKinds)
-        while (model().checkState(kind) != CheckState::off) model().toggle(kind);
-    ASSERT_EQ(model().selectedJunkSize(), 0);
-    EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
-    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(0));
-    EXPECT_FALSE(junk().cleanButton()->isEnabled());
-
-    model().toggle(JunkKind::logs);
-    EXPECT_TRUE(junk().cleanButton()->isEnabled());
-    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().junk().at(JunkKind::logs).size()));
 }
 
 TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
@@ -282,6 +193,14 @@ TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
 TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonCleans) {
     view().show();
     scanAll();
+    // With nothing selected the button words zero bytes and waits for a selection.
+    for (const JunkKind kind : allJunkKinds)
+        while (model().checkState(kind) != CheckState::off) model().toggle(kind);
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
+    EXPECT_FALSE(junk().cleanButton()->isEnabled());
+    model().toggle(JunkKind::logs);
+    EXPECT_TRUE(junk().cleanButton()->isEnabled());
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().junk().at(JunkKind::logs).size()));
     const QString size = disk(model().selectedJunkSize());
     junk().cleanButton()->click();
     auto* box = view().findChild<QMessageBox*>("confirmation");

@@ -1,38 +1,22 @@
 #include "ui/tray/TrayController.h"
 
-#include "app/MemoryModel.h"
-#include "app/StorageFixture.h"
-#include "app/WorkerPools.h"
-#include "host/Fakes.h"
-#include "support/ProcTree.h"
-#include "support/SignalWait.h"
-#include "support/TempTree.h"
-#include "ui/WidgetImage.h"
+#include "ui/PageFixture.h"
 #include "ui/theme/Palette.h"
 #include "ui/tray/TrayIconPainter.h"
 #include "ui/tray/TrayPanel.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <future>
-#include <memory>
 
 namespace brisklet::ui {
 namespace {
 
-using namespace std::chrono_literals;
 using test::near;
-
-constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
 
 RunningApp app(pid_t pid, std::string name) {
     return RunningApp{pid, {pid}, name, name, {}, {}, {}};
@@ -90,69 +74,28 @@ TEST(TrayIconPainterTest, ChipWithPinsCarriesTheDigitsAtEveryTraySizeAndDensity)
     }
 }
 
-// The tray over the real memory model, sampling a fixture /proc and fake running apps, and the
-// real storage model over a fixture home.
-class TrayTest : public test::GuiTest {
+// The follow-up refresh after a quit comes at once; the purge waits for the test, then fails.
+class TrayTest : public test::PageFixture {
 protected:
-    TrayTest() { proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB); }
-    ~TrayTest() override {
-        // A purge still waiting for the test must end before the pools wait for it.
-        if (!released) release.set_value();
+    TrayTest() {
+        proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB);
+        refreshSoonDelay = std::chrono::milliseconds(1);
     }
-
-    // Only the first cycle runs; the purge waits until the test releases it, then fails.
-    std::unique_ptr<MemoryModel> start() {
-        MemoryModel::Services s{.runningApps = running,
-                                .workspace = workspace,
-                                .procRoot = proc.root(),
-                                .sysRoot = tree.path("sys"),
-                                .home = tree.path("home"),
-                                .purge =
-                                    [gate = release.get_future().share()] {
-                                        gate.wait();
-                                        return Outcome::failed("not permitted");
-                                    },
-                                .statsInterval = 1h,
-                                .refreshSoonDelay = 1ms,
-                                .purgeSettle = 1ms};
-        auto model = std::make_unique<MemoryModel>(std::move(s), pools);
-        QSignalSpy published(model.get(), &MemoryModel::backgroundChanged);
-        EXPECT_TRUE(published.wait(30'000));
-        return model;
-    }
-
-    void releasePurge() {
-        released = true;
-        release.set_value();
-    }
-
+    void start() { context(true); }
+    void releasePurge() { purgeGate.release(); }
     // The login item lives in the fixture's own configuration folder.
-    Autostart loginItem() const { return Autostart(tree.path("config"), "/usr/bin/brisklet"); }
-
-    static QList<QToolButton*> quitButtons(TrayPanel& panel) {
-        return panel.appsBox()->findChildren<QToolButton*>();
-    }
-
+    Autostart loginItem() const { return Autostart(storage.tree.path("config"), "/usr/bin/brisklet"); }
+    static QList<QToolButton*> quitButtons(TrayPanel& panel) { return panel.appsBox()->findChildren<QToolButton*>(); }
     static bool hasHeading(TrayPanel& panel) {
-        for (QLabel* label : panel.findChildren<QLabel*>()) {
+        for (QLabel* label : panel.findChildren<QLabel*>())
             if (label->text() == "Using the most memory") return true;
-        }
         return false;
     }
-
-    test::TempTree tree;
-    test::ProcTree proc{tree};
-    FakeRunningApps running;
-    FakeWorkspace workspace;
-    test::StorageFixture storage;
-    std::promise<void> release;
-    bool released = false;
-    WorkerPools pools; // last, so that it waits for the workers before the fixtures go
 };
 
 TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
-    const auto memory = start();
-    TrayController tray(storage.make(), *memory, [] {}, loginItem());
+    start();
+    TrayController tray(model(), *memory, [] {}, loginItem());
     const int first = tray.iconRedraws();
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 38% used · Pressure normal");
 
@@ -172,7 +115,7 @@ TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
     proc.memInfo(16 * kGiB, 9 * kGiB, 4 * kGiB);
     memory->refreshStats();
     ASSERT_EQ(tray.iconRedraws(), first + 2);
-    tree.text("proc/pressure/memory", "some avg10=20.00 avg60=0.00 avg300=0.00 total=0\n"
+    storage.tree.text("proc/pressure/memory", "some avg10=20.00 avg60=0.00 avg300=0.00 total=0\n"
                                       "full avg10=0.00 avg60=0.00 avg300=0.00 total=0\n");
     memory->refreshStats();
     ASSERT_EQ(memory->snapshot().pressure, MemoryPressure::warning);
@@ -185,9 +128,9 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
         proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
     running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
     running.politeQuitEnds = true;
-    const auto memory = start();
+    start();
     ASSERT_EQ(memory->apps().size(), 3u);
-    TrayPanel panel(storage.make(), *memory, [] {});
+    TrayPanel panel(model(), *memory, [] {});
 
     const QList<QToolButton*> buttons = quitButtons(panel);
     ASSERT_EQ(buttons.size(), 3);
@@ -205,8 +148,8 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
 TEST_F(TrayTest, PanelKeepsItsRowsWhenAnAppsPassBringsNothingNew) {
     proc.add({.pid = 100, .name = "app", .footprintKiB = 100'000});
     running.apps = {app(100, "Editor")};
-    const auto memory = start();
-    TrayPanel panel(storage.make(), *memory, [] {});
+    start();
+    TrayPanel panel(model(), *memory, [] {});
     const QPointer<QToolButton> row = quitButtons(panel).value(0);
     ASSERT_TRUE(row);
 
@@ -221,16 +164,11 @@ TEST_F(TrayTest, PanelKeepsItsRowsWhenAnAppsPassBringsNothingNew) {
     EXPECT_FALSE(row) << "a new figure must show";
 }
 
-TEST_F(TrayTest, PanelWithoutAppsHasNoHeading) {
-    const auto memory = start();
-    TrayPanel panel(storage.make(), *memory, [] {});
-    EXPECT_TRUE(quitButtons(panel).isEmpty());
-    EXPECT_FALSE(hasHeading(panel));
-}
-
 TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
-    const auto memory = start();
-    TrayPanel panel(storage.make(), *memory, [] {});
+    start();
+    TrayPanel panel(model(), *memory, [] {});
+    EXPECT_TRUE(quitButtons(panel).isEmpty());
+    EXPECT_FALSE(hasHeading(panel)) << "no apps, no heading";
     QPushButton& button = *panel.freeUpButton();
     EXPECT_EQ(button.text(), "Free Up RAM");
     EXPECT_TRUE(panel.noticeLabel()->isHidden());
@@ -266,9 +204,9 @@ TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
 }
 
 TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
-    const auto memory = start();
+    start();
     int shown = 0;
-    TrayController tray(storage.make(), *memory, [&] { ++shown; }, loginItem());
+    TrayController tray(model(), *memory, [&] { ++shown; }, loginItem());
     tray.menu().actions().first()->trigger();
     EXPECT_EQ(shown, 1);
 
@@ -284,8 +222,8 @@ TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
 }
 
 TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne) {
-    const auto memory = start();
-    TrayController tray(storage.make(), *memory, [] {}, loginItem());
+    start();
+    TrayController tray(model(), *memory, [] {}, loginItem());
     QAction& startAtLogin = tray.startAtLoginAction();
     ASSERT_TRUE(startAtLogin.isCheckable());
     EXPECT_TRUE(tray.menu().actions().contains(&startAtLogin));
@@ -306,7 +244,7 @@ TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne
 
     // An entry edited by hand stays until the user says to remove it.
     const std::filesystem::path file = loginItem().file();
-    tree.text("config/autostart/org.brisklet.Brisklet.desktop", "[Desktop Entry]\nType=Application\nExec=x\n");
+    storage.tree.text("config/autostart/org.brisklet.Brisklet.desktop", "[Desktop Entry]\nType=Application\nExec=x\n");
     const auto question = [] {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(widget);
@@ -332,9 +270,9 @@ TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne
 }
 
 TEST_F(TrayTest, StartAtLoginSaysWhenTheLoginItemCannotBeWritten) {
-    const auto memory = start();
-    tree.text("config", "a file where the folder should be");
-    TrayController tray(storage.make(), *memory, [] {}, loginItem());
+    start();
+    storage.tree.text("config", "a file where the folder should be");
+    TrayController tray(model(), *memory, [] {}, loginItem());
     tray.startAtLoginAction().trigger();
     EXPECT_FALSE(tray.startAtLoginAction().isChecked());
     QMessageBox* box = nullptr;

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app/MemoryModel.h"
+#include "app/StorageFixture.h"
+#include "core/fs/Bytes.h"
+#include "host/Fakes.h"
+#include "support/HeldPurge.h"
+#include "support/ProcTree.h"
+#include "support/SignalWait.h"
+#include "ui/WidgetImage.h"
+#include "ui/components/IconCache.h"
+#include "ui/pages/PageContext.h"
+
+#include <QLocale>
+#include <QMessageBox>
+#include <QTest>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace brisklet::test {
+
+inline QString disk(std::int64_t bytes) {
+    return QString::fromStdString(Bytes::disk(bytes));
+}
+
+// What every page is built on: the real storage model over a fixture home, the real memory model
+// over a fixture /proc of 16 GiB (10 taken by apps), fake running apps and a recording workspace.
+// Icons are blank and dates English, so the pages' texts do not depend on the machine.
+class PageFixture : public GuiTest {
+protected:
+    static constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
+
+    PageFixture() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ui::IconCache::setService([](const std::filesystem::path&) { return QIcon(); });
+        proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB);
+    }
+    ~PageFixture() override {
+        purgeGate.release();
+        ui::IconCache::setService({});
+        QLocale::setDefault(m_locale);
+    }
+
+    // Builds both models once the test has laid out its fixtures; the memory model waits for its
+    // first lists when asked to.
+    ui::PageContext context(bool waitForApps = false) {
+        if (!storage.model) storage.make();
+        if (!memory) {
+            memory = std::make_unique<MemoryModel>(MemoryModel::Services{.runningApps = running,
+                                                                         .workspace = workspace,
+                                                                         .procRoot = proc.root(),
+                                                                         .sysRoot = storage.tree.path("sys"),
+                                                                         .home = storage.home,
+                                                                         .purge = purgeGate.purge(),
+                                                                         .statsInterval = std::chrono::hours(1),
+                                                                         .refreshSoonDelay = refreshSoonDelay,
+                                                                         .purgeSettle = std::chrono::milliseconds(1)},
+                                                   storage.pools);
+            if (waitForApps) {
+                EXPECT_TRUE(QSignalSpy(memory.get(), &MemoryModel::backgroundChanged).wait(30'000));
+            }
+        }
+        return {*storage.model, *memory, workspace, [this](std::optional<ui::Page> p) { navigated.push_back(p); }};
+    }
+    StorageModel& model() { return *storage.model; }
+
+    void scanJunk(std::set<JunkKind> kinds = {allJunkKinds.begin(), allJunkKinds.end()}) {
+        model().scanJunk(kinds);
+        ASSERT_TRUE(waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+    }
+    // The Trash rule reports any listing error but a missing folder, so a file in the folder's place
+    // makes the Trash unreadable even for root.
+    void makeTrashUnreadable() {
+        std::filesystem::remove_all(storage.home / ".local/share/Trash/files");
+        storage.tree.text("home/.local/share/Trash/files", "a file where the folder should be");
+    }
+    // Focus and window shortcuts need the window to be the active one.
+    static void showActive(QWidget& window) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    // The confirmation open now: answered ones close and are deleted later.
+    static QMessageBox* question(QWidget& page) {
+        for (auto* box : page.findChildren<QMessageBox*>("confirmation"))
+            if (!box->isHidden()) return box;
+        return nullptr;
+    }
+
+    StorageFixture storage;
+    ProcTree proc{storage.tree};
+    HeldPurge purgeGate{Outcome::failed("Not authorized")};
+    FakeRunningApps running;
+    FakeWorkspace workspace;
+    std::chrono::milliseconds refreshSoonDelay = std::chrono::hours(1);
+    std::unique_ptr<MemoryModel> memory;
+    std::vector<std::optional<ui::Page>> navigated;
+
+private:
+    const QLocale m_locale;
+};
+
+} // namespace brisklet::test
