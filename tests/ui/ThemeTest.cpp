@@ -1,13 +1,10 @@
-#include "support/GuiApplication.h"
 #include "ui/WidgetImage.h"
+#include "ui/components/PageHeader.h"
+#include "ui/components/PressurePill.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/TextStyles.h"
 
-#include <QApplication>
-#include <QEvent>
-#include <QWidget>
-
-#include <gtest/gtest.h>
+#include <QLabel>
 
 #include <algorithm>
 #include <functional>
@@ -17,7 +14,9 @@
 using brisklet::MemoryPressure;
 using brisklet::test::darkPalette;
 using brisklet::test::lightPalette;
+using brisklet::ui::PageHeader;
 using brisklet::ui::Palette;
+using brisklet::ui::PressurePill;
 using brisklet::ui::TextStyle;
 
 namespace {
@@ -26,10 +25,7 @@ bool sameColor(const QColor& a, const QColor& b) {
     return a.rgba() == b.rgba();
 }
 
-class ThemeTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { brisklet::test::ensureQApplication(); }
-};
+class ThemeTest : public brisklet::test::GuiTest {};
 
 TEST_F(ThemeTest, darknessFollowsTheWindowColour) {
     EXPECT_FALSE(Palette(lightPalette()).isDark());
@@ -71,16 +67,6 @@ TEST_F(ThemeTest, textAndBackgroundsComeFromThePalette) {
     EXPECT_FALSE(sameColor(Palette(lightPalette()).primary(), Palette(darkPalette()).primary()));
     EXPECT_FALSE(
         sameColor(Palette(lightPalette()).windowBackground(), Palette(darkPalette()).windowBackground()));
-}
-
-TEST_F(ThemeTest, brandColoursAreFixed) {
-    EXPECT_NEAR(Palette::brand().redF(), 0.16, 0.003);
-    EXPECT_NEAR(Palette::brand().greenF(), 0.47, 0.003);
-    EXPECT_NEAR(Palette::brand().blueF(), 1.0, 0.003);
-    EXPECT_NEAR(Palette::brandTeal().redF(), 0.08, 0.003);
-    EXPECT_NEAR(Palette::brandTeal().greenF(), 0.76, 0.003);
-    EXPECT_NEAR(Palette::brandTeal().blueF(), 0.85, 0.003);
-    EXPECT_EQ(Palette::brand().alpha(), 255);
 }
 
 struct SystemColorCase {
@@ -145,15 +131,6 @@ TEST_F(ThemeTest, pressureLevelsPickTheirRingColoursPillColourAndLabel) {
     }
 }
 
-TEST_F(ThemeTest, defaultPaletteFollowsTheApplication) {
-    const QPalette original = QApplication::palette();
-    QApplication::setPalette(darkPalette());
-    EXPECT_TRUE(Palette().isDark());
-    QApplication::setPalette(lightPalette());
-    EXPECT_FALSE(Palette().isDark());
-    QApplication::setPalette(original);
-}
-
 // A widget the way components use the helper: it keeps one derived colour and must refresh it when
 // its palette changes, without anyone calling it.
 class TrackWidget final : public QWidget {
@@ -201,6 +178,7 @@ TEST_F(ThemeTest, widgetsFollowASwitchOfTheApplicationPalette) {
         // Qt hands the new palette to each widget through posted events.
         QApplication::processEvents();
         EXPECT_EQ(widget.track.rgb(), Palette(palette).primary().rgb());
+        EXPECT_EQ(Palette().isDark(), Palette(palette).isDark()) << "the default palette is the application's";
     }
     QApplication::setPalette(original);
 }
@@ -242,6 +220,33 @@ TEST_F(ThemeTest, textStylesScaleFromTheBaseFontInOneOrder) {
     EXPECT_NEAR(brisklet::ui::font(TextStyle::body).pointSizeF(), 10, 0.01);
     EXPECT_NEAR(brisklet::ui::font(TextStyle::largeTitle).pointSizeF(), 20, 0.01);
     QApplication::setFont(original);
+}
+
+// Components that keep colours derived from the theme: the header's subtitle and a tint chosen
+// from the theme follow a switch, a plain tint does not; the pill words its level.
+TEST_F(ThemeTest, headerAndPillFollowTheThemeAndWordTheirState) {
+    PageHeader header("Memory", "What is using it", "memorychip.fill", [](const Palette& colors) { return colors.purple(); });
+    const QLabel* subtitle = nullptr;
+    for (QLabel* label : header.findChildren<QLabel*>())
+        if (label->text() == "What is using it") subtitle = label;
+    ASSERT_NE(subtitle, nullptr);
+    ASSERT_NE(Palette(lightPalette()).purple(), Palette(darkPalette()).purple());
+    for (const QPalette& palette : {lightPalette(), darkPalette(), lightPalette()}) {
+        header.setPalette(palette);
+        EXPECT_EQ(subtitle->palette().color(QPalette::WindowText), Palette(palette).secondaryText());
+        EXPECT_EQ(header.tint(), Palette(palette).purple());
+    }
+    header.setTint(QColor(30, 110, 220));
+    header.setPalette(darkPalette());
+    EXPECT_EQ(header.tint(), QColor(30, 110, 220));
+
+    PressurePill pill(MemoryPressure::critical);
+    for (const MemoryPressure level : {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical}) {
+        pill.setPressure(level);
+        EXPECT_EQ(pill.label(), brisklet::ui::pressureLabel(level));
+        EXPECT_EQ(pill.accessibleName(), brisklet::ui::pressureLabel(level));
+        EXPECT_GT(pill.sizeHint().width(), 7 + 20);
+    }
 }
 
 } // namespace

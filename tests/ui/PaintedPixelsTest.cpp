@@ -1,0 +1,226 @@
+#include "ui/WidgetImage.h"
+#include "ui/components/ActionBar.h"
+#include "ui/components/Card.h"
+#include "ui/components/FileIcon.h"
+#include "ui/components/IconCache.h"
+#include "ui/components/NoticeView.h"
+#include "ui/components/PageHeader.h"
+#include "ui/components/PressurePill.h"
+#include "ui/components/ProminentButton.h"
+#include "ui/components/Tag.h"
+#include "ui/theme/Palette.h"
+
+#include <QLayout>
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What each painted component puts where, as rows: a widget, the size it is painted at, and the
+// pixels sampled from it at one and at two device pixels per point. A part drawn at the wrong
+// place, in the wrong colour or only for one density shows up as a failing row.
+namespace brisklet::ui {
+namespace {
+
+using test::countPixels;
+using test::darkPalette;
+using test::lightPalette;
+using Holds = std::function<bool(const QColor&)>;
+
+// Colours in all four channels within `tolerance`.
+Holds like(QColor want, int tolerance = 0) {
+    return [=](const QColor& c) {
+        return test::near(c, want, tolerance) && std::abs(c.alpha() - want.alpha()) <= tolerance;
+    };
+}
+Holds clear() {
+    return [](const QColor& c) { return c.alpha() == 0; };
+}
+Holds faint(QColor hue, double opacity, int hueTolerance = 255) {
+    return [=](const QColor& c) {
+        return std::abs(c.alpha() - opacity * 255) <= 3 && test::near(c, hue, hueTolerance);
+    };
+}
+Holds opaque(QColor want, int tolerance) {
+    return [=](const QColor& c) { return c.alpha() == 255 && test::near(c, want, tolerance); };
+}
+QColor withAlpha(QColor c, double alpha) {
+    c.setAlphaF(static_cast<float>(alpha));
+    return c;
+}
+// `top` over `bottom`, as source-over compositing leaves it.
+QColor over(const QColor& top, const QColor& bottom) {
+    const double a = top.alphaF() + bottom.alphaF() * (1 - top.alphaF());
+    const auto mix = [&](double t, double b) { return (t * top.alphaF() + b * bottom.alphaF() * (1 - top.alphaF())) / a; };
+    return QColor::fromRgbF(static_cast<float>(mix(top.redF(), bottom.redF())), static_cast<float>(mix(top.greenF(), bottom.greenF())),
+                            static_cast<float>(mix(top.blueF(), bottom.blueF())), static_cast<float>(a));
+}
+
+struct Probe {
+    QPointF at;
+    Holds holds;
+    qreal onlyAtRatio = 0; // at twice the pixels a hairline's outer half has its row to itself
+};
+// Pixels within `area` that hold: more than `moreThan` per pixel of a point (so × ratio²), at most `atMost`.
+struct Count {
+    QRect area;
+    Holds holds;
+    int moreThan;
+    int atMost = -1;
+};
+struct Painted {
+    std::string name;
+    std::function<std::unique_ptr<QWidget>()> make;
+    QSize size; // empty: the widget's size hint
+    std::vector<Probe> probes;
+    std::vector<Count> counts = {};
+};
+
+const QColor fill(0, 200, 0); // the probe palette's control background
+const QColor tint(30, 110, 220);
+
+template <typename W, typename... Args> std::function<std::unique_ptr<QWidget>()> build(QPalette palette, Args... args) {
+    return [=] {
+        auto widget = std::make_unique<W>(args...);
+        widget->setPalette(palette);
+        return widget;
+    };
+}
+
+std::vector<Painted> paintedRows() {
+    const QColor blue(0, 0, 255);
+    const QSize tag = Tag("cache", blue).sizeHint();
+    std::vector<Painted> rows = {
+        // Radius 16: the very corner lies outside; the outline is the text colour, faint, over the fill.
+        {"card", build<Card>(test::probePalette()), {200, 100},
+         {{{100, 50}, like(fill)}, {{0.5, 0.5}, clear()}, {{2, 2}, clear()}, {{100, 10}, like(fill)},
+          {{100, 0}, [](const QColor& c) { return c.red() > 0 && c != fill; }},
+          {{100, 0}, [](const QColor& c) { return std::abs(c.alpha() - 0.07 * 255) <= 3; }, 2}}},
+        // The capsule alone inside the side inset: the colour at 15 %; round ends leave corners bare.
+        {"tag", build<Tag>(QPalette(), QString("cache"), blue), tag,
+         {{{0, 0}, clear()}, {{tag.width() - 0.5, tag.height() - 0.5}, clear()}, {{tag.width() / 2.0, 1}, faint(blue, 0.15, 15)}},
+         {{QRect(QPoint(), tag), [](const QColor& c) { return c.alpha() > 200; }, 10}}},
+        {"file icon centred in its square", [] { return std::make_unique<FileIcon>("/nonexistent/c.txt", 24); }, {48, 24},
+         {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
+    };
+    // The badge: a square of the tint that only darkens towards the far corner, round-cornered,
+    // the symbol white inside its 20-point box and the margin around it pure gradient.
+    const auto header = [] {
+        auto made = std::make_unique<PageHeader>("Memory", "What is using it", "memorychip.fill", tint);
+        made->resize(600, 100);
+        made->layout()->activate();
+        return made;
+    };
+    const QPoint badge = header()->badgeGeometry().topLeft();
+    rows.push_back({"header badge", header, {600, 100},
+                    {{badge + QPointF(5, 5), opaque(tint, 12)},
+                     {badge + QPointF(38, 38), [](const QColor& c) { return c.blue() < tint.blue() && c.blue() > tint.blue() / 2; }},
+                     {badge + QPointF(0.5, 0.5), clear()}},
+                    {{QRect(badge + QPoint(12, 12), QSize(20, 20)), opaque(Qt::white, 20), 20},
+                     {QRect(badge + QPoint(2, 20), QSize(8, 4)), [](const QColor& c) { return test::near(c, Qt::white, 40); }, -1, 0}}});
+    const QRect sign(14, 10, NoticeView::symbolSize, NoticeView::symbolSize);
+    for (const QPalette& palette : {lightPalette(), darkPalette()}) {
+        const Palette colors(palette);
+        const std::string look = colors.isDark() ? " dark" : " light";
+        // Each level in its colour, reached both ways: built at the level, and moved there. Sampled
+        // at the dot's centre, and on the faint capsule between its end and the dot.
+        const std::pair<MemoryPressure, QColor> levels[] = {{MemoryPressure::normal, colors.green()},
+                                                            {MemoryPressure::warning, colors.orange()},
+                                                            {MemoryPressure::critical, colors.red()}};
+        for (const auto& [level, color] : levels) {
+            for (const bool moved : {false, true}) {
+                const auto pill = [=] {
+                    const MemoryPressure other = level == MemoryPressure::critical ? MemoryPressure::normal : MemoryPressure::critical;
+                    auto made = std::make_unique<PressurePill>(moved ? other : level);
+                    made->setPressure(level);
+                    made->setPalette(palette);
+                    made->resize(made->sizeHint());
+                    return made;
+                };
+                const QRectF dot = pill()->dotRect();
+                rows.push_back({"pill " + pressureLabel(level).toStdString() + (moved ? " moved" : "") + look, pill, {},
+                                {{dot.center(), opaque(color, 1)}, {{dot.left() - 3, dot.center().y()}, faint(color, 0.14, 12)}}});
+            }
+        }
+        // A notice built as the other outcome and switched: fill and sign take the new accent only.
+        for (const bool isError : {true, false}) {
+            const QColor accent = isError ? colors.orange() : colors.green();
+            const QColor other = isError ? colors.green() : colors.orange();
+            rows.push_back({std::string(isError ? "error" : "success") + " notice" + look,
+                            [=] {
+                                auto view = std::make_unique<NoticeView>("Removed 12 items", !isError, [] {});
+                                view->setPalette(palette);
+                                view->setNotice("Could not remove 3 items", isError);
+                                view->resize(400, 60);
+                                view->layout()->activate();
+                                return view;
+                            },
+                            {400, 60},
+                            {{{6, 30}, like(withAlpha(accent, 0.13), 6)}, {{0.5, 0.5}, clear()}},
+                            {{sign, opaque(accent, 8), 20}, {sign, opaque(other, 8), -1, 0}}});
+        }
+        // The bar material under a one-point hairline at any ratio, colours set after construction.
+        const QColor divider = over(colors.primary(0.1), colors.barMaterial());
+        std::vector<Probe> bar;
+        for (const qreal x : {0.0, 200.0, 399.0})
+            for (const auto& [y, want] : {std::pair{0.0, divider}, {0.5, divider}, {1.0, colors.barMaterial()}, {59.0, colors.barMaterial()}})
+                bar.push_back({{x, y}, like(want, 2)});
+        rows.push_back({"action bar" + look,
+                        [=] {
+                            auto actions = std::make_unique<ActionBar>();
+                            actions->addWidget(new QWidget);
+                            actions->setPalette(palette);
+                            actions->resize(400, 60);
+                            actions->layout()->activate();
+                            return actions;
+                        },
+                        {400, 60}, bar});
+        const auto button = build<ProminentButton>(palette, QString("Clean"),
+                                                   ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+        const QColor purple = colors.purple();
+        rows.push_back({"prominent button" + look, button, {},
+                        {{{6, button()->sizeHint().height() / 2.0}, [=](const QColor& c) { return c.rgb() == purple.rgb(); }}}});
+    }
+    return rows;
+}
+
+class PaintedPixelsTest : public test::GuiTest {
+protected:
+    PaintedPixelsTest() {
+        IconCache::setService([](const std::filesystem::path&) {
+            QPixmap pixmap(64, 64);
+            pixmap.fill(QColor(0, 0, 255));
+            return QIcon(pixmap);
+        });
+    }
+    ~PaintedPixelsTest() override { IconCache::setService({}); }
+};
+
+TEST_F(PaintedPixelsTest, EachComponentPaintsItsPartsWhereAndAsTheyBelongAtEitherDensity) {
+    for (const Painted& row : paintedRows()) {
+        for (const qreal ratio : {1.0, 2.0}) {
+            SCOPED_TRACE(testing::Message() << row.name << " at " << ratio << "x");
+            const std::unique_ptr<QWidget> widget = row.make();
+            const QSize size = row.size.isEmpty() ? widget->sizeHint() : row.size;
+            const QImage image = test::renderWidget(*widget, size, ratio);
+            for (const Probe& probe : row.probes) {
+                if (probe.onlyAtRatio != 0 && probe.onlyAtRatio != ratio) continue;
+                const QColor pixel = test::sample(image, probe.at);
+                EXPECT_TRUE(probe.holds(pixel))
+                    << "at " << probe.at.x() << "," << probe.at.y() << ": " << pixel.name(QColor::HexArgb).toStdString();
+            }
+            for (const Count& count : row.counts) {
+                const int found = countPixels(image, count.area, count.holds);
+                EXPECT_GT(found, count.moreThan * ratio * ratio) << "in " << count.area.x() << "," << count.area.y();
+                if (count.atMost >= 0) {
+                    EXPECT_LE(found, count.atMost) << "in " << count.area.x() << "," << count.area.y();
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace brisklet::ui
