@@ -13,6 +13,17 @@ CommandLine parse(std::vector<const char*> args) {
     return parseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
+// The report is picked before Qt starts, by the exact switch anywhere, the program's own path too.
+TEST(CommandLine, OnlyTheExactSwitchSelectsTheReportBeforeQtStarts) {
+    const std::pair<std::vector<const char*>, bool> rows[] = {
+        {{"brisklet", "--report"}, true}, {{"brisklet", "-x", "--report", "y"}, true}, {{"--report"}, true},
+        {{"brisklet"}, false},           {{"brisklet", "--Report"}, false},         {{"brisklet", "-report"}, false},
+        {{"brisklet", "---report"}, false}, {{"brisklet", "--report "}, false},     {{}, false},
+    };
+    for (const auto& [args, wanted] : rows)
+        EXPECT_EQ(wantsReport(static_cast<int>(args.size()), args.data()), wanted) << args.size();
+}
+
 TEST(CommandLine, EachOptionSelectsItsAction) {
     EXPECT_EQ(parse({"brisklet"}), CommandLine{});
     EXPECT_EQ(parse({"brisklet", "--help"}).action, Action::help);

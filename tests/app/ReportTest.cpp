@@ -1,5 +1,4 @@
 #include "app/Report.h"
-#include "app/ProgramEntry.h"
 
 #include "support/TempTree.h"
 
@@ -16,21 +15,6 @@ JunkItem item(std::string name, std::int64_t size, bool recommended) {
 
 ProcessSample process(std::int32_t pid, std::string name, std::uint64_t footprint) {
     return ProcessSample{pid, 1, std::move(name), "", footprint};
-}
-
-TEST(ProgramEntry, OnlyTheExactSwitchSelectsTheReport) {
-    const auto wants = [](std::vector<const char*> args) {
-        return wantsReport(static_cast<int>(args.size()), args.data());
-    };
-    EXPECT_TRUE(wants({"brisklet", "--report"}));
-    EXPECT_TRUE(wants({"brisklet", "-x", "--report", "y"}));
-    EXPECT_TRUE(wants({"--report"})); // the program's own path counts too
-    EXPECT_FALSE(wants({"brisklet"}));
-    EXPECT_FALSE(wants({"brisklet", "--Report"}));
-    EXPECT_FALSE(wants({"brisklet", "-report"}));
-    EXPECT_FALSE(wants({"brisklet", "---report"}));
-    EXPECT_FALSE(wants({"brisklet", "--report "}));
-    EXPECT_FALSE(wants({}));
 }
 
 TEST(Report, DiskAndMemoryLines) {
