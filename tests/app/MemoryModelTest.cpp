@@ -52,9 +52,15 @@ protected:
 
     // The loop runs its first cycle only; the follow-up refreshes and the purge settle at once.
     MemoryModel::Services services(RunningApps& apps) {
-        return {.runningApps = apps, .workspace = workspace, .procRoot = proc.root(), .sysRoot = tree.path("sys"),
-                .home = tree.path("home"), .purge = [] { return Outcome::failed("no purging in this test"); },
-                .statsInterval = 1h, .refreshSoonDelay = 1ms, .purgeSettle = 1ms};
+        return {.runningApps = apps,
+                .workspace = workspace,
+                .procRoot = proc.root(),
+                .sysRoot = tree.path("sys"),
+                .home = tree.path("home"),
+                .purge = [] { return Outcome::failed("no purging in this test"); },
+                .statsInterval = 1h,
+                .refreshSoonDelay = 1ms,
+                .purgeSettle = 1ms};
     }
 
     // A model whose first apps pass has published.
@@ -66,8 +72,8 @@ protected:
 
     // The real purge through a stand-in for pkexec that leaves one byte in NAME.runs per run.
     std::function<Outcome()> purgeWith(const std::string& name, const std::string& body) {
-        const fs::path script =
-            tree.text(name, "#!/bin/sh\nprintf x >> '" + tree.path(name + ".runs").string() + "'\n" + body + "\n");
+        const fs::path script = tree.text(name, "#!/bin/sh\nprintf x >> '" +
+                                                    tree.path(name + ".runs").string() + "'\n" + body + "\n");
         ::chmod(script.c_str(), 0755);
         return [tools = SystemActions::PurgeTools{script, tree.path("helper"), false}] {
             return SystemActions::purgeMemory(tools);
@@ -85,11 +91,19 @@ TEST_F(MemoryModelTest, ListsAppsRuntimesAndBackgroundButNeverOurOwnProcess) {
     const std::string home = tree.path("home").string();
     proc.add({.pid = workspace.pid, .name = "node", .footprintKiB = 40'000, .exe = "/usr/bin/node"});
     proc.add({.pid = 100, .name = "editor", .footprintKiB = 80'000, .exe = "/opt/editor/editor"});
-    proc.add({.pid = 101, .parent = 100, .name = "node", .footprintKiB = 30'000, .exe = "/usr/bin/node",
-              .arguments = {"/usr/bin/node", "/opt/editor/ls/server.js", "--stdio"}, .cwd = home + "/src/site"});
+    proc.add({.pid = 101,
+              .parent = 100,
+              .name = "node",
+              .footprintKiB = 30'000,
+              .exe = "/usr/bin/node",
+              .arguments = {"/usr/bin/node", "/opt/editor/ls/server.js", "--stdio"},
+              .cwd = home + "/src/site"});
     proc.add({.pid = 150, .name = "helper", .footprintKiB = 5'000, .exe = "/opt/editor/helper"});
-    proc.add({.pid = 200, .name = "python3.12", .footprintKiB = 60'000,
-              .arguments = {"python3", "-m", "http.server", "8000"}, .cwd = "/srv/www"});
+    proc.add({.pid = 200,
+              .name = "python3.12",
+              .footprintKiB = 60'000,
+              .arguments = {"python3", "-m", "http.server", "8000"},
+              .cwd = "/srv/www"});
     proc.add({.pid = 201, .name = "node", .footprintKiB = 25'000}); // nothing readable beyond the sample
     proc.add({.pid = 300, .name = "x", .footprintKiB = 50'000, .exe = "/opt/tools/Node"});
     proc.add({.pid = 400, .name = "daemon", .footprintKiB = 90});

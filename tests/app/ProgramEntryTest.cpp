@@ -15,11 +15,15 @@ CommandLine parse(std::vector<const char*> args) {
 
 // The report is picked before Qt starts, by the exact switch anywhere, the program's own path too.
 TEST(CommandLine, OnlyTheExactSwitchSelectsTheReportBeforeQtStarts) {
-    const std::pair<std::vector<const char*>, bool> rows[] = {
-        {{"brisklet", "--report"}, true}, {{"brisklet", "-x", "--report", "y"}, true}, {{"--report"}, true},
-        {{"brisklet"}, false},           {{"brisklet", "--Report"}, false},         {{"brisklet", "-report"}, false},
-        {{"brisklet", "---report"}, false}, {{"brisklet", "--report "}, false},     {{}, false},
-    };
+    const std::pair<std::vector<const char*>, bool> rows[] = {{{"brisklet", "--report"}, true},
+                                                              {{"brisklet", "-x", "--report", "y"}, true},
+                                                              {{"--report"}, true},
+                                                              {{"brisklet"}, false},
+                                                              {{"brisklet", "--Report"}, false},
+                                                              {{"brisklet", "-report"}, false},
+                                                              {{"brisklet", "---report"}, false},
+                                                              {{"brisklet", "--report "}, false},
+                                                              {{}, false}};
     for (const auto& [args, wanted] : rows)
         EXPECT_EQ(wantsReport(static_cast<int>(args.size()), args.data()), wanted) << args.size();
 }
@@ -30,7 +34,8 @@ TEST(CommandLine, EachOptionSelectsItsAction) {
     EXPECT_EQ(parse({"brisklet", "-h"}).action, Action::help);
     EXPECT_EQ(parse({"brisklet", "--version"}).action, Action::version);
     EXPECT_EQ(parse({"brisklet", "--report"}), (CommandLine{.action = Action::report}));
-    EXPECT_EQ(parse({"brisklet", "--json", "--report"}), (CommandLine{.action = Action::report, .json = true}));
+    EXPECT_EQ(parse({"brisklet", "--json", "--report"}),
+              (CommandLine{.action = Action::report, .json = true}));
     EXPECT_EQ(parse({"brisklet", "--tray"}), (CommandLine{.startInTray = true}));
 }
 

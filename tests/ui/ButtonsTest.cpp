@@ -18,7 +18,8 @@ namespace {
 class ButtonsTest : public test::GuiTest {
 protected:
     QPointer<QMessageBox> ask() {
-        return confirm(&parent, {"Empty the Trash?", "Everything in the Trash is deleted permanently.", "Empty Trash"},
+        return confirm(&parent,
+                       {"Empty the Trash?", "Everything in the Trash is deleted permanently.", "Empty Trash"},
                        [this] { ++confirmed; });
     }
     QWidget parent;

@@ -80,7 +80,8 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     EXPECT_EQ(at(category(JunkKind::trash)).trailing, Trailing::size);
     EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_FALSE(view->rescanButton()->isEnabled());
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
     EXPECT_TRUE(bar().actionButton()->isEnabled());
     EXPECT_TRUE(view->rescanButton()->isEnabled());
 
@@ -138,8 +139,9 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     QMessageBox* clean = question(*view);
     ASSERT_NE(clean, nullptr);
     EXPECT_EQ(clean->text(), "Clean " + disk(model().selectedJunkSize()) + " of junk?");
-    EXPECT_EQ(clean->informativeText(), QString::number(model().selectedJunk().size()) +
-                                            " selected items are deleted permanently. Apps recreate whatever they still need.");
+    EXPECT_EQ(clean->informativeText(),
+              QString::number(model().selectedJunk().size()) +
+                  " selected items are deleted permanently. Apps recreate whatever they still need.");
     ASSERT_NE(test::boxButton(*clean, "Cancel"), nullptr);
     EXPECT_EQ(clean->buttonRole(test::boxButton(*clean, "Clean")), QMessageBox::DestructiveRole);
     QTest::keyClick(clean, Qt::Key_Escape);
@@ -207,7 +209,8 @@ TEST_F(JunkViewTest, KeyboardTogglesOpensAndShowsTheMenuOfTheFocusedRow) {
     EXPECT_FALSE(view->expanded().contains(JunkKind::appCaches));
     QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_FALSE(model().scanningJunk().empty()) << "Ctrl+R rescans";
-    EXPECT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+    EXPECT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
 }
 
 TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxOpenOnTheLabelAndTabKeepsReadingOrder) {
@@ -215,7 +218,8 @@ TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxOpenOnTheLabelAndTabKeepsReadingOr
     model().setJunkNotice(Notice::make("Freed 1 KB.", false));
     showActive(*view);
     ui::JunkTreeView& list = *view->list();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(category(JunkKind::appCaches)).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(category(JunkKind::appCaches)).center());
     EXPECT_TRUE(list.isExpanded(category(JunkKind::appCaches)));
     EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::on) << "a click on the label only opens";
     const QModelIndex first = child(JunkKind::appCaches, 0);
@@ -231,8 +235,9 @@ TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxOpenOnTheLabelAndTabKeepsReadingOr
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.push_back(QApplication::focusWidget());
     }
-    EXPECT_EQ(visited, (std::vector<QWidget*>{view->rescanButton(), view->notice()->dismissButton(), view->list(),
-                                              view->trashActions()->emptyButton(), bar().actionButton()}));
+    EXPECT_EQ(visited,
+              (std::vector<QWidget*>{view->rescanButton(), view->notice()->dismissButton(), view->list(),
+                                     view->trashActions()->emptyButton(), bar().actionButton()}));
 
     // The notice goes when dismissed, through the model.
     view->notice()->dismissButton()->click();
@@ -254,7 +259,8 @@ TEST_F(JunkViewTest, RescanningOneKindLeavesTheOtherKindsRowsAlone) {
     for (const QSignalSpy* signal : {&removed, &inserted}) {
         ASSERT_FALSE(signal->isEmpty());
         for (const auto& call : *signal)
-            EXPECT_EQ(call.at(0).value<QModelIndex>(), category(JunkKind::trash)) << "only the Trash's rows change";
+            EXPECT_EQ(call.at(0).value<QModelIndex>(), category(JunkKind::trash))
+                << "only the Trash's rows change";
     }
     ASSERT_TRUE(cache.isValid());
     EXPECT_EQ(cache.row(), 1);

@@ -59,7 +59,8 @@ protected:
         return {};
     }
     void waitForScan() {
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningLargeChanged, [&] { return !model().isScanningLarge(); }));
+        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningLargeChanged,
+                                  [&] { return !model().isScanningLarge(); }));
     }
     void showResults() {
         model().setLargeMinSize(kFixtureFloor);
@@ -150,7 +151,8 @@ TEST_F(LargeFilesViewTest, SizesPickedSearchWithTheDecimalFloorButNotDuringASear
 }
 
 TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
-    const std::chrono::system_clock::time_point march5 = std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
+    const std::chrono::system_clock::time_point march5 =
+        std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
     fs::last_write_time(video, fs::file_time_type::clock::from_sys(march5));
     showResults();
     ASSERT_EQ(rows().rowCount(), 3);
@@ -184,7 +186,8 @@ TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheS
     EXPECT_TRUE(rows().row(rowOf(iso)).selected);
     EXPECT_EQ(reset.count(), 0);
     ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.front().at(2).value<QList<int>>(), (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
+    EXPECT_EQ(changed.front().at(2).value<QList<int>>(),
+              (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
     EXPECT_EQ(bar().sizeText(), disk((*model().largeFiles())[1].size) + " selected");
     EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
     EXPECT_TRUE(bar().actionButton()->isEnabled());
@@ -194,7 +197,8 @@ TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheS
     QTest::keyClick(view->list(), Qt::Key_Space);
     EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
     const QRect box = view->list()->visualRect(rowOf(video));
-    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, QPoint(box.left() + 20, box.center().y()));
+    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {},
+                      QPoint(box.left() + 20, box.center().y()));
     EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, video}));
 }
 
@@ -265,7 +269,8 @@ TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesItAndCtrlRRescans) {
     waitForScan();
     EXPECT_TRUE(view->list()->hasFocus()) << "the keyboard is back on the list it rescanned from";
     const fs::path videos = storage.home / "Videos";
-    view->folderButton()->setChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
+    view->folderButton()->setChooser(
+        [&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
     view->folderButton()->click();
     EXPECT_EQ(model().largeRoot(), videos);
     EXPECT_EQ(view->folderButton()->folder(), videos);

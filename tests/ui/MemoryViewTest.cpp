@@ -35,8 +35,10 @@ TEST(MemoryBarGeometry, PartsShareTheTrackInOrderAndNeverLeaveIt) {
     using P = MemoryBar::Part;
     MemorySnapshot snapshot{.total = 1000, .app = 500, .wired = 100, .compressed = 0, .cached = 200};
     // Each part's share of 402 points less its gap; an empty part takes no room and no gap.
-    EXPECT_EQ(MemoryBar::capsules(snapshot, 402),
-              (Capsules{{P::app, 0, 199}, {P::wired, 201, 38.2}, {P::compressed, 241.2, 0}, {P::cached, 241.2, 78.4}}));
+    EXPECT_EQ(
+        MemoryBar::capsules(snapshot, 402),
+        (Capsules{
+            {P::app, 0, 199}, {P::wired, 201, 38.2}, {P::compressed, 241.2, 0}, {P::cached, 241.2, 78.4}}));
     // Counters read at different moments may add up to more than the total: the bar still ends at its end.
     snapshot.cached = 900;
     const Capsules overfull = MemoryBar::capsules(snapshot, 402);
@@ -66,11 +68,19 @@ protected:
         proc.add({.pid = pid, .name = name, .footprintKiB = mib * kMiB, .exe = bundle + "/" + name});
         pid_t helper = pid + 1;
         for (const std::uint64_t helperMiB : helpersMiB)
-            proc.add({.pid = helper++, .parent = pid, .name = "helper", .footprintKiB = helperMiB * kMiB,
+            proc.add({.pid = helper++,
+                      .parent = pid,
+                      .name = "helper",
+                      .footprintKiB = helperMiB * kMiB,
                       .exe = bundle + "/helper"});
-        running.apps.push_back(RunningApp{.pid = pid, .pids = {pid}, .desktopId = name, .name = name, .iconName = {},
+        running.apps.push_back(RunningApp{.pid = pid,
+                                          .pids = {pid},
+                                          .desktopId = name,
+                                          .name = name,
+                                          .iconName = {},
                                           .executable = std::filesystem::path(bundle) / name,
-                                          .bundle = std::filesystem::path(bundle), .isHidden = hidden,
+                                          .bundle = std::filesystem::path(bundle),
+                                          .isHidden = hidden,
                                           .hasWindows = windows});
     }
     // Built on first use, once the test has laid out its processes, and shown active.
@@ -113,8 +123,9 @@ TEST_F(MemoryViewTest, AMachineThatReportsNothingShowsTheHeadersAndNoRows) {
     // The bar is its bare track: nothing in the brand colour of app memory.
     MemoryBar& bar = *view().summary()->bar();
     const QImage image = test::renderWidget(bar, {300, MemoryBar::barHeight}, 1);
-    EXPECT_EQ(test::countPixels(image, bar.rect(),
-                                [](const QColor& c) { return test::near(c, ui::Palette::brand(), 40) && c.alpha() > 200; }),
+    EXPECT_EQ(test::countPixels(
+                  image, bar.rect(),
+                  [](const QColor& c) { return test::near(c, ui::Palette::brand(), 40) && c.alpha() > 200; }),
               0);
     EXPECT_EQ(view().caption()->text().left(40), "Linux deliberately keeps spare RAM busy ");
 }
@@ -225,7 +236,8 @@ TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion
 
 TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndScroll) {
     for (int i = 0; i < 12; ++i)
-        addApp(100 + 10 * i, "App" + std::to_string(i), 1200 - 50 * static_cast<std::uint64_t>(i), false, true);
+        addApp(100 + 10 * i, "App" + std::to_string(i), 1200 - 50 * static_cast<std::uint64_t>(i), false,
+               true);
     view();
     ASSERT_EQ(rows().rowCount(), 12);
     list().setFocus();
@@ -272,7 +284,8 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
 TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
     view();
     ui::ProminentButton& button = *view().freeUpButton();
-    EXPECT_EQ(button.toolTip(), "Asks the kernel to drop inactive file cache. You'll be asked for an administrator password.");
+    EXPECT_EQ(button.toolTip(),
+              "Asks the kernel to drop inactive file cache. You'll be asked for an administrator password.");
     button.click();
     ASSERT_TRUE(memory->isPurging());
     EXPECT_FALSE(button.isEnabled());
@@ -300,9 +313,14 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     pidMax >> max;
     const auto unused = static_cast<pid_t>(max + 1);
     const std::string home = storage.home.string();
-    proc.add({.pid = 300, .name = "node", .footprintKiB = 200 * kMiB, .arguments = {"node", home + "/site/server.js"},
+    proc.add({.pid = 300,
+              .name = "node",
+              .footprintKiB = 200 * kMiB,
+              .arguments = {"node", home + "/site/server.js"},
               .cwd = home + "/site"});
-    proc.add({.pid = unused, .name = "python3", .footprintKiB = 100 * kMiB,
+    proc.add({.pid = unused,
+              .name = "python3",
+              .footprintKiB = 100 * kMiB,
               .arguments = {"python3", "-m", "http.server"}});
     proc.add({.pid = 500, .name = "daemon", .footprintKiB = 3 * kMiB});
     addApp(100, "Editor", 700, false, true);
@@ -338,7 +356,8 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     test::boxButton(*box, "Stop")->click();
     EXPECT_FALSE(view().stopTarget());
     ASSERT_TRUE(memory->notice());
-    EXPECT_EQ(memory->notice()->text, "Couldn't stop python3 — it may belong to another user or have already exited.");
+    EXPECT_EQ(memory->notice()->text,
+              "Couldn't stop python3 — it may belong to another user or have already exited.");
     EXPECT_TRUE(view().notice()->isVisible());
 
     memory->toggle(memory->apps().at(0));

@@ -49,7 +49,8 @@ protected:
     QString edited(int row) { return rows().texts(rows().index(row)).edited; }
     fs::path modules(const std::string& name) { return storage.home / "Desktop" / name / "node_modules"; }
     void waitForScan() {
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningNodeChanged, [&] { return !model().isScanningNode(); }));
+        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningNodeChanged,
+                                  [&] { return !model().isScanningNode(); }));
     }
     void scan() {
         model().scanNodeModules();
@@ -94,7 +95,8 @@ TEST_F(NodeModulesViewTest, ShowingThePageSearchesOnceAndListsEveryProjectWithIt
     const NodeModulesFolder undated{storage.home / "Desktop/ghost/node_modules", 5'000'000, std::nullopt};
     const auto texts = ui::NodeModulesListModel::textsFor(undated, storage.home, now);
     EXPECT_TRUE(texts.edited.isEmpty());
-    EXPECT_EQ(ui::NodeModulesListModel::accessibleText(texts, true), "ghost, " + disk(5'000'000) + ", Selected");
+    EXPECT_EQ(ui::NodeModulesListModel::accessibleText(texts, true),
+              "ghost, " + disk(5'000'000) + ", Selected");
 }
 
 TEST_F(NodeModulesViewTest, ARescanShowsTheSpinnerAndAChosenEmptyFolderSaysSo) {
@@ -149,16 +151,18 @@ TEST_F(NodeModulesViewTest, TheBarAndTheQuestionCountTheSelectionAndOnlyGoingAhe
     bar().actionButton()->click();
     box = question(*view);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->informativeText(),
-              "They're removed permanently. Your code isn't touched — run npm install (or pnpm/yarn/bun install) "
-              "in a project to get its packages back.");
+    EXPECT_EQ(
+        box->informativeText(),
+        "They're removed permanently. Your code isn't touched — run npm install (or pnpm/yarn/bun install) "
+        "in a project to get its packages back.");
     EXPECT_EQ(box->buttonRole(test::boxButton(*box, "Delete " + size)), QMessageBox::DestructiveRole);
     test::boxButton(*box, "Cancel")->click();
     QApplication::processEvents();
     EXPECT_FALSE(model().isDeletingNode());
     EXPECT_TRUE(fs::exists(modules("fresh-app")));
     test::boxButton(*view->askDelete(), "Delete " + size)->click();
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isDeletingNodeChanged, [&] { return !model().isDeletingNode(); }));
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isDeletingNodeChanged,
+                              [&] { return !model().isDeletingNode(); }));
     EXPECT_FALSE(fs::exists(modules("fresh-app")));
     EXPECT_TRUE(fs::exists(storage.home / "Desktop/fresh-app/package.json")) << "the code stays";
     ASSERT_EQ(rows().rowCount(), 1);
@@ -217,12 +221,12 @@ TEST_F(NodeModulesViewTest, KeysAndClicksToggleSelectRevealAndRescan) {
 
     // A click on a check box toggles that row; a click elsewhere on the row only focuses it.
     const QRect first = list.visualRect(rows().index(0));
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, ui::NodeModulesRowDelegate::checkBoxRect(first).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      ui::NodeModulesRowDelegate::checkBoxRect(first).center());
     EXPECT_EQ(model().nodeSelection(), std::set<fs::path>{modules("old-shop")});
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(model().nodeSelection(), std::set<fs::path>{modules("old-shop")});
     EXPECT_EQ(list.currentIndex(), rows().index(0));
-
 }
 
 } // namespace

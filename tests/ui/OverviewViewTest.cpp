@@ -3,6 +3,7 @@
 #include "ui/PageFixture.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PercentRing.h"
+#include "ui/components/Spinner.h"
 #include "ui/components/TileButton.h"
 #include "ui/components/ToneLabel.h"
 #include "ui/pages/JunkBreakdownBar.h"
@@ -10,7 +11,6 @@
 #include "ui/pages/OverviewFigureCard.h"
 #include "ui/pages/OverviewJunkCard.h"
 #include "ui/pages/OverviewLegend.h"
-#include "ui/components/Spinner.h"
 #include "ui/pages/QuickTile.h"
 #include "ui/theme/Palette.h"
 
@@ -36,10 +36,12 @@ TEST(JunkBreakdownBarGeometry, KindsWithASizeStandTwoPointsApartInKindOrder) {
     const std::map<JunkKind, std::int64_t> sizes = {
         {JunkKind::appCaches, 100}, {JunkKind::logs, 0}, {JunkKind::xcode, 300}, {JunkKind::devCaches, 100}};
     // Three kinds leave 204 − 2 × 2 = 200 points to share out.
-    EXPECT_EQ(JunkBreakdownBar::segments(sizes, 500, 204),
-              (Segments{{JunkKind::appCaches, 0, 40}, {JunkKind::xcode, 42, 120}, {JunkKind::devCaches, 164, 40}}));
+    EXPECT_EQ(
+        JunkBreakdownBar::segments(sizes, 500, 204),
+        (Segments{{JunkKind::appCaches, 0, 40}, {JunkKind::xcode, 42, 120}, {JunkKind::devCaches, 164, 40}}));
     // A total below what the kinds hold is not stretched to fill: the share is of the total given.
-    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::trash, 50}}, 100, 300), (Segments{{JunkKind::trash, 0, 150}}));
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::trash, 50}}, 100, 300),
+              (Segments{{JunkKind::trash, 0, 150}}));
     EXPECT_TRUE(JunkBreakdownBar::segments({{JunkKind::logs, 0}}, 0, 300).empty());
 }
 
@@ -53,7 +55,8 @@ TEST(JunkBreakdownBarGeometry, ATinyKindStillShowsAsAThreePointSliver) {
     EXPECT_DOUBLE_EQ(shown[1].width, 3);
     EXPECT_DOUBLE_EQ(shown[1].left, shown[0].width + 2);
     // A total of zero counts as one byte: no division by zero, every kind at least its sliver.
-    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100), (Segments{{JunkKind::logs, 0, 100}}));
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100),
+              (Segments{{JunkKind::logs, 0, 100}}));
 }
 
 TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
@@ -73,7 +76,8 @@ protected:
         storage.tree.file("home/.npm/_cacache/index", 200'000);
         storage.tree.file("home/.local/share/xorg/Xorg.0.log", 60'000);
         storage.tree.file("home/.local/share/Trash/files/old.txt", 80'000);
-        storage.tree.text("home/.local/share/Trash/info/old.txt.trashinfo", "[Trash Info]\nPath=/x/old.txt\n");
+        storage.tree.text("home/.local/share/Trash/info/old.txt.trashinfo",
+                          "[Trash Info]\nPath=/x/old.txt\n");
         storage.services.emptyTrash = [calls = emptied](const Locations&) {
             ++*calls;
             return Outcome::done();
@@ -154,7 +158,8 @@ TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoS
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
     const Segments shown = junk().bar()->shownSegments();
     EXPECT_FALSE(shown.empty());
-    EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
+    EXPECT_TRUE(
+        std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
 }
 
 TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
@@ -195,7 +200,8 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     scanAll();
     // With nothing selected the button words zero bytes and waits for a selection.
     for (const JunkKind kind : allJunkKinds)
-        while (model().checkState(kind) != CheckState::off) model().toggle(kind);
+        while (model().checkState(kind) != CheckState::off)
+            model().toggle(kind);
     EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     model().toggle(JunkKind::logs);
@@ -206,8 +212,9 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     auto* box = view().findChild<QMessageBox*>("confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Clean " + size + " of junk?");
-    EXPECT_EQ(box->informativeText(), "The selected caches, logs and build files are deleted permanently. Apps "
-                                      "recreate whatever they still need.");
+    EXPECT_EQ(box->informativeText(),
+              "The selected caches, logs and build files are deleted permanently. Apps "
+              "recreate whatever they still need.");
     answer("Cancel");
     EXPECT_FALSE(model().isCleaningJunk());
     EXPECT_TRUE(model().scanningJunk().empty());
@@ -217,7 +224,8 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     EXPECT_TRUE(model().isCleaningJunk());
     EXPECT_TRUE(junk().cleaningSpinner()->isVisibleTo(&view()));
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isCleaningJunkChanged, [&] { return !model().isCleaningJunk(); }));
+    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isCleaningJunkChanged,
+                              [&] { return !model().isCleaningJunk(); }));
     EXPECT_FALSE(junk().cleaningSpinner()->isVisibleTo(&view()));
 }
 
@@ -234,7 +242,8 @@ TEST_F(OverviewViewTest, TrashConfirmationAsksWithItsTextsAndOnlyEmptyTrashEmpti
 
     view().confirmTrash();
     answer("Empty Trash");
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
+    ASSERT_TRUE(
+        test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
     EXPECT_EQ(*emptied, 1);
     // The notice of the outcome shows on the page, and its dismissal clears it in the model.
     ASSERT_TRUE(view().notice()->isVisibleTo(&view()));
@@ -326,8 +335,9 @@ TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
     view().setPalette(test::darkPalette());
     const ui::Palette dark(test::darkPalette());
     EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
-    EXPECT_EQ(view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
-              dark.secondaryText());
+    EXPECT_EQ(
+        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
+        dark.secondaryText());
     const auto ring = dark.ringColors(memory->snapshot().pressure);
     EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
 }
@@ -341,13 +351,18 @@ TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
     QWidget* widget = &view();
     do {
         widget = widget->nextInFocusChain();
-        if (widget->isVisibleTo(&view()) && (widget->focusPolicy() & Qt::TabFocus) && view().isAncestorOf(widget))
+        if (widget->isVisibleTo(&view()) && (widget->focusPolicy() & Qt::TabFocus) &&
+            view().isAncestorOf(widget))
             order.push_back(widget);
     } while (widget != &view());
-    const std::vector<QWidget*> expected = {view().notice()->dismissButton(),  view().memoryCard(),
-                                            junk().reviewButton(),            junk().cleanButton(),
-                                            view().freeUpTile()->button(),    view().trashTile()->button(),
-                                            view().nodeModulesTile()->button(), view().largeFilesTile()->button()};
+    const std::vector<QWidget*> expected = {view().notice()->dismissButton(),
+                                            view().memoryCard(),
+                                            junk().reviewButton(),
+                                            junk().cleanButton(),
+                                            view().freeUpTile()->button(),
+                                            view().trashTile()->button(),
+                                            view().nodeModulesTile()->button(),
+                                            view().largeFilesTile()->button()};
     EXPECT_EQ(order, expected);
     for (QWidget* control : order)
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->metaObject()->className();

@@ -49,27 +49,30 @@ protected:
     ui::PageContext context(bool waitForApps = false) {
         if (!storage.model) storage.make();
         if (!memory) {
-            memory = std::make_unique<MemoryModel>(MemoryModel::Services{.runningApps = running,
-                                                                         .workspace = workspace,
-                                                                         .procRoot = proc.root(),
-                                                                         .sysRoot = storage.tree.path("sys"),
-                                                                         .home = storage.home,
-                                                                         .purge = purgeGate.purge(),
-                                                                         .statsInterval = std::chrono::hours(1),
-                                                                         .refreshSoonDelay = refreshSoonDelay,
-                                                                         .purgeSettle = std::chrono::milliseconds(1)},
-                                                   storage.pools);
+            memory = std::make_unique<MemoryModel>(
+                MemoryModel::Services{.runningApps = running,
+                                      .workspace = workspace,
+                                      .procRoot = proc.root(),
+                                      .sysRoot = storage.tree.path("sys"),
+                                      .home = storage.home,
+                                      .purge = purgeGate.purge(),
+                                      .statsInterval = std::chrono::hours(1),
+                                      .refreshSoonDelay = refreshSoonDelay,
+                                      .purgeSettle = std::chrono::milliseconds(1)},
+                storage.pools);
             if (waitForApps) {
                 EXPECT_TRUE(QSignalSpy(memory.get(), &MemoryModel::backgroundChanged).wait(30'000));
             }
         }
-        return {*storage.model, *memory, workspace, [this](std::optional<ui::Page> p) { navigated.push_back(p); }};
+        return {*storage.model, *memory, workspace,
+                [this](std::optional<ui::Page> p) { navigated.push_back(p); }};
     }
     StorageModel& model() { return *storage.model; }
 
     void scanJunk(std::set<JunkKind> kinds = {allJunkKinds.begin(), allJunkKinds.end()}) {
         model().scanJunk(kinds);
-        ASSERT_TRUE(waitFor(model(), &StorageModel::scanningJunkChanged, [&] { return model().scanningJunk().empty(); }));
+        ASSERT_TRUE(waitFor(model(), &StorageModel::scanningJunkChanged,
+                            [&] { return model().scanningJunk().empty(); }));
     }
     // The Trash rule reports any listing error but a missing folder, so a file in the folder's place
     // makes the Trash unreadable even for root.

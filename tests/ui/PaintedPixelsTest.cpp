@@ -53,8 +53,11 @@ QColor withAlpha(QColor c, double alpha) {
 // `top` over `bottom`, as source-over compositing leaves it.
 QColor over(const QColor& top, const QColor& bottom) {
     const double a = top.alphaF() + bottom.alphaF() * (1 - top.alphaF());
-    const auto mix = [&](double t, double b) { return (t * top.alphaF() + b * bottom.alphaF() * (1 - top.alphaF())) / a; };
-    return QColor::fromRgbF(static_cast<float>(mix(top.redF(), bottom.redF())), static_cast<float>(mix(top.greenF(), bottom.greenF())),
+    const auto mix = [&](double t, double b) {
+        return (t * top.alphaF() + b * bottom.alphaF() * (1 - top.alphaF())) / a;
+    };
+    return QColor::fromRgbF(static_cast<float>(mix(top.redF(), bottom.redF())),
+                            static_cast<float>(mix(top.greenF(), bottom.greenF())),
                             static_cast<float>(mix(top.blueF(), bottom.blueF())), static_cast<float>(a));
 }
 
@@ -81,7 +84,8 @@ struct Painted {
 const QColor fill(0, 200, 0); // the probe palette's control background
 const QColor tint(30, 110, 220);
 
-template <typename W, typename... Args> std::function<std::unique_ptr<QWidget>()> build(QPalette palette, Args... args) {
+template <typename W, typename... Args>
+std::function<std::unique_ptr<QWidget>()> build(QPalette palette, Args... args) {
     return [=] {
         auto widget = std::make_unique<W>(args...);
         widget->setPalette(palette);
@@ -94,15 +98,26 @@ std::vector<Painted> paintedRows() {
     const QSize tag = Tag("cache", blue).sizeHint();
     std::vector<Painted> rows = {
         // Radius 16: the very corner lies outside; the outline is the text colour, faint, over the fill.
-        {"card", build<Card>(test::probePalette()), {200, 100},
-         {{{100, 50}, like(fill)}, {{0.5, 0.5}, clear()}, {{2, 2}, clear()}, {{100, 10}, like(fill)},
+        {"card",
+         build<Card>(test::probePalette()),
+         {200, 100},
+         {{{100, 50}, like(fill)},
+          {{0.5, 0.5}, clear()},
+          {{2, 2}, clear()},
+          {{100, 10}, like(fill)},
           {{100, 0}, [](const QColor& c) { return c.red() > 0 && c != fill; }},
           {{100, 0}, [](const QColor& c) { return std::abs(c.alpha() - 0.07 * 255) <= 3; }, 2}}},
         // The capsule alone inside the side inset: the colour at 15 %; round ends leave corners bare.
-        {"tag", build<Tag>(QPalette(), QString("cache"), blue), tag,
-         {{{0, 0}, clear()}, {{tag.width() - 0.5, tag.height() - 0.5}, clear()}, {{tag.width() / 2.0, 1}, faint(blue, 0.15, 15)}},
+        {"tag",
+         build<Tag>(QPalette(), QString("cache"), blue),
+         tag,
+         {{{0, 0}, clear()},
+          {{tag.width() - 0.5, tag.height() - 0.5}, clear()},
+          {{tag.width() / 2.0, 1}, faint(blue, 0.15, 15)}},
          {{QRect(QPoint(), tag), [](const QColor& c) { return c.alpha() > 200; }, 10}}},
-        {"file icon centred in its square", [] { return std::make_unique<FileIcon>("/nonexistent/c.txt", 24); }, {48, 24},
+        {"file icon centred in its square",
+         [] { return std::make_unique<FileIcon>("/nonexistent/c.txt", 24); },
+         {48, 24},
          {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
     };
     // The badge: a square of the tint that only darkens towards the far corner, round-cornered,
@@ -114,12 +129,16 @@ std::vector<Painted> paintedRows() {
         return made;
     };
     const QPoint badge = header()->badgeGeometry().topLeft();
-    rows.push_back({"header badge", header, {600, 100},
+    rows.push_back({"header badge",
+                    header,
+                    {600, 100},
                     {{badge + QPointF(5, 5), opaque(tint, 12)},
-                     {badge + QPointF(38, 38), [](const QColor& c) { return c.blue() < tint.blue() && c.blue() > tint.blue() / 2; }},
+                     {badge + QPointF(38, 38),
+                      [](const QColor& c) { return c.blue() < tint.blue() && c.blue() > tint.blue() / 2; }},
                      {badge + QPointF(0.5, 0.5), clear()}},
                     {{QRect(badge + QPoint(12, 12), QSize(20, 20)), opaque(Qt::white, 20), 20},
-                     {QRect(badge + QPoint(2, 20), QSize(8, 4)), [](const QColor& c) { return test::near(c, Qt::white, 40); }, -1, 0}}});
+                     {QRect(badge + QPoint(2, 20), QSize(8, 4)),
+                      [](const QColor& c) { return test::near(c, Qt::white, 40); }, -1, 0}}});
     const QRect sign(14, 10, NoticeView::symbolSize, NoticeView::symbolSize);
     for (const QPalette& palette : {lightPalette(), darkPalette()}) {
         const Palette colors(palette);
@@ -132,7 +151,8 @@ std::vector<Painted> paintedRows() {
         for (const auto& [level, color] : levels) {
             for (const bool moved : {false, true}) {
                 const auto pill = [=] {
-                    const MemoryPressure other = level == MemoryPressure::critical ? MemoryPressure::normal : MemoryPressure::critical;
+                    const MemoryPressure other =
+                        level == MemoryPressure::critical ? MemoryPressure::normal : MemoryPressure::critical;
                     auto made = std::make_unique<PressurePill>(moved ? other : level);
                     made->setPressure(level);
                     made->setPalette(palette);
@@ -140,8 +160,11 @@ std::vector<Painted> paintedRows() {
                     return made;
                 };
                 const QRectF dot = pill()->dotRect();
-                rows.push_back({"pill " + pressureLabel(level).toStdString() + (moved ? " moved" : "") + look, pill, {},
-                                {{dot.center(), opaque(color, 1)}, {{dot.left() - 3, dot.center().y()}, faint(color, 0.14, 12)}}});
+                rows.push_back({"pill " + pressureLabel(level).toStdString() + (moved ? " moved" : "") + look,
+                                pill,
+                                {},
+                                {{dot.center(), opaque(color, 1)},
+                                 {{dot.left() - 3, dot.center().y()}, faint(color, 0.14, 12)}}});
             }
         }
         // A notice built as the other outcome and switched: fill and sign take the new accent only.
@@ -165,7 +188,10 @@ std::vector<Painted> paintedRows() {
         const QColor divider = over(colors.primary(0.1), colors.barMaterial());
         std::vector<Probe> bar;
         for (const qreal x : {0.0, 200.0, 399.0})
-            for (const auto& [y, want] : {std::pair{0.0, divider}, {0.5, divider}, {1.0, colors.barMaterial()}, {59.0, colors.barMaterial()}})
+            for (const auto& [y, want] : {std::pair{0.0, divider},
+                                          {0.5, divider},
+                                          {1.0, colors.barMaterial()},
+                                          {59.0, colors.barMaterial()}})
                 bar.push_back({{x, y}, like(want, 2)});
         rows.push_back({"action bar" + look,
                         [=] {
@@ -176,12 +202,16 @@ std::vector<Painted> paintedRows() {
                             actions->layout()->activate();
                             return actions;
                         },
-                        {400, 60}, bar});
-        const auto button = build<ProminentButton>(palette, QString("Clean"),
-                                                   ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+                        {400, 60},
+                        bar});
+        const auto button = build<ProminentButton>(
+            palette, QString("Clean"), ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
         const QColor purple = colors.purple();
-        rows.push_back({"prominent button" + look, button, {},
-                        {{{6, button()->sizeHint().height() / 2.0}, [=](const QColor& c) { return c.rgb() == purple.rgb(); }}}});
+        rows.push_back({"prominent button" + look,
+                        button,
+                        {},
+                        {{{6, button()->sizeHint().height() / 2.0},
+                          [=](const QColor& c) { return c.rgb() == purple.rgb(); }}}});
     }
     return rows;
 }
@@ -208,12 +238,13 @@ TEST_F(PaintedPixelsTest, EachComponentPaintsItsPartsWhereAndAsTheyBelongAtEithe
             for (const Probe& probe : row.probes) {
                 if (probe.onlyAtRatio != 0 && probe.onlyAtRatio != ratio) continue;
                 const QColor pixel = test::sample(image, probe.at);
-                EXPECT_TRUE(probe.holds(pixel))
-                    << "at " << probe.at.x() << "," << probe.at.y() << ": " << pixel.name(QColor::HexArgb).toStdString();
+                EXPECT_TRUE(probe.holds(pixel)) << "at " << probe.at.x() << "," << probe.at.y() << ": "
+                                                << pixel.name(QColor::HexArgb).toStdString();
             }
             for (const Count& count : row.counts) {
                 const int found = countPixels(image, count.area, count.holds);
-                EXPECT_GT(found, count.moreThan * ratio * ratio) << "in " << count.area.x() << "," << count.area.y();
+                EXPECT_GT(found, count.moreThan * ratio * ratio)
+                    << "in " << count.area.x() << "," << count.area.y();
                 if (count.atMost >= 0) {
                     EXPECT_LE(found, count.atMost) << "in " << count.area.x() << "," << count.area.y();
                 }

@@ -58,16 +58,13 @@ protected:
     Sparkline line;
 };
 
-TEST_F(SparklineTest, DrawsNothingForFewerThanTwoValues) {
+TEST_F(SparklineTest, NothingForFewerThanTwoValuesAndHalfTheCapacityCoversTheRightHalf) {
     for (const QList<double>& values : {QList<double>{}, QList<double>{0.5}}) {
         line.setValues(values);
         const QImage image = renderWidget(line, {120, 40}, 1);
         for (int x = 0; x < image.width(); ++x)
             ASSERT_TRUE(isTransparentColumn(image, x)) << values.size() << " values, column " << x;
     }
-}
-
-TEST_F(SparklineTest, HalfTheCapacityCoversTheRightHalf) {
     // 30 samples of 60 start at x = 120 − 29 × 120 ⁄ 59 ≈ 61.
     line.setValues(QList<double>(30, 0.5));
     for (const qreal ratio : {1.0, 2.0}) {

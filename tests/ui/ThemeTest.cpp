@@ -166,19 +166,18 @@ TEST_F(ThemeTest, widgetsRebuildTheirColoursWhenThePaletteChanges) {
     EXPECT_TRUE(brisklet::ui::isThemeChange(&applicationPalette));
     EXPECT_FALSE(brisklet::ui::isThemeChange(&font));
     EXPECT_FALSE(brisklet::ui::isThemeChange(nullptr));
-}
 
-TEST_F(ThemeTest, widgetsFollowASwitchOfTheApplicationPalette) {
     // The switch a desktop makes between light and dark: nothing sets the widget's own palette.
     const QPalette original = QApplication::palette();
     QApplication::setPalette(lightPalette());
-    TrackWidget widget;
+    TrackWidget follower;
     for (const QPalette& palette : {darkPalette(), lightPalette(), darkPalette()}) {
         QApplication::setPalette(palette);
         // Qt hands the new palette to each widget through posted events.
         QApplication::processEvents();
-        EXPECT_EQ(widget.track.rgb(), Palette(palette).primary().rgb());
-        EXPECT_EQ(Palette().isDark(), Palette(palette).isDark()) << "the default palette is the application's";
+        EXPECT_EQ(follower.track.rgb(), Palette(palette).primary().rgb());
+        EXPECT_EQ(Palette().isDark(), Palette(palette).isDark())
+            << "the default palette is the application's";
     }
     QApplication::setPalette(original);
 }
@@ -225,7 +224,8 @@ TEST_F(ThemeTest, textStylesScaleFromTheBaseFontInOneOrder) {
 // Components that keep colours derived from the theme: the header's subtitle and a tint chosen
 // from the theme follow a switch, a plain tint does not; the pill words its level.
 TEST_F(ThemeTest, headerAndPillFollowTheThemeAndWordTheirState) {
-    PageHeader header("Memory", "What is using it", "memorychip.fill", [](const Palette& colors) { return colors.purple(); });
+    PageHeader header("Memory", "What is using it", "memorychip.fill",
+                      [](const Palette& colors) { return colors.purple(); });
     const QLabel* subtitle = nullptr;
     for (QLabel* label : header.findChildren<QLabel*>())
         if (label->text() == "What is using it") subtitle = label;
@@ -241,7 +241,8 @@ TEST_F(ThemeTest, headerAndPillFollowTheThemeAndWordTheirState) {
     EXPECT_EQ(header.tint(), QColor(30, 110, 220));
 
     PressurePill pill(MemoryPressure::critical);
-    for (const MemoryPressure level : {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical}) {
+    for (const MemoryPressure level :
+         {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical}) {
         pill.setPressure(level);
         EXPECT_EQ(pill.label(), brisklet::ui::pressureLabel(level));
         EXPECT_EQ(pill.accessibleName(), brisklet::ui::pressureLabel(level));
