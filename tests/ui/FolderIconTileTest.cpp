@@ -102,25 +102,14 @@ TEST_F(FolderButtonTest, TheDialogAsksForOneDirectoryToScan) {
     EXPECT_FALSE(dialog->isVisible());
 }
 
-class IconTest : public brisklet::test::GuiTest {
-protected:
-    ~IconTest() override { IconCache::setService({}); }
-
-    // A service that counts its calls per path and answers with a solid square.
-    void installCountingService() {
-        IconCache::setService([this](const Path& path) {
-            ++m_asked[path];
-            QPixmap pixmap(64, 64);
-            pixmap.fill(QColor(0, 0, 255));
-            return QIcon(pixmap);
-        });
-    }
-
-    std::map<Path, int> m_asked;
-};
-
-TEST_F(IconTest, TheCacheAsksTheServiceOncePerPath) {
-    installCountingService();
+TEST_F(FolderButtonTest, TheIconCacheAsksTheServiceOncePerPath) {
+    std::map<Path, int> asked;
+    IconCache::setService([&asked](const Path& path) {
+        ++asked[path];
+        QPixmap pixmap(64, 64);
+        pixmap.fill(QColor(0, 0, 255));
+        return QIcon(pixmap);
+    });
     const Path first = "/nonexistent/a.txt";
     const Path second = "/nonexistent/b.png";
     EXPECT_FALSE(IconCache::icon(first).isNull());
@@ -129,7 +118,8 @@ TEST_F(IconTest, TheCacheAsksTheServiceOncePerPath) {
     FileIcon other(second, 32);
     view.setPath(second);
     EXPECT_EQ(view.sizeHint(), QSize(32, 32));
-    EXPECT_EQ(m_asked, (std::map<Path, int>{{first, 1}, {second, 1}}));
+    EXPECT_EQ(asked, (std::map<Path, int>{{first, 1}, {second, 1}}));
+    IconCache::setService({});
 }
 
 class TileButtonTest : public brisklet::test::GuiTest {

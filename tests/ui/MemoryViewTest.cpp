@@ -73,15 +73,10 @@ protected:
                       .name = "helper",
                       .footprintKiB = helperMiB * kMiB,
                       .exe = bundle + "/helper"});
-        running.apps.push_back(RunningApp{.pid = pid,
-                                          .pids = {pid},
-                                          .desktopId = name,
-                                          .name = name,
-                                          .iconName = {},
-                                          .executable = std::filesystem::path(bundle) / name,
-                                          .bundle = std::filesystem::path(bundle),
-                                          .isHidden = hidden,
-                                          .hasWindows = windows});
+        RunningApp app{pid, {pid}, name, name, {}, std::filesystem::path(bundle) / name, bundle};
+        app.isHidden = hidden;
+        app.hasWindows = windows;
+        running.apps.push_back(app);
     }
     // Built on first use, once the test has laid out its processes, and shown active.
     ui::MemoryView& view() {
@@ -100,7 +95,6 @@ protected:
     ui::AppListView& list() { return *view().appList(); }
     ui::AppListModel& rows() { return *view().apps()->model(); }
     QRect rowRect(int row) { return list().visualRect(rows().index(row)); }
-    QMessageBox* openQuestion() { return question(view()); }
     void replace(const test::FixtureProcess& process) {
         std::filesystem::remove_all(proc.root() / std::to_string(process.pid));
         proc.add(process);
@@ -184,7 +178,7 @@ TEST_F(MemoryViewTest, TickingBringsTheBottomBarAndDeselectOrUntickingTakesItAwa
     bar.actionButton()->click();
     EXPECT_EQ(running.quitRequests, std::vector<pid_t>{200});
     EXPECT_TRUE(running.forceQuitRequests.empty());
-    EXPECT_EQ(openQuestion(), nullptr);
+    EXPECT_EQ(question(view()), nullptr);
 }
 
 TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion) {
@@ -201,7 +195,7 @@ TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion
     EXPECT_EQ(running.quitRequests, (std::vector<pid_t>{200, 100}));
 
     QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-    QMessageBox* box = openQuestion();
+    QMessageBox* box = question(view());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Force quit Editor?");
     EXPECT_EQ(box->informativeText(), "Unsaved changes in Editor will be lost.");
@@ -222,7 +216,7 @@ TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion
     EXPECT_EQ(workspace.revealed, (std::vector<std::vector<std::filesystem::path>>{{"/opt/Editor/Editor"}}));
     menu->actions().at(1)->trigger();
     menu->close();
-    box = openQuestion();
+    box = question(view());
     ASSERT_NE(box, nullptr);
     test::boxButton(*box, "Force Quit")->click();
     EXPECT_EQ(running.forceQuitRequests, std::vector<pid_t>{100});
@@ -338,7 +332,7 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     EXPECT_EQ(view().background()->rowText(0), "daemon 3 MB");
 
     card.stopButton(0)->click();
-    QMessageBox* box = openQuestion();
+    QMessageBox* box = question(view());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Stop node?");
     EXPECT_EQ(box->informativeText(),
@@ -348,7 +342,7 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     EXPECT_FALSE(view().stopTarget());
 
     card.stopButton(1)->click();
-    box = openQuestion();
+    box = question(view());
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Stop python3?");
     EXPECT_EQ(box->informativeText(),
