@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace brisklet {
 namespace {
 
@@ -77,42 +79,31 @@ TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
 }
 
 TEST(AppUnit, TheBundleIsTheProgramsOwnFolderOnly) {
-    const struct {
-        const char* executable;
-        std::optional<std::filesystem::path> bundle;
-    } rows[] = {
+    const std::pair<const char*, const char*> owned[] = {
         {"/opt/google/chrome/chrome", "/opt/google/chrome"},
         {"/usr/lib/firefox/firefox", "/usr/lib/firefox"},
         {"/usr/libexec/evolution/evolution-alarm-notify", "/usr/libexec/evolution"},
         {"/usr/lib/x86_64-linux-gnu/app/app", "/usr/lib/x86_64-linux-gnu/app"},
         {"/home/u/Apps/Tool/tool", "/home/u/Apps/Tool"},
         {"/usr/local/opt/tool", "/usr/local/opt"}, // only /opt itself is shared
-        // Folders that unrelated programs share: as a prefix they would claim strangers.
-        {"/usr/bin/gedit", std::nullopt},
-        {"/sbin/init", std::nullopt},
-        {"/usr/sbin/cupsd", std::nullopt},
-        {"/usr/local/bin/tool", std::nullopt},
-        {"/usr/libexec/gnome-terminal-server", std::nullopt},
-        {"/usr/local/libexec/tool", std::nullopt},
-        {"/usr/lib/tool", std::nullopt},
-        {"/usr/lib64/tool", std::nullopt},
-        {"/lib64/ld-linux-x86-64.so.2", std::nullopt},
-        {"/usr/lib/x86_64-linux-gnu/tool", std::nullopt},
-        {"/lib/aarch64-linux-gnu/tool", std::nullopt},
-        {"/usr/local/lib/arm-linux-gnueabihf/tool", std::nullopt},
-        {"/opt/tool", std::nullopt},
-        {"/snap/bin/tool", std::nullopt},
-        {"/app/bin/app", std::nullopt},
-        {"/home/u/.local/bin/tool", std::nullopt},
-        {"/usr/libexec/../bin/tool", std::nullopt},
-        {"/tool", std::nullopt},
-        {"relative/tool", std::nullopt},
-        {"", std::nullopt},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::bundleFolder(row.executable, "/home/u"), row.bundle) << row.executable;
+    for (const auto& [executable, bundle] : owned)
+        EXPECT_EQ(AppScan::bundleFolder(executable, "/home/u"), std::filesystem::path(bundle)) << executable;
+    // Folders that unrelated programs share: as a prefix they would claim strangers.
+    const std::string shared =
+        "/usr/bin/gedit /sbin/init /usr/sbin/cupsd /usr/local/bin/tool "
+        "/usr/libexec/gnome-terminal-server /usr/local/libexec/tool /usr/lib/tool "
+        "/usr/lib64/tool /lib64/ld-linux-x86-64.so.2 /usr/lib/x86_64-linux-gnu/tool "
+        "/lib/aarch64-linux-gnu/tool /usr/local/lib/arm-linux-gnueabihf/tool /opt/tool "
+        "/snap/bin/tool /app/bin/app /home/u/.local/bin/tool /usr/libexec/../bin/tool /tool "
+        "relative/tool";
+    std::istringstream words(shared);
+    for (std::string executable; words >> executable;)
+        EXPECT_EQ(AppScan::bundleFolder(executable, "/home/u"), std::nullopt) << executable;
+    EXPECT_EQ(AppScan::bundleFolder("", "/home/u"), std::nullopt);
     // The home comes from the caller: another user's ~/.local/bin is only some folder.
-    EXPECT_EQ(AppScan::bundleFolder("/home/v/.local/bin/tool", "/home/u"), std::filesystem::path("/home/v/.local/bin"));
+    EXPECT_EQ(AppScan::bundleFolder("/home/v/.local/bin/tool", "/home/u"),
+              std::filesystem::path("/home/v/.local/bin"));
     EXPECT_EQ(AppScan::bundleFolder("/home/v/.local/bin/tool", "/home/v/"), std::nullopt);
 }
 
