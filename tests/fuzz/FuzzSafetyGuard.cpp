@@ -7,125 +7,27 @@
 
 #include "FuzzCheck.h"
 #include "support/GuardRoots.h"
-#include "support/TempTree.h"
-
-#include <errno.h>
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
-
-using namespace brisklet;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RealFolder {
-    std::string path;
-    bool exists = false;
-};
+using test::realFolder;
+using test::strictlyBelow;
 
-// Where a folder given as an absolute path really is: realpath(3) of its longest existing part, then
-// the missing rest as text. Nothing when that cannot be told: the rest holds "." or "..", or its
-// first component exists after all (a dangling link).
-std::optional<RealFolder> realFolder(const std::string& path) {
-    char buffer[PATH_MAX];
-    std::string existing = path;
-    std::vector<std::string> missing; // last component first
-    while (::realpath(existing.c_str(), buffer) == nullptr) {
-        if (errno != ENOENT || existing == "/") return std::nullopt;
-        const std::size_t slash = existing.rfind('/');
-        if (slash + 1 < existing.size()) missing.push_back(existing.substr(slash + 1));
-        existing = slash == 0 ? "/" : existing.substr(0, slash);
-    }
-    RealFolder real{buffer, missing.empty()};
-    for (auto part = missing.rbegin(); part != missing.rend(); ++part) {
-        if (*part == "." || *part == "..") return std::nullopt;
-        const std::string next = (real.path == "/" ? "" : real.path) + "/" + *part;
-        struct stat st {};
-        if (part == missing.rbegin() && ::lstat(next.c_str(), &st) == 0) return std::nullopt;
-        real.path = next;
-    }
-    // The kernel takes no longer path, and neither does the guard.
-    if (real.path.size() >= PATH_MAX) return std::nullopt;
-    return real;
-}
-
-bool strictlyBelow(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() + 1 && path.starts_with(folder) && path[folder.size()] == '/';
-}
-
-// A home folder with the roots of both layouts, links into, out of and between them (absolute and
-// relative, to "/", up, looping, dangling inside and outside a root), look-alike names, and the
-// temporary folder given through a link. Built once; the guard only ever looks at it.
+// The shared guard home, built once; the guard only ever looks at it.
 struct Fixture {
-    test::TempTree tree;
-    std::string root;
-    Locations layouts[2];
+    test::GuardHome home;
+    std::string root = fs::canonical(home.tree.root()).native();
+    Locations layouts[2] = {home.locations(JunkLayout::macOS), home.locations(JunkLayout::freedesktop)};
     SafetyGuard::Roots guardRoots[2];
     std::vector<std::string> oracleRoots[2];
-    std::string oracleHome;
+    std::string oracleHome = realFolder(root + "/home")->path;
 
     Fixture() {
-        for (const char* file :
-             {"home/Library/Caches/com.x/data", "home/Library/CachesOld/x", "elsewhere/logs/app.log",
-              "home/.cache/app/data", "home/.cache/file.txt", "home/.cacheX/x", "home/Documents/x",
-              "home/.local/share/Trash/files/a", "home/.local/share/Trash/info/a.trashinfo",
-              "home/.npm/_cacache/x", "home/.cargo/registry/x", "elsewhere/gradle/caches/x",
-              "home/work/app/node_modules/x", "outside/node_modules/x", "outside/x", "tmp/metro-1",
-              "tmp/node_modules/x", "var/crash/_usr_bin_y.1000.crash"})
-            tree.file(file, 1);
-        tree.dir("home/.cache/empty");
-        for (const auto& [link, target] :
-             {std::pair<const char*, std::string>{"home/Library/Logs", tree.path("elsewhere/logs")},
-              {"home/links/intoCaches", tree.path("home/Library/Caches")},
-              {"home/Library/Caches/out", tree.path("outside")},
-              {"home/.cache/dangling", tree.path("nowhere/deeper")},
-              {"home/.cache/slash", "/"},
-              {"home/.cache/fixture", tree.root().native()},
-              {"outside/back", tree.path("home/.cache")},
-              {"home/.cache/out", "../../outside"},
-              {"home/.cache/up", ".."},
-              {"home/.cache/self", "."},
-              {"home/.cache/danglingInside", "notYet/deeper"},
-              {"home/.cache/loop", "loop"},
-              {"home/.cache/ping", "pong"},
-              {"home/.cache/pong", "ping"},
-              {"home/.cache/chain", "chain2"},
-              {"home/.cache/chain2", "app"},
-              {"home/.cache/toFile", "file.txt"},
-              {"home/.npm/toCache", "../.cache/app"},
-              {"home/.npm/toHome", "../"},
-              {"home/.gradle", "../elsewhere/gradle"},
-              {"home/work/app/node_modules/up", "../.."},
-              {"tmplink", "tmp"}})
-            tree.symlink(link, target);
-        // Link targets around the length the guard first reads them with, and the longest there is.
-        for (const std::size_t length : {255, 256, 257, PATH_MAX - 1}) {
-            std::string target;
-            while (target.size() + 2 + 3 <= length)
-                target += "./";
-            if (target.size() + 3 < length) target += '/';
-            tree.symlink("home/.cache/long" + std::to_string(length), target + "app");
-        }
-        root = fs::canonical(tree.root()).native();
-        oracleHome = realFolder(root + "/home")->path;
-        const JunkLayout kinds[2] = {JunkLayout::macOS, JunkLayout::freedesktop};
         for (int layout = 0; layout < 2; ++layout) {
-            Locations& l = layouts[layout];
-            l = Locations::forHome(tree.path("home"), tree.path("tmplink"), kinds[layout]);
-            l.crashDir = tree.path("var/crash");
-            guardRoots[layout] = SafetyGuard::resolveRoots(l);
-            // The roots as the guard's table lists them, resolved without the guard.
-            for (const fs::path& r : test::tableRoots(l))
+            guardRoots[layout] = SafetyGuard::resolveRoots(layouts[layout]);
+            for (const fs::path& r : test::tableRoots(layouts[layout]))
                 oracleRoots[layout].push_back(realFolder(r.native())->path);
             // The guard resolved every root to where it really is, and knows no other.
             auto guardSorted = guardRoots[layout].paths;
@@ -202,8 +104,7 @@ void check(const std::string& text) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(input) {
     const Fixture& f = fixture();
     // A relative path is never admitted. An absolute one is taken inside the fixture, so that the
     // fuzzer explores the links there rather than the real file system (which ".." and the links to
@@ -214,5 +115,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string text = f.root + (input.starts_with('/') ? "" : "/") + std::string(input);
     check(text);
-    return 0;
 }

@@ -1,24 +1,16 @@
 #include "core/removal/SafetyGuard.h"
 
 #include "support/GuardRoots.h"
-#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
-
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <random>
 #include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace brisklet {
 namespace {
@@ -26,41 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 
-// A home folder with roots of both layouts, links into and out of them, loops, a dangling link and
-// look-alike names; the temporary folder is given through a link.
-struct GuardTree {
-    test::TempTree tree;
-    fs::path home = tree.path("home");
-
-    GuardTree() {
-        for (const char* file :
-             {"home/Library/Caches/com.x/data", "home/Library/CachesOld/x", "elsewhere/logs/app.log",
-              "home/.cache/app/data", "home/.cache/file.txt", "home/.cacheX/x", "home/Documents/x",
-              "home/.local/share/Trash/files/a", "home/.npm/_cacache/x", "home/work/app/node_modules/x",
-              "outside/node_modules/x", "outside/x", "tmp/metro-1", "tmp/node_modules/x",
-              "var/crash/_usr_bin_y.1000.crash"})
-            tree.file(file, 10);
-        // Links with absolute targets, then with relative ones.
-        tree.symlink("home/Library/Logs", tree.path("elsewhere/logs"));
-        tree.symlink("home/links/intoCaches", tree.path("home/Library/Caches"));
-        tree.symlink("home/Library/Caches/out", tree.path("outside"));
-        tree.symlink("home/.cache/out", tree.path("outside"));
-        tree.symlink("home/.cache/dangling", tree.path("nowhere/deeper"));
-        tree.symlink("outside/back", tree.path("home/.cache"));
-        for (const auto& [link, target] : {std::pair{"home/.cache/up", ".."},
-                                           {"home/.cache/loop", "loop"},
-                                           {"home/.cache/ping", "pong"},
-                                           {"home/.cache/pong", "ping"},
-                                           {"tmplink", "tmp"}})
-            tree.symlink(link, target);
-    }
-
-    Locations locations(JunkLayout layout) const {
-        Locations l = Locations::forHome(home, tree.path("tmplink"), layout);
-        l.crashDir = tree.path("var/crash");
-        return l;
-    }
-};
+using GuardTree = test::GuardHome;
 
 TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
     const GuardTree g;
@@ -191,46 +149,19 @@ std::uint64_t propertySeed() {
     return std::random_device{}();
 }
 
-// Where a folder really is, told independently of the guard: realpath(3) of its longest existing
-// part, then the missing rest as text. nullopt when that cannot be told: the rest holds "." or "..",
-// or its first component exists after all (a dangling link, a loop).
-std::optional<std::string> realFolder(const std::string& path) {
-    char buffer[PATH_MAX];
-    std::string existing = path;
-    std::vector<std::string> missing; // last component first
-    while (::realpath(existing.c_str(), buffer) == nullptr) {
-        if (errno != ENOENT || existing == "/") return std::nullopt;
-        const auto slash = existing.rfind('/');
-        if (slash + 1 < existing.size()) missing.push_back(existing.substr(slash + 1));
-        existing = slash == 0 ? "/" : existing.substr(0, slash);
-    }
-    std::string real = buffer;
-    for (auto part = missing.rbegin(); part != missing.rend(); ++part) {
-        if (*part == "." || *part == "..") return std::nullopt;
-        const std::string next = (real == "/" ? "" : real) + "/" + *part;
-        struct stat st {};
-        if (part == missing.rbegin() && ::lstat(next.c_str(), &st) == 0) return std::nullopt;
-        real = next;
-    }
-    return real;
-}
-
 // The roots as the table lists them, resolved independently of the guard.
 std::vector<std::string> realRoots(const Locations& l) {
     std::vector<std::string> real;
-    for (const fs::path& root : test::tableRoots(l)) {
-        if (const auto resolved = realFolder(root.native())) real.push_back(*resolved);
-    }
+    for (const fs::path& root : test::tableRoots(l))
+        if (const auto resolved = test::realFolder(root.native())) real.push_back(resolved->path);
     return real;
 }
 
-bool strictlyBelow(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
-}
-
 TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
-    const GuardTree g;
+    // A dangling link inside a root leads to a place that may be made later: the guard may admit
+    // through it, and only the fuzz harness, which sees the guard's resolved target, judges that.
+    GuardTree g;
+    fs::remove(g.home / ".cache/danglingInside");
     const std::uint64_t seed = propertySeed();
     std::cout << "[ seed     ] BRISKLET_GUARD_SEED=" << seed << std::endl;
     SCOPED_TRACE("BRISKLET_GUARD_SEED=" + std::to_string(seed));
@@ -250,7 +181,7 @@ TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
     const SafetyGuard::Roots guardRoots[] = {SafetyGuard::resolveRoots(layouts[0]),
                                              SafetyGuard::resolveRoots(layouts[1])};
     const std::vector<std::string> oracleRoots[] = {realRoots(layouts[0]), realRoots(layouts[1])};
-    const std::string oracleHome = *realFolder(g.home.native());
+    const std::string oracleHome = test::realFolder(g.home.native())->path;
 
     // Why an admitted path should not have been, or nullptr.
     const auto violation = [&](const std::string& path, int layout) -> const char* {
@@ -265,12 +196,12 @@ TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
         for (std::size_t k = 0; k + 1 < pieces.size(); ++k)
             parent += "/" + pieces[k];
         if (parent.empty()) parent = "/";
-        const auto realParent = realFolder(parent);
+        const auto realParent = test::realFolder(parent);
         if (!realParent) return "a parent that cannot be resolved";
-        const std::string real = (*realParent == "/" ? "" : *realParent) + "/" + name;
-        if (name == "node_modules") return strictlyBelow(real, oracleHome) ? nullptr : "outside home";
+        const std::string real = (realParent->path == "/" ? "" : realParent->path) + "/" + name;
+        if (name == "node_modules") return test::strictlyBelow(real, oracleHome) ? nullptr : "outside home";
         for (const std::string& root : oracleRoots[layout])
-            if (strictlyBelow(real, root)) return nullptr;
+            if (test::strictlyBelow(real, root)) return nullptr;
         return "outside every root";
     };
 
