@@ -12,10 +12,12 @@ namespace {
 std::string escaped(std::string_view value) {
     std::string out;
     for (const char c : value) {
-        const char* escape = c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\t' ? "\\t"
-                           : c == '\r'  ? "\\r"
-                           : c == ' '   ? "\\s"
-                                        : nullptr;
+        const char* escape = c == '\\'   ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\t' ? "\\t"
+                             : c == '\r' ? "\\r"
+                             : c == ' '  ? "\\s"
+                                         : nullptr;
         escape ? out += escape : out += c;
     }
     return out;

@@ -1,7 +1,7 @@
 // /proc/PID/cmdline: the arguments as a process left them, which it may have rewritten freely.
 
-#include "core/proc/ProcessReader.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcessReader.h"
 
 #include "FuzzCheck.h"
 

@@ -1,7 +1,7 @@
 // /proc/PID/stat: a process names itself, so the name between the parentheses may hold anything.
 
-#include "core/proc/ProcessReader.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcessReader.h"
 
 #include "FuzzCheck.h"
 

@@ -1,7 +1,7 @@
 // A .trashinfo file: whoever moved something to the Trash wrote it, so it may hold anything.
 
-#include "core/junk/TrashInfo.h"
 #include "core/fs/Utf8.h"
+#include "core/junk/TrashInfo.h"
 
 #include "FuzzCheck.h"
 

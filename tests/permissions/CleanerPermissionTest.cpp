@@ -45,7 +45,8 @@ TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsR
         home/.local/share/Trash/info/a.trashinfo = [Trash Info])");
     chmod("home/.cache/app/locked", 0);
     chmod("home/.local/share/Trash/files/project/ro", 0555);
-    const fs::path app = tree.path("home/.cache/app"), entry = tree.path("home/.local/share/Trash/files/project");
+    const fs::path app = tree.path("home/.cache/app"),
+                   entry = tree.path("home/.local/share/Trash/files/project");
     const CleanResult result = Cleaner::deleteItems({{app, 20'480}, {entry, 20'480}}, locations);
     EXPECT_EQ(result.failed, (std::vector<fs::path>{app, entry}));
     EXPECT_TRUE(fs::exists(tree.path("home/.local/share/Trash/info/project.trashinfo")));

@@ -20,7 +20,8 @@ TEST_F(FileSizePermissionTest, AFolderThatCannotBeReadOrSearchedIsPassedOver) {
     for (const mode_t mode : {0000, 0444, 0111}) {
         SCOPED_TRACE(mode);
         TempTree tree;
-        tree.build("a 20000\nsub/b 30000\nlocked/hidden 400000\nlocked/inner/deeper 500000\nlocked/inner/a-again => @a");
+        tree.build("a 20000\nsub/b 30000\nlocked/hidden 400000\nlocked/inner/deeper "
+                   "500000\nlocked/inner/a-again => @a");
         const std::int64_t reachable = test::sumAllocated(
             {tree.path("a"), tree.path("sub/b"), tree.symlink("sub/link", std::string(100, 'l'))});
         ASSERT_EQ(::chmod(tree.path("locked").c_str(), mode), 0);

@@ -13,8 +13,8 @@ namespace {
 struct FinderPermissionTest : test::Unprivileged {
     // Projects with a package.json, a node_modules folder and a large file of their own.
     void projects(const std::string& folders) {
-        tree.build("{" + folders + "}/package.json = {}\n{" + folders + "}/node_modules/dep/index.js 50000\n{" +
-                   folders + "}/big 50000");
+        tree.build("{" + folders + "}/package.json = {}\n{" + folders +
+                   "}/node_modules/dep/index.js 50000\n{" + folders + "}/big 50000");
     }
 
     // What both finders list from `root`, sorted and relative to the tree.

@@ -10,7 +10,8 @@ using UnprivilegedProcessReader = test::Unprivileged;
 TEST_F(UnprivilegedProcessReader, UnreadableProcessesAreLeftOutAndTheRestRemain) {
     for (const std::string pid : {"10", "11", "12", "13"})
         tree.build("proc/" + pid + "/stat = " + pid + " (p" + pid + ") S 1 1 1 0 -1\\n\nproc/" + pid +
-                   "/status = Name:\\tp\\nRssAnon:\\t  64 kB\\nVmSwap:\\t 0 kB\\n\nproc/" + pid + "/cwd -> @");
+                   "/status = Name:\\tp\\nRssAnon:\\t  64 kB\\nVmSwap:\\t 0 kB\\n\nproc/" + pid +
+                   "/cwd -> @");
     for (const char* pid : {"10", "13"})
         tree.text(std::string("proc/") + pid + "/cmdline", std::string("p\0-x\0", 5));
     const auto proc = tree.path("proc");

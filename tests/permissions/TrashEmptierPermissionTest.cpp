@@ -27,7 +27,8 @@ TEST_F(UnprivilegedEmptying, WhatCannotGoStaysWithItsDescriptionAndTheRestGoes) 
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), leftBehind(2));
     for (const char* kept : {"files/locked/inside", "info/locked.trashinfo", "info/sealed-full.trashinfo"})
         EXPECT_TRUE(fs::exists(tree.path(trash + kept))) << kept;
-    for (const char* gone : {"files/locked/open/also-inside", "files/sealed-empty", "files/fine", "info/fine.trashinfo"})
+    for (const char* gone :
+         {"files/locked/open/also-inside", "files/sealed-empty", "files/fine", "info/fine.trashinfo"})
         EXPECT_FALSE(fs::exists(tree.path(trash + gone))) << gone;
 }
 

@@ -14,8 +14,8 @@ TEST_F(Unprivileged, AnUnreadableTrashIsDeniedAndEmpty) {
     for (const auto& [layout, trash] : layouts) {
         tree.file(std::string(trash) + "/x", 100'000);
         chmod(trash, 0);
-        const JunkCategory category =
-            JunkScanner::scan(JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
+        const JunkCategory category = JunkScanner::scan(
+            JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
         EXPECT_TRUE(category.accessDenied);
         EXPECT_TRUE(category.items.empty());
         chmod(trash, 0700);

@@ -147,32 +147,43 @@ void TempTree::build(std::string_view manifest) {
         if (line.empty()) continue;
         std::string entry = line;
         std::string op, arg;
+        // Padded, so that a text entry may end in " =" for an empty file.
+        const std::string padded = line + " ";
         for (const char* candidate : {" = ", " -> ", " => ", " ~ "}) {
-            if (const auto pos = line.find(candidate); pos != std::string::npos) {
-                entry = trimmed(line.substr(0, pos));
+            if (const auto pos = padded.find(candidate); pos != std::string::npos) {
+                entry = trimmed(padded.substr(0, pos));
                 op = trimmed(candidate);
-                arg = line.substr(pos + std::strlen(candidate));
+                arg = padded.substr(pos + std::strlen(candidate));
+                if (!arg.empty()) arg.pop_back();
                 break;
             }
         }
-        if (line.ends_with(" |")) {
+        if (op.empty() && line.ends_with(" |")) {
             entry = trimmed(line.substr(0, line.size() - 2));
             op = "|";
         } else if (op.empty()) {
             const auto space = line.rfind(' ');
-            if (space != std::string::npos && line.find_first_not_of("0123456789", space + 1) == std::string::npos) {
+            if (space != std::string::npos &&
+                line.find_first_not_of("0123456789", space + 1) == std::string::npos) {
                 entry = trimmed(line.substr(0, space));
                 arg = line.substr(space + 1);
             }
         }
         for (const std::string& p : expanded(entry)) {
-            if (op == "=") text(p, unescaped(arg));
-            else if (op == "->") symlink(p, below(arg));
-            else if (op == "=>") hardlink(p, below(arg));
-            else if (op == "~") sparse(p, std::stoll(arg));
-            else if (op == "|") fifo(p);
-            else if (p.ends_with('/')) dir(p);
-            else file(p, arg.empty() ? 10 : std::stoull(arg));
+            if (op == "=")
+                text(p, unescaped(arg));
+            else if (op == "->")
+                symlink(p, below(arg));
+            else if (op == "=>")
+                hardlink(p, below(arg));
+            else if (op == "~")
+                sparse(p, std::stoll(arg));
+            else if (op == "|")
+                fifo(p);
+            else if (p.ends_with('/'))
+                dir(p);
+            else
+                file(p, arg.empty() ? 10 : std::stoull(arg));
         }
     }
 }

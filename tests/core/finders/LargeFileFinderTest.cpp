@@ -72,14 +72,20 @@ const RuleCase kRuleCases[] = {
     {"HiddenNotListed", {".hidden/big", "dir/.big", "dir/keep.big"}, {"dir/keep.big"}},
     {"HomesLibraryNotSearched", {"home/Library/x/big", "home/a/Library/keep"}, {"home/a/Library/keep"}},
     // The home's Library is known by identity, not by how the walk spells its path.
-    {"HomesLibraryThroughLinkToHome", {"home/Library/big", "home/keep"}, {"home-link/keep"}, "home-link",
+    {"HomesLibraryThroughLinkToHome",
+     {"home/Library/big", "home/keep"},
+     {"home-link/keep"},
+     "home-link",
      "home-link -> @home"},
     {"LibraryAsRootIsSearched", {"home/Library/keep"}, {"home/Library/keep"}, "home/Library"},
     {"MediaLibrariesNeitherListedNorSearched",
      {"P/Photos Library.photoslibrary/o/big", "M/Music.musiclibrary/big", "M/TV.tvlibrary/big",
       "x.PhotosLibrary/keep", "a.photoslibrary.old/keep", "keep.photoslibrary"},
      {"a.photoslibrary.old/keep", "keep.photoslibrary", "x.PhotosLibrary/keep"}},
-    {"LinksAndFifosNotListedNorFollowed", {"real/keep"}, {"real/keep"}, "",
+    {"LinksAndFifosNotListedNorFollowed",
+     {"real/keep"},
+     {"real/keep"},
+     "",
      "link-to-file -> @real/keep\nlink-to-folder -> @real\nfifo |"},
     {"SparseCountsWhatItHolds", {"keep"}, {"keep"}, "", "empty.img ~ 17179869184"},
     {"HiddenRootIsSearched", {".root/keep"}, {".root/keep"}, ".root"},
@@ -236,7 +242,8 @@ TEST(LargeFileFinderTest, DeepTreeWithFewDescriptorsGivesTheSameResult) {
         const rlimit limits{16, 16};
         checks.expect(::setrlimit(RLIMIT_NOFILE, &limits) == 0, "setrlimit");
         const auto found = LargeFileFinder::find(tree.root(), 1, 300, tree.path("home"), pool);
-        checks.expect(relativeUrls(tree.root(), found) == expected, "a different result with few descriptors");
+        checks.expect(relativeUrls(tree.root(), found) == expected,
+                      "a different result with few descriptors");
     }));
 }
 
@@ -255,7 +262,8 @@ TEST(LargeFileFinderTest, MountsAreCrossedOnceAndKernelOnesNever) {
         test::bindMount(tree.root(), loop);
         tree.file("Volumes/disk/projects/big", kBig);
         QThreadPool pool;
-        auto found = relativeUrls(tree.root(), LargeFileFinder::find(tree.root(), 0, 1 << 30, tree.path("home"), pool));
+        auto found = relativeUrls(tree.root(),
+                                  LargeFileFinder::find(tree.root(), 0, 1 << 30, tree.path("home"), pool));
         std::sort(found.begin(), found.end());
         checks.expect(found == std::vector<std::string>{"Volumes/disk/projects/big", "a/b/low", "own"},
                       "mounts crossed other than once, or a kernel one searched");

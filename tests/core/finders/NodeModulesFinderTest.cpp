@@ -76,7 +76,9 @@ const WhichCase kWhichCases[] = {
         {linked,dangling}/node_modules/x 5000
         linked/package.json -> @manifests/app.json
         dangling/package.json -> nowhere.json)"},
-    {"HiddenPodsDerivedDataNotSearched", {".hidden/app", "app/.cache/tool", "ios/Pods/x", "B/DerivedData/y"}, {}},
+    {"HiddenPodsDerivedDataNotSearched",
+     {".hidden/app", "app/.cache/tool", "ios/Pods/x", "B/DerivedData/y"},
+     {}},
     {"NamesMatchExactly",
      {"ios/pods/x", "B/DerivedData2/y"},
      {"B/DerivedData2/y/node_modules", "ios/pods/x/node_modules"}},
@@ -90,10 +92,15 @@ const WhichCase kWhichCases[] = {
         app/package.json = {}
         app/node_modules -> @outside/real/node_modules
         linked-project -> @outside/real)"},
-    {"OnlyTheHomesLibraryIsSkipped", {"home/Library/app", "home/a/Library/app"}, {"home/a/Library/app/node_modules"}},
+    {"OnlyTheHomesLibraryIsSkipped",
+     {"home/Library/app", "home/a/Library/app"},
+     {"home/a/Library/app/node_modules"}},
     {"LibraryAsRootIsSearched", {"home/Library/app"}, {"home/Library/app/node_modules"}, "home/Library"},
     // The home's Library is known by identity, however the root or the home is spelled.
-    {"HomesLibraryThroughLinkToHome", {"home/Library/app", "home/app"}, {"home-link/app/node_modules"}, "home-link",
+    {"HomesLibraryThroughLinkToHome",
+     {"home/Library/app", "home/app"},
+     {"home-link/app/node_modules"},
+     "home-link",
      "home-link -> @home"},
     {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", "", "home/"},
     {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},

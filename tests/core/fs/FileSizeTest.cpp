@@ -141,7 +141,8 @@ TEST(FileSizeTest, DeepNestingFitsInAFewFileDescriptors) {
         tree.hardlink(chain(fork + branch, 110) + "/top-again", top);
 
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inChild([&](test::Checks& checks) {
-        // Leave five descriptors free, far fewer than the tree is deep (new ones take the lowest free numbers).
+        // Leave five descriptors free, far fewer than the tree is deep (new ones take the lowest free
+        // numbers).
         const rlim_t limit = test::openDescriptors() + 4;
         const rlimit limits{limit, limit};
         checks.expect(::setrlimit(RLIMIT_NOFILE, &limits) == 0, "setrlimit");

@@ -1,14 +1,14 @@
 // Mounts inside the places junk is taken from: a file system mounted in a cache folder, a folder of
 // the user's bind-mounted there, a projects disk mounted in the home folder. Each test runs in a
 // child with a private mount namespace, so nothing it mounts is seen outside.
-#include "core/removal/Cleaner.h"
-#include "core/junk/JunkScanner.h"
 #include "core/finders/NodeModulesFinder.h"
+#include "core/junk/JunkScanner.h"
+#include "core/removal/Cleaner.h"
 #include "core/removal/SafeRemove.h"
 #include "core/removal/TrashEmptier.h"
 
-#include "support/MountNamespace.h"
 #include "support/Entries.h"
+#include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>

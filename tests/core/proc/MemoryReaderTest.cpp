@@ -125,14 +125,17 @@ TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
          {16777216 * KiB, (3145728 + 1048576) * KiB, 2064384 * KiB, 262144 * KiB + 301989888,
           (2097152 + 3145728 + 524288) * KiB, 1048576 * KiB, P::warning}},
         // Reclaimable kernel memory prefers the wider counter; older kernels have only the narrower.
-        {"KReclaimable", "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
-                         "KReclaimable: 300 kB\\nSReclaimable: 200 kB",
+        {"KReclaimable",
+         "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
+         "KReclaimable: 300 kB\\nSReclaimable: 200 kB",
          {8000 * KiB, 0, 6700 * KiB, 0, 1300 * KiB, 0, P::normal}},
-        {"SReclaimable", "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
-                         "SReclaimable: 200 kB",
+        {"SReclaimable",
+         "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
+         "SReclaimable: 200 kB",
          {8000 * KiB, 0, 6800 * KiB, 0, 1200 * KiB, 0, P::normal}},
         // zram devices add up; broken or uninitialised ones and other devices count nothing.
-        {"zram", R"(proc/meminfo = MemTotal: 8000 kB\nMemFree: 1000 kB\nZswap: 10 kB\nZswapped: 999 kB
+        {"zram",
+         R"(proc/meminfo = MemTotal: 8000 kB\nMemFree: 1000 kB\nZswap: 10 kB\nZswapped: 999 kB
              sys/block/zram0/mm_stat = 4096 2048 1000 0 1000 0 0 0 0
              sys/block/zram1/mm_stat = 8192 4096 3000 0 3000 0 0
              sys/block/zram2/mm_stat = 4096 2048 lots
@@ -141,21 +144,25 @@ TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
              sys/block/loop0/mm_stat = 1 1 777777)",
          {8000 * KiB, 0, 7000 * KiB - 10 * KiB - 4000, 10 * KiB + 4000, 0, 0, P::normal}},
         {"no stalls", fifth + idle, with(fifthRead, P::normal)},
-        {"full stalls", fifth + "proc/pressure/memory = some avg10=30.00 avg60=0.00 avg300=0.00 total=9\\n"
-                                "full avg10=10.00 avg60=0.00 avg300=0.00 total=9",
+        {"full stalls",
+         fifth + "proc/pressure/memory = some avg10=30.00 avg60=0.00 avg300=0.00 total=9\\n"
+                 "full avg10=10.00 avg60=0.00 avg300=0.00 total=9",
          with(fifthRead, P::critical)},
         {"no pressure file", fifth, fifthRead},
         {"unreadable stall figures", fifth + "proc/pressure/memory = some avg10=high\\nfull\\n", fifthRead},
-        {"negative stall figures", fifth + "proc/pressure/memory = some avg10=-3.00 avg60=0 avg300=0 total=0", fifthRead},
+        {"negative stall figures", fifth + "proc/pressure/memory = some avg10=-3.00 avg60=0 avg300=0 total=0",
+         fifthRead},
         {"no meminfo", idle, MemorySnapshot{}},
         // Only the first well-formed line of a key counts.
         {"malformed lines",
          R"(proc/meminfo = MemTotal:\nMemTotal: 99999999999999999999999 kB\nMemTotal: 12x kB\nMemTotal: 2000 MB\nMemTotal: 8000 kB\nMemTotal: 1 kB\nMemFree 5000 kB\n)"
-         "\x01\xff\xfe garbage: \x80\\n:\\n\\nActive(anon): -5 kB\\nInactive(anon):     700 kB   \\nMemFree: 1000 kB\\n"
+         "\x01\xff\xfe garbage: \x80\\n:\\n\\nActive(anon): -5 kB\\nInactive(anon):     700 kB   \\nMemFree: "
+         "1000 kB\\n"
          "SwapTotal: 2048 kB\\nSwapFre",
          {8000 * KiB, 700 * KiB, 6300 * KiB, 0, 0, 2048 * KiB, P::normal}},
         // Counters sampled at different instants can claim more than the total: nothing wraps.
-        {"counters past the total", R"(proc/meminfo = MemTotal: 1000 kB\nMemFree: 600 kB\nActive(anon): 300 kB\nActive(file): 300 kB\nSwapTotal: 100 kB\nSwapFree: 200 kB)",
+        {"counters past the total",
+         R"(proc/meminfo = MemTotal: 1000 kB\nMemFree: 600 kB\nActive(anon): 300 kB\nActive(file): 300 kB\nSwapTotal: 100 kB\nSwapFree: 200 kB)",
          {1000 * KiB, 300 * KiB, 0, 0, 300 * KiB, 0, P::normal}},
     };
     for (const auto& row : rows) {

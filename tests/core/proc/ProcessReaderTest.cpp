@@ -74,24 +74,19 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
     const std::set<std::string> processes = {"4242", "7", "300", "99999", "12", "1"};
     for (const std::string& pid : processes)
         addProcess(t, std::stoi(pid), "p" + pid);
-    t.text("proc/meminfo", "MemTotal: 1 kB\n");
-    t.symlink("proc/self", t.path("proc/7"));
-    t.symlink("proc/77", t.path("proc/7"));
-    t.text("proc/555", "a plain file with a number for a name");
-    for (const std::string odd : {"0", "-3", "12abc", "007", "99999999999"}) {
-        t.text("proc/" + odd + "/stat", statLine(9, "odd", 1));
-        t.text("proc/" + odd + "/status", statusText(100));
-    }
-    // kthreadd: no memory lines at all.
-    t.text("proc/2/stat", statLine(2, "kthreadd", 0));
-    t.text("proc/2/status",
-           "Name:\tkthreadd\nState:\tS (sleeping)\nTgid:\t2\nPid:\t2\nPPid:\t0\nThreads:\t1\n");
-    t.text("proc/20/status", statusText(100));
-    t.text("proc/21/stat", statLine(21, "nostatus", 1));
-    t.dir("proc/22");
-    t.text("proc/23/stat", "");
-    t.text("proc/23/status", "");
-
+    // kthreadd (pid 2) has no memory lines at all.
+    t.build(R"(
+        proc/meminfo = MemTotal: 1 kB\n
+        proc/{self,77} -> @proc/7
+        proc/555 = a plain file with a number for a name
+        proc/{0,-3,12abc,007,99999999999}/stat = 9 (odd) S 1 1234 1234 0 -1\n
+        proc/{0,-3,12abc,007,99999999999}/status = RssAnon:\t100 kB\n
+        proc/2/stat = 2 (kthreadd) S 0 0 0 0 -1\n
+        proc/2/status = Name:\tkthreadd\nState:\tS (sleeping)\nTgid:\t2\nPid:\t2\nPPid:\t0\nThreads:\t1\n
+        proc/20/status = RssAnon:\t100 kB\n
+        proc/21/stat = 21 (nostatus) S 1 1234 1234 0 -1\n
+        proc/22/
+        proc/23/{stat,status} = )");
     // The order the file system lists them in, whatever it is, must survive unsorted.
     std::vector<std::int32_t> listed;
     for (const auto& entry : fs::directory_iterator(t.path("proc"))) {

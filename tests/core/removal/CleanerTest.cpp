@@ -95,7 +95,8 @@ TEST(Cleaner, RemovingATrashEntryTakesItsRecordAlong) {
         home/.local/share/Trash/files/folder/inner 1000
         home/.local/share/Trash/info/{folder,gone,other}.trashinfo = [Trash Info]\nPath=/x/y\n)");
     const std::string trash = "home/.local/share/Trash/";
-    const fs::path folder = h.tree.path(trash + "files/folder"), unrelated = h.tree.path(trash + "info/other.trashinfo");
+    const fs::path folder = h.tree.path(trash + "files/folder"),
+                   unrelated = h.tree.path(trash + "info/other.trashinfo");
 
     const CleanResult result =
         Cleaner::deleteItems({{folder, 5'000}, {h.tree.path(trash + "files/gone"), 100}}, h.freedesktop);
