@@ -84,7 +84,9 @@ TEST_F(TrashFixture, ATrashThatIsNotAFolderIsDenied) {
 TEST_F(TrashFixture, FreedesktopEntriesAreNamedFromTheirTrashInfo) {
     // .DS_Store is a real trashed file on Linux.
     tree.build(R"(
-        home/.local/share/Trash/files/{report.2.pdf,no-info,.hidden,.DS_Store,folder/,bad)" "\xFF" R"(name}
+        home/.local/share/Trash/files/{report.2.pdf,no-info,.hidden,.DS_Store,folder/,bad)"
+               "\xFF"
+               R"(name}
         home/.local/share/Trash/info/report.2.pdf.trashinfo = [Trash Info]\nPath=/home/a/Documents/report.pdf\n
         home/.local/share/Trash/info/folder.trashinfo = garbage without a group)");
 
