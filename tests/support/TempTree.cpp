@@ -170,20 +170,13 @@ void TempTree::build(std::string_view manifest) {
             }
         }
         for (const std::string& p : expanded(entry)) {
-            if (op == "=")
-                text(p, unescaped(arg));
-            else if (op == "->")
-                symlink(p, below(arg));
-            else if (op == "=>")
-                hardlink(p, below(arg));
-            else if (op == "~")
-                sparse(p, std::stoll(arg));
-            else if (op == "|")
-                fifo(p);
-            else if (p.ends_with('/'))
-                dir(p);
-            else
-                file(p, arg.empty() ? 10 : std::stoull(arg));
+            if (op == "=") text(p, unescaped(arg));
+            if (op == "->") symlink(p, below(arg));
+            if (op == "=>") hardlink(p, below(arg));
+            if (op == "~") sparse(p, std::stoll(arg));
+            if (op == "|") fifo(p);
+            if (op.empty() && p.ends_with('/')) dir(p);
+            if (op.empty() && !p.ends_with('/')) file(p, arg.empty() ? 10 : std::stoull(arg));
         }
     }
 }
