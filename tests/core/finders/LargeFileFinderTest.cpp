@@ -1,11 +1,11 @@
 #include "core/finders/LargeFileFinder.h"
 
 #include "core/fs/FileSize.h"
+#include "support/FiveAtOnce.h"
 #include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
@@ -189,13 +189,9 @@ TEST(LargeFileFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     makeRandomTree(tree, 9);
     const auto expected = plainFind(tree, 4096, 300);
     QThreadPool scans;
-    scans.setMaxThreadCount(2);
-    std::vector<QFuture<std::vector<LargeFile>>> searches;
-    for (int i = 0; i < 5; ++i)
-        searches.push_back(QtConcurrent::run(
-            &scans, [&tree] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }));
-    for (auto& search : searches)
-        EXPECT_EQ(search.result(), expected);
+    for (const auto& found : test::fiveAtOnce(
+             scans, [&] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }))
+        EXPECT_EQ(found, expected);
 }
 
 // Linux has no packages; the walk's seam stands in for them.

@@ -2,10 +2,10 @@
 
 #include "core/fs/FileSize.h"
 #include "support/DeepChain.h"
+#include "support/FiveAtOnce.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
@@ -236,13 +236,9 @@ TEST(NodeModulesFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     const auto expected = NodeModulesFinder::find(tree.root(), tree.path("home"));
     ASSERT_EQ(expected.size(), 8u);
     QThreadPool scans;
-    scans.setMaxThreadCount(2);
-    std::vector<QFuture<std::vector<NodeModulesFolder>>> searches;
-    for (int i = 0; i < 5; ++i)
-        searches.push_back(QtConcurrent::run(
-            &scans, [&tree] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }));
-    for (auto& search : searches)
-        EXPECT_EQ(search.result(), expected);
+    for (const auto& found :
+         test::fiveAtOnce(scans, [&] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }))
+        EXPECT_EQ(found, expected);
 }
 
 } // namespace

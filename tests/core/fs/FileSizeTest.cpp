@@ -3,12 +3,12 @@
 #include "core/fs/FileSizeSplit.h"
 #include "support/DeepChain.h"
 #include "support/Entries.h"
+#include "support/FiveAtOnce.h"
 #include "support/FtsOracle.h"
 #include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
@@ -261,14 +261,10 @@ TEST(FileSizeTest, MeasurementsSplitOverTheirOwnPoolFinish) {
             tree.file("s" + std::to_string(f) + "/d/f" + std::to_string(i), 3000);
     const std::int64_t expected = ftsOnDisk(tree.root());
     QThreadPool pool;
-    pool.setMaxThreadCount(2);
-    std::vector<QFuture<std::int64_t>> measurements;
-    for (int i = 0; i < 5; ++i)
-        measurements.push_back(QtConcurrent::run(&pool, [&] {
-            return FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 2});
-        }));
-    for (QFuture<std::int64_t>& measurement : measurements)
-        EXPECT_EQ(measurement.result(), expected);
+    for (const std::int64_t measured : test::fiveAtOnce(pool, [&] {
+             return FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 2});
+         }))
+        EXPECT_EQ(measured, expected);
 }
 
 // ---- Paths longer than PATH_MAX are measured piece by piece, as the kernel would resolve them:

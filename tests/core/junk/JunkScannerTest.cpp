@@ -1,9 +1,9 @@
 #include "core/junk/JunkScanner.h"
 
+#include "support/FiveAtOnce.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
@@ -87,14 +87,9 @@ TEST(JunkScanner, FiveScansAtOnceFinish) {
         tree.file("home/.local/share/Trash/files/item" + std::to_string(i) + "/data", 60'000);
 
     QThreadPool scans;
-    scans.setMaxThreadCount(2);
-    std::vector<QFuture<JunkCategory>> futures;
-    for (int i = 0; i < 5; ++i)
-        futures.push_back(QtConcurrent::run(&scans, [l] { return JunkScanner::scan(JunkKind::trash, l); }));
-    for (auto& future : futures) {
-        const JunkCategory category = future.result();
+    for (const JunkCategory& category :
+         test::fiveAtOnce(scans, [l] { return JunkScanner::scan(JunkKind::trash, l); }))
         EXPECT_EQ(category.items.size(), 40u);
-    }
 }
 
 } // namespace
