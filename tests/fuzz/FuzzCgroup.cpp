@@ -4,13 +4,6 @@
 
 #include "FuzzCheck.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
-
 namespace {
 
 using Kind = AppScan::UnitReading::Kind;
@@ -32,8 +25,7 @@ void checkReading(const AppScan::UnitReading& reading) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     const auto path = AppScan::systemdCgroupPath(text);
     if (path) {
         FUZZ_CHECK(path->find('\n') == std::string::npos);
@@ -55,5 +47,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         plain += c;
     }
     FUZZ_CHECK(AppScan::unescapeUnitName(escaped) == plain);
-    return 0;
 }

@@ -5,13 +5,6 @@
 
 #include "FuzzCheck.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
-
 namespace {
 
 // A value written so that reading it gives it back: every escape the format knows, and spaces
@@ -19,33 +12,20 @@ namespace {
 std::string escaped(std::string_view value) {
     std::string out;
     for (const char c : value) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case ' ':
-            out += "\\s";
-            break;
-        default:
-            out += c;
-        }
+        const char* escape = c == '\\'   ? "\\\\"
+                             : c == '\n' ? "\\n"
+                             : c == '\t' ? "\\t"
+                             : c == '\r' ? "\\r"
+                             : c == ' '  ? "\\s"
+                                         : nullptr;
+        escape ? out += escape : out += c;
     }
     return out;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     const DesktopEntry entry = DesktopEntry::parse(text);
     entry.isShownApplication();
     std::string written = "# written back\n[Desktop Entry]\n";
@@ -61,5 +41,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     written += "[Other Group]\nName=not this one\n";
     // What was read, written back, reads the same.
     FUZZ_CHECK(DesktopEntry::parse(written).keys == entry.keys);
-    return 0;
 }

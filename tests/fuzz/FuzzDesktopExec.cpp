@@ -4,15 +4,6 @@
 
 #include "FuzzCheck.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
-
-using namespace brisklet;
-
 namespace {
 
 // Every argument in double quotes, with the four characters that need it escaped.
@@ -36,8 +27,7 @@ void checkProgram(const std::vector<std::string>& arguments) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     if (const auto arguments = execArguments(text)) {
         checkProgram(*arguments);
         // The arguments, quoted, split back into themselves.
@@ -52,5 +42,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(execArguments(quoted(pieces)) == pieces);
     checkProgram(pieces);
-    return 0;
 }

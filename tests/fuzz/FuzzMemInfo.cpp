@@ -4,16 +4,9 @@
 
 #include "FuzzCheck.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <limits>
-#include <optional>
-#include <string_view>
 
-using namespace brisklet;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     // The same bytes stand for meminfo and for the pressure file: each parser passes over the other's
     // lines, so one input reaches both. The zram figures test the sums at both ends of their range.
     for (const std::optional<std::string_view> pressure :
@@ -29,5 +22,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     MemoryReader::zramMemoryUsed(text);
-    return 0;
 }

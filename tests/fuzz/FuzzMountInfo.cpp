@@ -4,14 +4,7 @@
 
 #include "FuzzCheck.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
 
 namespace {
 
@@ -32,8 +25,7 @@ std::string kernelEscaped(std::string_view path) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     const auto entries = MountedVolumes::parseMountInfo(text);
     FUZZ_CHECK(entries.size() <= static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     for (const MountEntry& entry : entries) {
@@ -54,5 +46,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         FUZZ_CHECK(one.empty());
     }
-    return 0;
 }

@@ -1,20 +1,11 @@
 // /proc/PID/cmdline: the arguments as a process left them, which it may have rewritten freely.
 
-#include "core/proc/ProcessReader.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcessReader.h"
 
 #include "FuzzCheck.h"
 
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     const auto args = ProcessReader::splitArguments(text);
     // One argument per NUL, plus an unterminated last one.
     const auto nuls = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\0'));
@@ -29,5 +20,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!text.empty() && text.back() != '\0') joined.pop_back();
         FUZZ_CHECK(joined == text);
     }
-    return 0;
 }

@@ -1,19 +1,11 @@
 // /proc/PID/stat: a process names itself, so the name between the parentheses may hold anything.
 
-#include "core/proc/ProcessReader.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcessReader.h"
 
 #include "FuzzCheck.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     if (const auto fields = ProcessReader::parseStat(text)) {
         // The name lies inside the text, from just after the first "(" to just before the last ")".
         const std::size_t start = static_cast<std::size_t>(fields->name.data() - text.data());
@@ -27,5 +19,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              ") S 77 4242 4242 0 -1 4194560 1523 0 0 0 12 5 0 0 20 0 1 0 3456 9351168 896\n";
     const auto fields = ProcessReader::parseStat(line);
     FUZZ_CHECK(fields && fields->name == text && fields->parent == 77);
-    return 0;
 }

@@ -1,20 +1,11 @@
 // A .trashinfo file: whoever moved something to the Trash wrote it, so it may hold anything.
 
-#include "core/junk/TrashInfo.h"
 #include "core/fs/Utf8.h"
+#include "core/junk/TrashInfo.h"
 
 #include "FuzzCheck.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
-
-using namespace brisklet;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+FUZZ_TEXT_HARNESS(text) {
     if (const auto name = TrashInfo::originalNameFromContents(text)) {
         // A name of one component, shown as it is.
         FUZZ_CHECK(!name->empty() && name->find('/') == std::string::npos && validUtf8(*name) == *name);
@@ -36,5 +27,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto expected = last.empty() ? std::nullopt : std::optional(validUtf8(last));
     FUZZ_CHECK(TrashInfo::originalNameFromContents("[Trash Info]\nPath=" + encoded +
                                                    "\nDeletionDate=2026-01-01T10:00:00\n") == expected);
-    return 0;
 }

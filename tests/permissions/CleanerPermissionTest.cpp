@@ -3,71 +3,57 @@
 #include "core/fs/FileSize.h"
 #include "core/removal/SafeRemove.h"
 
-#include "support/TempTree.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "Unprivileged.h"
 
 namespace brisklet {
 namespace {
 
 namespace fs = std::filesystem;
-
-// These tests only mean something when permissions are enforced.
-struct CleanerUnprivileged : ::testing::Test {
-    void SetUp() override { ASSERT_NE(::geteuid(), 0u) << "run through tests/run-unprivileged.sh"; }
-
-    // Takes write permission (or with mode 0 every permission) from the folder holding `path`.
-    fs::path lockParent(const fs::path& path, mode_t mode = 0555) {
-        EXPECT_EQ(::chmod(path.parent_path().c_str(), mode), 0) << path;
-        return path;
-    }
-
-    test::TempTree tree;
-    Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
-};
+using CleanerUnprivileged = test::Unprivileged;
 
 TEST_F(CleanerUnprivileged, AnItemLeftPartlyInPlaceCountsWhatWentAndFailsWhileBytesRemain) {
-    const fs::path partial = tree.file("home/.cache/app/gone.bin", 200'000).parent_path();
-    tree.file("home/.cache/app/sub/gone-too.bin", 100'000);
-    const std::int64_t left =
-        test::TempTree::allocated(lockParent(tree.file("home/.cache/app/ro/kept.bin", 50'000)));
-    ASSERT_GT(left, 0);
+    // A read-only folder inside the item keeps its file; an empty folder in a folder we may not write
+    // to stays, with nothing left to reclaim; a file in a folder we may not search can be neither
+    // removed nor measured.
+    tree.build(R"(
+        home/.cache/app/gone.bin 200000
+        home/.cache/app/sub/gone-too.bin 100000
+        home/.cache/app/ro/kept.bin 50000
+        home/.cache/locked/empty/
+        home/.cache/hidden/item.bin 10000)");
+    const fs::path partial = tree.path("home/.cache/app"), empty = tree.path("home/.cache/locked/empty"),
+                   unreachable = tree.path("home/.cache/hidden/item.bin");
+    const std::int64_t left = test::TempTree::allocated(tree.path("home/.cache/app/ro/kept.bin"));
     const std::int64_t size = FileSize::onDisk(partial);
-    // An empty folder in a folder we may not write to: it stays, but nothing is left to reclaim.
-    const fs::path empty = lockParent(tree.dir("home/.cache/locked/empty"));
-    // A file in a folder we may not search: nothing can be removed, nor measured.
-    const fs::path unreachable = lockParent(tree.file("home/.cache/hidden/item.bin", 10'000), 0);
-
+    chmod("home/.cache/app/ro", 0555);
+    chmod("home/.cache/locked", 0555);
+    chmod("home/.cache/hidden", 0);
     const CleanResult result =
         Cleaner::deleteItems({{partial, size}, {empty, 4'096}, {unreachable, 12'288}}, locations);
-
     EXPECT_EQ(result, (CleanResult{size - left + 4'096, {partial, unreachable}}));
-    EXPECT_EQ(::access(empty.c_str(), F_OK), 0) << "the empty folder stays";
+    EXPECT_TRUE(fs::exists(empty));
 }
 
 TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsRecord) {
     // Inside an unreadable folder nothing can be measured, so measuring says nothing is left.
-    const fs::path app = tree.file("home/.cache/app/gone.bin", 10'000).parent_path();
-    lockParent(tree.file("home/.cache/app/locked/secret.bin", 10'000), 0);
-    const std::string trash = "home/.local/share/Trash/";
-    const fs::path entry = tree.file(trash + "files/project/a.bin", 10'000).parent_path();
-    lockParent(tree.file(trash + "files/project/ro/b.bin", 10'000));
-    const fs::path record = tree.text(trash + "info/project.trashinfo", "[Trash Info]\n");
-
+    tree.build(R"(
+        home/.cache/app/gone.bin 10000
+        home/.cache/app/locked/secret.bin 10000
+        home/.local/share/Trash/files/project/a.bin 10000
+        home/.local/share/Trash/files/project/ro/b.bin 10000
+        home/.local/share/Trash/info/project.trashinfo = [Trash Info]
+        home/.local/share/Trash/info/a.trashinfo = [Trash Info])");
+    chmod("home/.cache/app/locked", 0);
+    chmod("home/.local/share/Trash/files/project/ro", 0555);
+    const fs::path app = tree.path("home/.cache/app"),
+                   entry = tree.path("home/.local/share/Trash/files/project");
     const CleanResult result = Cleaner::deleteItems({{app, 20'480}, {entry, 20'480}}, locations);
-
     EXPECT_EQ(result.failed, (std::vector<fs::path>{app, entry}));
-    EXPECT_TRUE(fs::exists(record));
-}
-
-TEST_F(CleanerUnprivileged, ARecordThatCannotBeUnlinkedIsReportedAsStaying) {
-    const fs::path record =
-        lockParent(tree.text("home/.local/share/Trash/info/a.trashinfo", "[Trash Info]\n"));
-    EXPECT_FALSE(SafeRemove::removeNonFolder(record.parent_path(), "a.trashinfo"));
-    EXPECT_TRUE(fs::exists(record));
+    EXPECT_TRUE(fs::exists(tree.path("home/.local/share/Trash/info/project.trashinfo")));
+    // A record that cannot be unlinked is reported as staying.
+    chmod("home/.local/share/Trash/info", 0555);
+    EXPECT_FALSE(SafeRemove::removeNonFolder(tree.path("home/.local/share/Trash/info"), "a.trashinfo"));
+    EXPECT_TRUE(fs::exists(tree.path("home/.local/share/Trash/info/a.trashinfo")));
 }
 
 } // namespace

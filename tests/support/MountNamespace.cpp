@@ -40,10 +40,11 @@ void enterNamespace() {
 }
 
 // The child's report: "S reason", or one "F failure" line per failed check.
-std::string runChild(const std::function<void(Checks&)>& body) {
+std::string runChild(const std::function<void(Checks&)>& body, bool privateMounts) {
     Checks checks;
+    ::alarm(300);
     try {
-        enterNamespace();
+        if (privateMounts) enterNamespace();
         body(checks);
     } catch (const Unavailable& e) {
         return std::string("S ") + e.what();
@@ -64,9 +65,7 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-} // namespace
-
-NamespaceRun inMountNamespace(const std::function<void(Checks&)>& body) {
+NamespaceRun forked(const std::function<void(Checks&)>& body, bool privateMounts) {
     NamespaceRun run;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -76,7 +75,7 @@ NamespaceRun inMountNamespace(const std::function<void(Checks&)>& body) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
-        writeAll(fds[1], runChild(body));
+        writeAll(fds[1], runChild(body, privateMounts));
         ::_exit(0);
     }
     ::close(fds[1]);
@@ -101,6 +100,16 @@ NamespaceRun inMountNamespace(const std::function<void(Checks&)>& body) {
         at = end + 1;
     }
     return run;
+}
+
+} // namespace
+
+NamespaceRun inChild(const std::function<void(Checks&)>& body) {
+    return forked(body, false);
+}
+
+NamespaceRun inMountNamespace(const std::function<void(Checks&)>& body) {
+    return forked(body, true);
 }
 
 void mountTmpfs(const std::filesystem::path& at) {

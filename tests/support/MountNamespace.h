@@ -30,6 +30,10 @@ public:
     std::vector<std::string> failures;
 };
 
+// Runs `body` in a forked child, for what must not touch this process (a descriptor limit, say). A
+// child that hangs is ended after five minutes and reported as failed.
+NamespaceRun inChild(const std::function<void(Checks&)>& body);
+
 // Runs `body` in a forked child with a private mount namespace (and a user namespace of its own
 // when not root), so the mounts it makes are seen by nobody else and vanish with it. The child has
 // only the calling thread: a body that measures or scans must bring its own thread pool.

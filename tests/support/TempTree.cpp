@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -91,6 +92,93 @@ fs::path TempTree::hardlink(std::string_view relative, const fs::path& existing)
     fs::create_directories(p.parent_path());
     fs::create_hard_link(existing, p);
     return p;
+}
+
+namespace {
+
+std::string trimmed(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(s.substr(first, s.find_last_not_of(" \t") - first + 1));
+}
+
+std::string unescaped(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'n' || s[i + 1] == 't'))
+            out += s[++i] == 'n' ? '\n' : '\t';
+        else
+            out += s[i];
+    }
+    return out;
+}
+
+// "a/{x,y}/b" as "a/x/b" and "a/y/b"; one group a path.
+std::vector<std::string> expanded(const std::string& path) {
+    const auto open = path.find('{');
+    const auto close = path.find('}', open);
+    if (open == std::string::npos || close == std::string::npos) return {path};
+    std::vector<std::string> out;
+    const std::string choices = path.substr(open + 1, close - open - 1);
+    for (std::size_t at = 0; at <= choices.size();) {
+        const auto comma = std::min(choices.find(',', at), choices.size());
+        out.push_back(path.substr(0, open) + choices.substr(at, comma - at) + path.substr(close + 1));
+        at = comma + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+void TempTree::fifo(std::string_view relative) {
+    const fs::path p = path(relative);
+    fs::create_directories(p.parent_path());
+    if (::mkfifo(p.c_str(), 0644) != 0) throw std::runtime_error("cannot make fifo " + p.string());
+}
+
+void TempTree::build(std::string_view manifest) {
+    const auto below = [this](const std::string& target) {
+        return target.starts_with('@') ? path(target.substr(1)) : fs::path(target);
+    };
+    for (std::size_t at = 0; at < manifest.size();) {
+        const std::size_t end = std::min(manifest.find('\n', at), manifest.size());
+        const std::string line = trimmed(manifest.substr(at, end - at));
+        at = end + 1;
+        if (line.empty()) continue;
+        std::string entry = line;
+        std::string op, arg;
+        // Padded, so that a text entry may end in " =" for an empty file.
+        const std::string padded = line + " ";
+        for (const char* candidate : {" = ", " -> ", " => ", " ~ "}) {
+            if (const auto pos = padded.find(candidate); pos != std::string::npos) {
+                entry = trimmed(padded.substr(0, pos));
+                op = trimmed(candidate);
+                arg = padded.substr(pos + std::strlen(candidate));
+                if (!arg.empty()) arg.pop_back();
+                break;
+            }
+        }
+        if (op.empty() && line.ends_with(" |")) {
+            entry = trimmed(line.substr(0, line.size() - 2));
+            op = "|";
+        } else if (op.empty()) {
+            const auto space = line.rfind(' ');
+            if (space != std::string::npos &&
+                line.find_first_not_of("0123456789", space + 1) == std::string::npos) {
+                entry = trimmed(line.substr(0, space));
+                arg = line.substr(space + 1);
+            }
+        }
+        for (const std::string& p : expanded(entry)) {
+            if (op == "=") text(p, unescaped(arg));
+            if (op == "->") symlink(p, below(arg));
+            if (op == "=>") hardlink(p, below(arg));
+            if (op == "~") sparse(p, std::stoll(arg));
+            if (op == "|") fifo(p);
+            if (op.empty() && p.ends_with('/')) dir(p);
+            if (op.empty() && !p.ends_with('/')) file(p, arg.empty() ? 10 : std::stoull(arg));
+        }
+    }
 }
 
 std::int64_t TempTree::allocated(const fs::path& p) {

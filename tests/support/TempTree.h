@@ -28,6 +28,16 @@ public:
     std::filesystem::path sparse(std::string_view relative, std::int64_t length);
     std::filesystem::path symlink(std::string_view relative, const std::filesystem::path& target);
     std::filesystem::path hardlink(std::string_view relative, const std::filesystem::path& existing);
+    void fifo(std::string_view relative);
+
+    // Makes the entries a manifest describes, one a line, so a fixture reads as the tree it is:
+    //   a/b/          a folder           a/b 5000       a file of 5000 bytes (10 when no size is given)
+    //   a/b = text    a file holding text, with \n and \t for newline and tab
+    //   a/b -> t      a symbolic link    a/b => c       a hard link to c    a/b ~ 4096   a sparse file
+    //   a/b |         a fifo
+    // A target or hard link beginning with "@" is taken below the root. "{x,y}" in a path makes one
+    // entry for each choice.
+    void build(std::string_view manifest);
 
     // Bytes the file system allocated for this one entry (lstat, st_blocks × 512).
     static std::int64_t allocated(const std::filesystem::path& p);

@@ -1,28 +1,21 @@
 #include "core/finders/LargeFileFinder.h"
 
 #include "core/fs/FileSize.h"
+#include "support/FiveAtOnce.h"
+#include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <functional>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,7 +51,7 @@ struct RuleCase {
     std::vector<std::string> files;
     std::vector<std::string> expected;
     const char* root = "";
-    std::function<void(TempTree&)> extra = [](TempTree&) {};
+    const char* extra = "";
 };
 
 class LargeFileRuleTest : public ::testing::TestWithParam<RuleCase> {};
@@ -67,7 +60,7 @@ TEST_P(LargeFileRuleTest, ListsExactlyTheFilesOutsideTheSkippedPlaces) {
     TempTree tree;
     for (const std::string& file : GetParam().files)
         tree.file(file, kBig);
-    GetParam().extra(tree);
+    tree.build(GetParam().extra);
     std::vector<std::string> found = find(tree, 200000, GetParam().root);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, GetParam().expected);
@@ -83,7 +76,7 @@ const RuleCase kRuleCases[] = {
      {"home/Library/big", "home/keep"},
      {"home-link/keep"},
      "home-link",
-     [](TempTree& t) { t.symlink("home-link", t.path("home")); }},
+     "home-link -> @home"},
     {"LibraryAsRootIsSearched", {"home/Library/keep"}, {"home/Library/keep"}, "home/Library"},
     {"MediaLibrariesNeitherListedNorSearched",
      {"P/Photos Library.photoslibrary/o/big", "M/Music.musiclibrary/big", "M/TV.tvlibrary/big",
@@ -93,16 +86,8 @@ const RuleCase kRuleCases[] = {
      {"real/keep"},
      {"real/keep"},
      "",
-     [](TempTree& t) {
-         t.symlink("link-to-file", t.path("real/keep"));
-         t.symlink("link-to-folder", t.path("real"));
-         ASSERT_EQ(::mkfifo(t.path("fifo").c_str(), 0644), 0);
-     }},
-    {"SparseCountsWhatItHolds",
-     {"keep"},
-     {"keep"},
-     "",
-     [](TempTree& t) { t.sparse("empty.img", 1LL << 34); }},
+     "link-to-file -> @real/keep\nlink-to-folder -> @real\nfifo |"},
+    {"SparseCountsWhatItHolds", {"keep"}, {"keep"}, "", "empty.img ~ 17179869184"},
     {"HiddenRootIsSearched", {".root/keep"}, {".root/keep"}, ".root"},
     {"OddNamesKeptAsBytes", {"keep\nnew line/\xff\xfe keep"}, {"keep\nnew line/\xff\xfe keep"}},
 };
@@ -204,13 +189,9 @@ TEST(LargeFileFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     makeRandomTree(tree, 9);
     const auto expected = plainFind(tree, 4096, 300);
     QThreadPool scans;
-    scans.setMaxThreadCount(2);
-    std::vector<QFuture<std::vector<LargeFile>>> searches;
-    for (int i = 0; i < 5; ++i)
-        searches.push_back(QtConcurrent::run(
-            &scans, [&tree] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }));
-    for (auto& search : searches)
-        EXPECT_EQ(search.result(), expected);
+    for (const auto& found : test::fiveAtOnce(
+             scans, [&] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }))
+        EXPECT_EQ(found, expected);
 }
 
 // Linux has no packages; the walk's seam stands in for them.
@@ -231,62 +212,8 @@ TEST(LargeFileFinderTest, PackagesCountAsOneFileMeasuredWhole) {
     EXPECT_EQ(LargeFileFinder::find(tree.root(), 150000, 300, tree.path("home"), isPackage), expected);
 }
 
-// ---- In a child process, with its own descriptor limit or its own mounts
-
-struct Unavailable : std::runtime_error {
-    explicit Unavailable(std::string_view what)
-        : std::runtime_error(std::string(what) + ": " + std::strerror(errno)) {}
-};
-
-void enterPrivateMountNamespace() {
-    const auto writeWhole = [](const char* file, const std::string& contents) {
-        const int fd = ::open(file, O_WRONLY | O_CLOEXEC);
-        const bool ok = fd >= 0 && ::write(fd, contents.data(), contents.size()) == ssize_t(contents.size());
-        if (fd >= 0) ::close(fd);
-        if (!ok) throw Unavailable(file);
-    };
-    const uid_t uid = ::geteuid();
-    const gid_t gid = ::getegid();
-    if (::unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0) throw Unavailable("unshare");
-    if (uid != 0) {
-        writeWhole("/proc/self/setgroups", "deny");
-        writeWhole("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
-        writeWhole("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
-    }
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        throw Unavailable("making / private");
-}
-
-// Runs `body` in a forked child and hands back the lines it returned, or "SKIP …" when the child
-// could not set up what the test needs. The child has none of the parent's threads, so a pool the
-// parent started would wait for ever: finders in the child get a pool of their own.
-std::vector<std::string> runInChild(const std::function<std::vector<std::string>(QThreadPool&)>& body) {
-    const TempTree out;
-    const fs::path file = out.path("lines");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::alarm(60); // a child that hangs dies and fails its test rather than stalling the run
-        std::ofstream lines(file);
-        try {
-            QThreadPool pool;
-            for (const std::string& line : body(pool))
-                lines << line << '\n';
-        } catch (const Unavailable& e) { // anything else thrown aborts the child, and fails the test
-            lines << "SKIP " << e.what() << '\n';
-        }
-        lines.close();
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    std::vector<std::string> lines;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    if (!WIFEXITED(status) || lines.empty())
-        return {"FAIL the child died, wait status " + std::to_string(status)};
-    return lines;
-}
+// ---- In a child process, with its own descriptor limit or its own mounts. The child has none of
+// the parent's threads, so the finder gets a pool of its own there.
 
 TEST(LargeFileFinderTest, DeepTreeWithFewDescriptorsGivesTheSameResult) {
     TempTree tree;
@@ -306,13 +233,14 @@ TEST(LargeFileFinderTest, DeepTreeWithFewDescriptorsGivesTheSameResult) {
     tree.file(fork + "z/after", 8192);
     const auto expected = find(tree, 1);
     ASSERT_EQ(expected.size(), 15u);
-    EXPECT_EQ(runInChild([&](QThreadPool& pool) {
-                  const rlimit limits{16, 16};
-                  if (::setrlimit(RLIMIT_NOFILE, &limits) != 0) throw std::runtime_error("setrlimit");
-                  return relativeUrls(tree.root(),
-                                      LargeFileFinder::find(tree.root(), 1, 300, tree.path("home"), pool));
-              }),
-              expected);
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inChild([&](test::Checks& checks) {
+        QThreadPool pool;
+        const rlimit limits{16, 16};
+        checks.expect(::setrlimit(RLIMIT_NOFILE, &limits) == 0, "setrlimit");
+        const auto found = LargeFileFinder::find(tree.root(), 1, 300, tree.path("home"), pool);
+        checks.expect(relativeUrls(tree.root(), found) == expected,
+                      "a different result with few descriptors");
+    }));
 }
 
 // Another disk mounted inside is searched; a kernel file system is not; a bind mount of an
@@ -324,20 +252,18 @@ TEST(LargeFileFinderTest, MountsAreCrossedOnceAndKernelOnesNever) {
     const fs::path disk = tree.dir("Volumes/disk");
     const fs::path proc = tree.dir("proc");
     const fs::path loop = tree.dir("a/b/loop");
-    const auto lines = runInChild([&](QThreadPool& pool) {
-        enterPrivateMountNamespace();
-        if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=8m") != 0) throw Unavailable("tmpfs");
-        if (::mount("proc", proc.c_str(), "proc", 0, nullptr) != 0) throw Unavailable("proc");
-        if (::mount(tree.root().c_str(), loop.c_str(), nullptr, MS_BIND, nullptr) != 0)
-            throw Unavailable("bind");
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
+        test::mountTmpfs(disk);
+        if (::mount("proc", proc.c_str(), "proc", 0, nullptr) != 0) throw test::Unavailable("mount proc");
+        test::bindMount(tree.root(), loop);
         tree.file("Volumes/disk/projects/big", kBig);
+        QThreadPool pool;
         auto found = relativeUrls(tree.root(),
                                   LargeFileFinder::find(tree.root(), 0, 1 << 30, tree.path("home"), pool));
         std::sort(found.begin(), found.end());
-        return found;
-    });
-    if (lines.at(0).starts_with("SKIP")) GTEST_SKIP() << lines[0];
-    EXPECT_EQ(lines, (std::vector<std::string>{"Volumes/disk/projects/big", "a/b/low", "own"}));
+        checks.expect(found == std::vector<std::string>{"Volumes/disk/projects/big", "a/b/low", "own"},
+                      "mounts crossed other than once, or a kernel one searched");
+    }));
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 
 #include "core/fs/FileSize.h"
 #include "support/DeepChain.h"
+#include "support/FiveAtOnce.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,15 +43,13 @@ void setModified(const fs::path& p, std::int64_t seconds) {
     ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << p;
 }
 
-void nothing(TempTree&) {}
-
-// Each row makes the listed projects (and whatever else `extra` adds); the folders found, sorted.
+// Each row makes the listed projects and whatever else its manifest describes; the folders found, sorted.
 struct WhichCase {
     const char* name;
     std::vector<std::string> projects;
     std::vector<std::string> expected;
     const char* root = "";
-    std::function<void(TempTree&)> extra = nothing;
+    const char* extra = "";
     const char* home = "home";
 };
 
@@ -62,34 +59,11 @@ TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
     TempTree tree;
     for (const std::string& folder : GetParam().projects)
         project(tree, folder);
-    GetParam().extra(tree);
+    tree.build(GetParam().extra);
     const fs::path root = *GetParam().root ? tree.path(GetParam().root) : tree.root();
     auto found = relativeUrls(tree, NodeModulesFinder::find(root, tree.path(GetParam().home)));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, GetParam().expected);
-}
-
-void makeLinkedAndDanglingManifests(TempTree& t) {
-    t.text("manifests/app.json", "{}");
-    t.file("linked/node_modules/x", 5000);
-    t.symlink("linked/package.json", t.path("manifests/app.json"));
-    t.file("dangling/node_modules/x", 5000);
-    t.symlink("dangling/package.json", "nowhere.json");
-}
-
-void makeNodeModulesThatAreNoNonEmptyFolders(TempTree& t) {
-    t.text("file/package.json", "{}");
-    t.file("file/node_modules", 5000);
-    t.text("empty/package.json", "{}");
-    t.dir("empty/node_modules/empty/emptier");
-    t.text("Case/package.json", "{}");
-    t.file("Case/Node_Modules/x", 5000);
-}
-
-void makeLinkedProjects(TempTree& t) {
-    t.text("app/package.json", "{}");
-    t.symlink("app/node_modules", t.path("outside/real/node_modules"));
-    t.symlink("linked-project", t.path("outside/real"));
 }
 
 const WhichCase kWhichCases[] = {
@@ -97,15 +71,27 @@ const WhichCase kWhichCases[] = {
     {"NestedNodeModulesNotReportedApart", {"app", "app/node_modules/pkg"}, {"app/node_modules"}},
     // Without a package.json there is no project, and its node_modules is not searched either.
     {"PackageJsonMakesTheProject", {"app", "lib/node_modules/inner"}, {"app/node_modules"}},
-    {"PackageJsonLinkedNotDangling", {}, {"linked/node_modules"}, "", makeLinkedAndDanglingManifests},
+    {"PackageJsonLinkedNotDangling", {}, {"linked/node_modules"}, "", R"(
+        manifests/app.json = {}
+        {linked,dangling}/node_modules/x 5000
+        linked/package.json -> @manifests/app.json
+        dangling/package.json -> nowhere.json)"},
     {"HiddenPodsDerivedDataNotSearched",
      {".hidden/app", "app/.cache/tool", "ios/Pods/x", "B/DerivedData/y"},
      {}},
     {"NamesMatchExactly",
      {"ios/pods/x", "B/DerivedData2/y"},
      {"B/DerivedData2/y/node_modules", "ios/pods/x/node_modules"}},
-    {"NodeModulesNonEmptyFolderExactName", {}, {}, "", makeNodeModulesThatAreNoNonEmptyFolders},
-    {"LinksAreNeverFollowed", {"outside/real"}, {"outside/real/node_modules"}, "", makeLinkedProjects},
+    // node_modules must be a folder, not empty, and named exactly so.
+    {"NodeModulesNonEmptyFolderExactName", {}, {}, "", R"(
+        {file,empty,Case}/package.json = {}
+        file/node_modules 5000
+        empty/node_modules/empty/emptier/
+        Case/Node_Modules/x 5000)"},
+    {"LinksAreNeverFollowed", {"outside/real"}, {"outside/real/node_modules"}, "", R"(
+        app/package.json = {}
+        app/node_modules -> @outside/real/node_modules
+        linked-project -> @outside/real)"},
     {"OnlyTheHomesLibraryIsSkipped",
      {"home/Library/app", "home/a/Library/app"},
      {"home/a/Library/app/node_modules"}},
@@ -115,8 +101,8 @@ const WhichCase kWhichCases[] = {
      {"home/Library/app", "home/app"},
      {"home-link/app/node_modules"},
      "home-link",
-     [](TempTree& t) { t.symlink("home-link", t.path("home")); }},
-    {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", nothing, "home/"},
+     "home-link -> @home"},
+    {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", "", "home/"},
     {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},
     {"OddNamesAreKeptAsBytes", {"new\nline \xff\xfe"}, {"new\nline \xff\xfe/node_modules"}},
 };
@@ -250,13 +236,9 @@ TEST(NodeModulesFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     const auto expected = NodeModulesFinder::find(tree.root(), tree.path("home"));
     ASSERT_EQ(expected.size(), 8u);
     QThreadPool scans;
-    scans.setMaxThreadCount(2);
-    std::vector<QFuture<std::vector<NodeModulesFolder>>> searches;
-    for (int i = 0; i < 5; ++i)
-        searches.push_back(QtConcurrent::run(
-            &scans, [&tree] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }));
-    for (auto& search : searches)
-        EXPECT_EQ(search.result(), expected);
+    for (const auto& found :
+         test::fiveAtOnce(scans, [&] { return NodeModulesFinder::find(tree.root(), tree.path("home")); }))
+        EXPECT_EQ(found, expected);
 }
 
 } // namespace

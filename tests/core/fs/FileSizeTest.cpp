@@ -2,31 +2,23 @@
 
 #include "core/fs/FileSizeSplit.h"
 #include "support/DeepChain.h"
+#include "support/Entries.h"
+#include "support/FiveAtOnce.h"
 #include "support/FtsOracle.h"
 #include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <new>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -44,57 +36,6 @@ std::string longTarget(std::string_view head) {
     return std::string(head) + "/" + std::string(120, 'x');
 }
 
-std::int64_t sumAllocated(const std::vector<fs::path>& entries) {
-    std::int64_t total = 0;
-    for (const fs::path& p : entries)
-        total += TempTree::allocated(p);
-    return total;
-}
-
-// ---- Children: what needs its own descriptor limit runs in a forked process.
-
-std::string errnoText(std::string_view what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
-
-struct ChildResult {
-    char status; // 'O' with the values, else failed
-    char message[256];
-    std::size_t count;
-    std::int64_t values[8];
-};
-
-// The child writes its result straight into memory shared with this process.
-ChildResult runInChild(const std::function<std::vector<std::int64_t>()>& body) {
-    void* shared =
-        ::mmap(nullptr, sizeof(ChildResult), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED) return {'F', "mmap failed", 0, {}};
-    auto* result = new (shared) ChildResult{'F', "the child died", 0, {}};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        try {
-            const std::vector<std::int64_t> values = body();
-            result->count = std::min(values.size(), std::size(result->values));
-            std::copy_n(values.begin(), result->count, result->values);
-            result->status = 'O';
-        } catch (const std::exception& e) {
-            result->status = 'F';
-            std::snprintf(result->message, sizeof result->message, "%s", e.what());
-        }
-        ::_exit(0);
-    }
-    if (pid > 0) ::waitpid(pid, nullptr, 0);
-    const ChildResult copy = *result;
-    ::munmap(shared, sizeof(ChildResult));
-    return copy;
-}
-
-#define EXPECT_CHILD_OK(result, expectedCount)                                                               \
-    do {                                                                                                     \
-        ASSERT_EQ((result).status, 'O') << (result).message;                                                 \
-        ASSERT_EQ((result).count, std::size_t{expectedCount});                                               \
-    } while (false)
-
 // ---- Figures worked out by hand.
 
 TEST(FileSizeTest, MissingPathAndEmptyFoldersMeasureZero) {
@@ -106,52 +47,14 @@ TEST(FileSizeTest, MissingPathAndEmptyFoldersMeasureZero) {
     EXPECT_EQ(FileSize::onDisk(tree.root()), 0);
 }
 
-// Each rule in a folder of its own, so a wrong total for the whole points at the folder that is off.
-TEST(FileSizeTest, HandWorkedTreeOfSparseFilesAndBothKindsOfLinks) {
-    TempTree tree;
-    TempTree elsewhere;
-    // Data written into the middle of a hole allocates only around what was written.
-    const fs::path sparse = tree.sparse("sparse/patchy", std::int64_t{8} << 30);
-    const int fd = ::open(sparse.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    const std::string block(8192, 'y');
-    ASSERT_EQ(::pwrite(fd, block.data(), block.size(), 512 << 20), static_cast<ssize_t>(block.size()));
-    ::close(fd);
-    ASSERT_GE(TempTree::allocated(sparse), 8192);
-    EXPECT_LT(FileSize::onDisk(tree.path("sparse")), std::int64_t{1} << 20);
-    EXPECT_EQ(FileSize::onDisk(tree.path("sparse")), TempTree::allocated(sparse));
-
-    const fs::path shared = tree.file("hard/one/shared", 200000);
-    tree.hardlink("hard/two/shared", shared);
-    tree.hardlink("hard/two/deeper/shared", shared);
-    // Link count 2 with the other link outside the walk: still counted, once.
-    const fs::path outside = elsewhere.file("outside", 300000);
-    tree.hardlink("hard/two/outside", outside);
-    EXPECT_EQ(FileSize::onDisk(tree.path("hard")), sumAllocated({shared, outside}));
-    EXPECT_EQ(FileSize::onDisk(tree.path("hard/two/outside")), TempTree::allocated(outside));
-    // Separate measurements do not share what they have seen.
-    EXPECT_EQ(FileSize::onDisk(tree.path("hard/one")), TempTree::allocated(shared));
-    EXPECT_EQ(FileSize::onDisk(tree.path("hard/one")), TempTree::allocated(shared));
-
-    const fs::path big = elsewhere.file(longTarget("big-folder") + "/big", 2 << 20);
-    const fs::path toFile = tree.symlink("soft/to-file", big);
-    const fs::path toDir = tree.symlink("soft/to-dir", big.parent_path());
-    const fs::path toRoot = tree.symlink("soft/to-root", tree.root());
-    ASSERT_GT(TempTree::allocated(toFile), 0) << "the link needs blocks of its own for this to bite";
-    const std::int64_t links = sumAllocated({toFile, toDir, toRoot});
-    EXPECT_EQ(FileSize::onDisk(tree.path("soft")), links);
-    // Given as the root, a link to a folder is still just the link.
-    EXPECT_EQ(FileSize::onDisk(toDir), TempTree::allocated(toDir));
-    const fs::path linkedRoot = elsewhere.symlink("linked-root", tree.root());
-    EXPECT_EQ(FileSize::onDisk(linkedRoot), TempTree::allocated(linkedRoot));
-
-    EXPECT_EQ(FileSize::onDisk(tree.root()),
-              TempTree::allocated(sparse) + sumAllocated({shared, outside}) + links);
+std::string differs(std::string_view what, std::int64_t got, std::int64_t expected) {
+    return std::string(what) + ": " + std::to_string(got) + " bytes, expected " + std::to_string(expected);
 }
 
-// ---- Agreement with fts on generated trees: every kind of entry (a fifo too, which would hang a
-// walk that opened it), names that are not UTF-8 or hold a newline, sparse files, and links of both
-// kinds pointing up, to the root and outside the tree.
+// ---- The property: on generated trees, the figure is fts's. They hold every kind of entry (a fifo
+// too, which would hang a walk that opened it), names that are not UTF-8 or hold a newline, sparse
+// files, hard links within the tree and to a file outside it, and symbolic links with targets long
+// enough to take blocks of their own, pointing up, to the root and outside the tree.
 
 std::vector<std::string> makeRandomTree(TempTree& tree, const fs::path& outside, unsigned seed) {
     std::mt19937 random(seed);
@@ -184,7 +87,7 @@ std::vector<std::string> makeRandomTree(TempTree& tree, const fs::path& outside,
             tree.hardlink(name, files.empty() || below(2) ? outside : tree.path(files[below(files.size())]));
             break;
         case 6:
-            if (::mkfifo(tree.path(name).c_str(), 0644) != 0) throw std::runtime_error("mkfifo " + name);
+            tree.fifo(name);
             break;
         default:
             tree.symlink(name, targets[below(std::size(targets))]);
@@ -199,13 +102,20 @@ TEST(FileSizeTest, AgreesWithFtsOnRandomTrees) {
         TempTree tree;
         TempTree elsewhere;
         const fs::path outside = elsewhere.file(std::string(100, 'o'), 50000);
-        const std::vector<std::string> dirs = makeRandomTree(tree, outside, seed);
+        makeRandomTree(tree, outside, seed);
         const std::int64_t whole = FileSize::onDisk(tree.root());
         EXPECT_EQ(whole, ftsOnDisk(tree.root()));
         EXPECT_GT(whole, 0);
-        // Every folder as a root of its own puts the hard links' other ends outside the walk.
-        for (const std::string& dir : dirs)
-            EXPECT_EQ(FileSize::onDisk(tree.path(dir)), ftsOnDisk(tree.path(dir))) << dir;
+        // Every entry as a root of its own: a file or a link is just itself (a link to a folder
+        // too), and a folder's hard links have their other ends outside the walk. Measuring the
+        // same folder again must not remember what the last walk saw.
+        for (const auto& entry : fs::recursive_directory_iterator(tree.root())) {
+            if (entry.is_fifo()) continue;
+            EXPECT_EQ(FileSize::onDisk(entry.path()), ftsOnDisk(entry.path())) << entry.path();
+        }
+        EXPECT_EQ(FileSize::onDisk(tree.root()), whole);
+        const fs::path linkedRoot = elsewhere.symlink("linked-root", tree.root());
+        EXPECT_EQ(FileSize::onDisk(linkedRoot), TempTree::allocated(linkedRoot));
     }
 }
 
@@ -230,15 +140,15 @@ TEST(FileSizeTest, DeepNestingFitsInAFewFileDescriptors) {
     for (const char* branch : {"/p", "/q"})
         tree.hardlink(chain(fork + branch, 110) + "/top-again", top);
 
-    const ChildResult result = runInChild([&] {
-        // Leave five descriptors free, far fewer than the tree is deep.
-        ::close_range(3, ~0U, 0);
-        const rlimit limits{8, 8};
-        if (::setrlimit(RLIMIT_NOFILE, &limits) != 0) throw std::runtime_error(errnoText("setrlimit"));
-        return std::vector<std::int64_t>{FileSize::onDisk(tree.root())};
-    });
-    EXPECT_CHILD_OK(result, 1);
-    EXPECT_EQ(result.values[0], expected);
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inChild([&](test::Checks& checks) {
+        // Leave five descriptors free, far fewer than the tree is deep (new ones take the lowest free
+        // numbers).
+        const rlim_t limit = test::openDescriptors() + 4;
+        const rlimit limits{limit, limit};
+        checks.expect(::setrlimit(RLIMIT_NOFILE, &limits) == 0, "setrlimit");
+        const std::int64_t got = FileSize::onDisk(tree.root());
+        checks.expect(got == expected, differs("deep tree", got, expected));
+    }));
 }
 
 // ---- Mounts, in a private mount namespace of a child process. Whatever is mounted inside the
@@ -246,15 +156,11 @@ TEST(FileSizeTest, DeepNestingFitsInAFewFileDescriptors) {
 // would make the walk endless; fts, which only compares devices, walks the others) and a file
 // bound over one of the tree's own. Each is walked when it is the folder measured.
 
-std::string differs(std::string_view what, std::int64_t got, std::int64_t expected) {
-    return std::string(what) + ": " + std::to_string(got) + " bytes, expected " + std::to_string(expected);
-}
-
 TEST(FileSizeTest, MountsInsideTheTreeAreLeftOut) {
     TempTree tree;
     TempTree elsewhere;
     const std::int64_t top = TempTree::allocated(tree.file("top", 10000));
-    const std::int64_t inA = sumAllocated({tree.file("a/mid", 20000), tree.file("a/b/low", 30000)});
+    const std::int64_t inA = test::sumAllocated({tree.file("a/mid", 20000), tree.file("a/b/low", 30000)});
     const fs::path covered = tree.file("a/covered", 40000);
     const fs::path cover = elsewhere.file("cover", 50000);
     const std::int64_t borrowed = TempTree::allocated(elsewhere.file("deep/borrowed", 60000));
@@ -263,8 +169,6 @@ TEST(FileSizeTest, MountsInsideTheTreeAreLeftOut) {
     const fs::path borrowedAt = tree.dir("borrowed");
     const fs::path tmpfs = tree.dir("tmpfs");
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
-        // Going round the loop would never end and hang the whole run otherwise.
-        ::alarm(300);
         test::mountTmpfs(tmpfs);
         test::bindMount(tree.root(), loop);
         test::bindMount(tree.path("a/b"), sibling);
@@ -319,8 +223,6 @@ TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
     const fs::path borrowed = tree.dir(folder(12) + "/borrowed");
 
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
-        // A split that waited for ever would hang the whole run otherwise.
-        ::alarm(300);
         test::mountTmpfs(tmpfs);
         tree.file(folder(2) + "/tmpfs/hidden", 100000);
         test::bindMount(tree.root(), loop);
@@ -359,14 +261,10 @@ TEST(FileSizeTest, MeasurementsSplitOverTheirOwnPoolFinish) {
             tree.file("s" + std::to_string(f) + "/d/f" + std::to_string(i), 3000);
     const std::int64_t expected = ftsOnDisk(tree.root());
     QThreadPool pool;
-    pool.setMaxThreadCount(2);
-    std::vector<QFuture<std::int64_t>> measurements;
-    for (int i = 0; i < 5; ++i)
-        measurements.push_back(QtConcurrent::run(&pool, [&] {
-            return FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 2});
-        }));
-    for (QFuture<std::int64_t>& measurement : measurements)
-        EXPECT_EQ(measurement.result(), expected);
+    for (const std::int64_t measured : test::fiveAtOnce(pool, [&] {
+             return FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 2});
+         }))
+        EXPECT_EQ(measured, expected);
 }
 
 // ---- Paths longer than PATH_MAX are measured piece by piece, as the kernel would resolve them:

@@ -1,12 +1,13 @@
 // Mounts inside the places junk is taken from: a file system mounted in a cache folder, a folder of
 // the user's bind-mounted there, a projects disk mounted in the home folder. Each test runs in a
 // child with a private mount namespace, so nothing it mounts is seen outside.
-#include "core/removal/Cleaner.h"
-#include "core/junk/JunkScanner.h"
 #include "core/finders/NodeModulesFinder.h"
+#include "core/junk/JunkScanner.h"
+#include "core/removal/Cleaner.h"
 #include "core/removal/SafeRemove.h"
 #include "core/removal/TrashEmptier.h"
 
+#include "support/Entries.h"
 #include "support/MountNamespace.h"
 #include "support/TempTree.h"
 
@@ -28,10 +29,7 @@ using SafeRemove::Outcome;
 using SafeRemove::State;
 using test::Checks;
 
-bool present(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
+using test::present;
 
 void write(const fs::path& file, std::size_t size) {
     std::ofstream(file) << std::string(size, 'x');
@@ -58,16 +56,12 @@ struct MountedHome {
     MountedHome() {
         // Never the system's own crash folder: everything found here gets deleted.
         locations.crashDir = tree.dir("crash");
-        tree.file("home/.cache/plain/data", 200'000);
-        tree.dir("home/.cache/tmpfs");
-        tree.dir("home/.cache/remote");
-        tree.file("home/.cache/file-bound", 0);
-        tree.file("home/.local/share/Trash/files/plain/data", 100'000);
-        tree.dir("home/.local/share/Trash/files/bound");
-        tree.dir("home/.local/share/Trash/files/holder/inner");
-        tree.file("home/.local/share/Trash/files/holder/own", 100'000);
-        for (const char* precious : {"documents/letter.odt", "photos/cat.jpg", "music/song.ogg", "notes.txt"})
-            tree.file(std::string("outside/") + precious, 300'000);
+        tree.build(R"(
+            home/.cache/plain/data 200000
+            home/.cache/{tmpfs/,remote/,file-bound}
+            home/.local/share/Trash/files/{plain/data,holder/own} 100000
+            home/.local/share/Trash/files/{bound/,holder/inner/}
+            outside/{documents/letter.odt,photos/cat.jpg,music/song.ogg,notes.txt} 300000)");
     }
 
     void mountAll() const {

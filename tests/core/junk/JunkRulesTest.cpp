@@ -41,9 +41,8 @@ struct RulesFixture : ::testing::Test {
 };
 
 TEST_F(RulesFixture, MacCachesAndLogs) {
-    for (const char* name : {"Homebrew", "FooCache", "com.apple.Safari", "GeoServices", "geoservices",
-                             "com.example.Tool.ShipIt", "com.example.Tool", ".hidden"})
-        tree.dir(std::string("home/Library/Caches/") + name);
+    tree.build("home/Library/Caches/{Homebrew,FooCache,com.apple.Safari,GeoServices,geoservices,"
+               "com.example.Tool.ShipIt,com.example.Tool,.hidden}/");
     const auto all = JunkRules::appCaches(mac);
     EXPECT_EQ(all.size(), 7u);
     EXPECT_FALSE(has(all, ".hidden"));
@@ -62,9 +61,7 @@ TEST_F(RulesFixture, MacCachesAndLogs) {
     EXPECT_EQ(shipIt.appURL, std::nullopt);
 
     // Every log entry is offered, preselected; the crash report folder reads as such.
-    tree.dir("home/Library/Logs/DiagnosticReports");
-    tree.file("home/Library/Logs/install.log", 10);
-    tree.file("home/Library/Logs/.DS_Store", 10);
+    tree.build("home/Library/Logs/{DiagnosticReports/,install.log,.DS_Store}");
     const auto logs = JunkRules::logs(mac);
     ASSERT_EQ(logs.size(), 2u);
     EXPECT_EQ(find(logs, "DiagnosticReports").name, "Crash reports");
@@ -74,19 +71,14 @@ TEST_F(RulesFixture, MacCachesAndLogs) {
 }
 
 TEST_F(RulesFixture, DesktopCachesAreNamedAfterTheirApplications) {
-    tree.text("usr/share/applications/vlc.desktop",
-              "[Desktop Entry]\nType=Application\nName=VLC media player\n");
-    tree.text("usr/share/applications/chromium.desktop",
-              "[Desktop Entry]\nType=Application\nName=Chromium Web\n");
-    tree.text("usr/share/applications/evolution.desktop",
-              "[Desktop Entry]\nType=Application\nName=Evolution\n");
-    tree.text("usr/share/applications/hidden-app.desktop",
-              "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
-    for (const char* name :
-         {"vlc", "chromium", "mozilla", "thumbnails", "brisklet", "fontconfig", "evolution",
-          "ksycoca6_en_abc.kcache", "qtshadercache-x86_64", "GeoServices", "hidden-app", ".git"})
-        tree.dir(std::string("home/.cache/") + name);
-    tree.file("home/.cache/loose-file.bin", 10);
+    tree.build(R"(
+        usr/share/applications/vlc.desktop = [Desktop Entry]\nType=Application\nName=VLC media player
+        usr/share/applications/chromium.desktop = [Desktop Entry]\nType=Application\nName=Chromium Web
+        usr/share/applications/evolution.desktop = [Desktop Entry]\nType=Application\nName=Evolution
+        usr/share/applications/hidden-app.desktop = [Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true
+        home/.cache/{vlc,chromium,mozilla,thumbnails,brisklet,fontconfig,evolution,GeoServices,hidden-app,.git}/
+        home/.cache/{ksycoca6_en_abc.kcache,qtshadercache-x86_64}/
+        home/.cache/loose-file.bin)");
 
     const auto all = JunkRules::appCaches(linux);
     EXPECT_EQ(all.size(), 11u); // everything but our own folder and the hidden one
@@ -117,13 +109,12 @@ TEST_F(RulesFixture, DesktopCachesAreNamedAfterTheirApplications) {
 }
 
 TEST_F(RulesFixture, LinuxLogsAreXorgLogsAndTheUsersOwnCrashReports) {
-    tree.file("home/.local/share/xorg/Xorg.0.log", 10);
-    tree.file("home/.local/share/xorg/.hidden.log", 10);
-    tree.file("home/.local/state/bash/history", 10); // never offered
-    tree.file("var/crash/_usr_bin_app.1000.crash", 10);
-    tree.dir("var/crash/folder");
-    tree.symlink("var/crash/link.crash", tree.path("var/crash/_usr_bin_app.1000.crash"));
-    tree.file("var/crash/.lock", 10);
+    // The user's state folder (a shell history) is never offered.
+    tree.build(R"(
+        home/.local/share/xorg/{Xorg.0.log,.hidden.log}
+        home/.local/state/bash/history
+        var/crash/{_usr_bin_app.1000.crash,folder/,.lock}
+        var/crash/link.crash -> @var/crash/_usr_bin_app.1000.crash)");
     if (::geteuid() == 0) {
         const auto foreign = tree.file("var/crash/_usr_bin_other.0.crash", 10);
         ASSERT_EQ(::lchown(foreign.c_str(), 65534, 65534), 0);
@@ -158,13 +149,12 @@ TEST(DerivedDataName, StripsOnlyALongAllLetterHash) {
 }
 
 TEST_F(RulesFixture, XcodeOffersBuildDataFixedFoldersAndDeviceSymbols) {
-    tree.dir("home/Library/Developer/Xcode/DerivedData/MyApp-abcdefghijklmnopqrstuvwxyzab");
-    tree.dir("home/Library/Developer/Xcode/DerivedData/.hidden");
-    tree.dir("home/Library/Developer/CoreSimulator/Caches");
-    tree.dir("home/Library/Developer/Xcode/Archives");
-    tree.dir("home/Library/Developer/Xcode/iOS DeviceSupport/17.2 (21C62)");
-    tree.dir("home/Library/Developer/Xcode/iOS DeviceSupport/17.3 (21D50)");
-    tree.dir("home/Library/Developer/Xcode/watchOS DeviceSupport/10.1");
+    tree.build(R"(
+        home/Library/Developer/Xcode/DerivedData/{MyApp-abcdefghijklmnopqrstuvwxyzab,.hidden}/
+        home/Library/Developer/CoreSimulator/Caches/
+        home/Library/Developer/Xcode/Archives/
+        home/Library/Developer/Xcode/iOS DeviceSupport/{17.2 (21C62),17.3 (21D50)}/
+        home/Library/Developer/Xcode/watchOS DeviceSupport/10.1/)");
 
     for (const Locations& l : {mac, linux}) {
         const auto all = JunkRules::xcode(l);
@@ -185,15 +175,9 @@ TEST_F(RulesFixture, XcodeOffersBuildDataFixedFoldersAndDeviceSymbols) {
 }
 
 TEST_F(RulesFixture, DeveloperCachesAndMetroLeftovers) {
-    tree.dir("home/.npm/_cacache");
-    tree.dir("home/.gradle/caches");
-    tree.dir("home/.cargo/registry/cache");
-    tree.dir("home/Library/pnpm/store");
-    tree.dir("home/.local/share/pnpm/store");
-    tree.dir("tmp/metro-cache");
-    tree.dir("tmp/haste-map-abc123");
-    tree.dir("tmp/metro");
-    tree.dir("tmp/.metro-hidden");
+    tree.build(R"(
+        home/{.npm/_cacache,.gradle/caches,.cargo/registry/cache,Library/pnpm/store,.local/share/pnpm/store}/
+        tmp/{metro-cache,haste-map-abc123,metro,.metro-hidden}/)");
 
     const auto macAll = JunkRules::devCaches(mac);
     ASSERT_EQ(macAll.size(), 6u);

@@ -82,15 +82,13 @@ TEST_F(TrashFixture, ATrashThatIsNotAFolderIsDenied) {
 }
 
 TEST_F(TrashFixture, FreedesktopEntriesAreNamedFromTheirTrashInfo) {
-    tree.file("home/.local/share/Trash/files/report.2.pdf", 10);
-    tree.text("home/.local/share/Trash/info/report.2.pdf.trashinfo",
-              "[Trash Info]\nPath=/home/a/Documents/report.pdf\nDeletionDate=2026-03-01T09:00:00\n");
-    tree.file("home/.local/share/Trash/files/no-info", 10);
-    tree.file("home/.local/share/Trash/files/.hidden", 10);
-    tree.file("home/.local/share/Trash/files/.DS_Store", 10); // a real trashed file on Linux
-    tree.dir("home/.local/share/Trash/files/folder");
-    tree.text("home/.local/share/Trash/info/folder.trashinfo", "garbage without a group");
-    tree.file("home/.local/share/Trash/files/bad\xFFname", 10);
+    // .DS_Store is a real trashed file on Linux.
+    tree.build(R"(
+        home/.local/share/Trash/files/{report.2.pdf,no-info,.hidden,.DS_Store,folder/,bad)"
+               "\xFF"
+               R"(name}
+        home/.local/share/Trash/info/report.2.pdf.trashinfo = [Trash Info]\nPath=/home/a/Documents/report.pdf\n
+        home/.local/share/Trash/info/folder.trashinfo = garbage without a group)");
 
     const TrashCandidates trash = trashCandidates(freedesktop);
     EXPECT_FALSE(trash.accessDenied);
@@ -105,19 +103,17 @@ TEST_F(TrashFixture, FreedesktopEntriesAreNamedFromTheirTrashInfo) {
 }
 
 TEST_F(TrashFixture, TheMacTrashSkipsFindersBookkeepingOnly) {
-    tree.file("home/.Trash/.DS_Store", 10);
-    tree.file("home/.Trash/.secret", 10);
-    tree.file("home/.Trash/movie.mov", 10);
+    tree.build("home/.Trash/{.DS_Store,.secret,movie.mov}");
     const TrashCandidates trash = trashCandidates(mac);
     EXPECT_EQ(names(trash), (std::vector<std::string>{".secret", "movie.mov"}));
 }
 
 TEST_F(TrashFixture, ScanMeasuresFiltersAndSortsTheTrash) {
-    tree.file("home/.local/share/Trash/files/small", 1000);
-    tree.file("home/.local/share/Trash/files/big", 400'000);
-    tree.file("home/.local/share/Trash/files/tree/a", 100'000);
-    tree.file("home/.local/share/Trash/files/tree/b", 100'000);
-    tree.file("home/.local/share/Trash/files/medium", 120'000);
+    tree.build(R"(
+        home/.local/share/Trash/files/small 1000
+        home/.local/share/Trash/files/big 400000
+        home/.local/share/Trash/files/tree/{a,b} 100000
+        home/.local/share/Trash/files/medium 120000)");
 
     const JunkCategory category = JunkScanner::scan(JunkKind::trash, freedesktop);
     EXPECT_EQ(category.kind, JunkKind::trash);

@@ -91,104 +91,85 @@ TEST(MemoryReader, ClassifiesPressure) {
     }
 }
 
-TEST(MemoryReader, ReadsRealisticFiguresEndToEnd) {
-    TempTree t;
-    t.text("proc/meminfo", kDesktopMemInfo);
-    t.text("proc/pressure/memory", "some avg10=12.50 avg60=4.10 avg300=1.00 total=123456\n"
-                                   "full avg10=3.20 avg60=1.00 avg300=0.20 total=23456\n");
-    t.text("sys/block/zram0/mm_stat",
-           "  1073741824   268435456   301989888        0   301989888      120    0\n");
-    t.dir("sys/block/sda");
-
-    const MemorySnapshot s = MemoryReader::snapshot(t.path("proc"), t.path("sys"));
-    EXPECT_EQ(s.total, 16777216 * KiB);
-    EXPECT_EQ(s.app, (3145728 + 1048576) * KiB);
-    EXPECT_EQ(s.cached, (2097152 + 3145728 + 524288) * KiB);
-    EXPECT_EQ(s.compressed, 262144 * KiB + 301989888);
-    // What is left of the total once free, anonymous, cache and compressed memory are taken out.
-    EXPECT_EQ(s.wired, 2064384 * KiB);
-    EXPECT_EQ(s.swapUsed, 1048576 * KiB);
-    // Under half available (44 %), so the stall figures count: "some" above 10, "full" below.
-    EXPECT_EQ(s.pressure, MemoryPressure::warning);
+// A file's text as one manifest line.
+std::string oneLine(std::string text) {
+    for (std::size_t at; (at = text.find('\n')) != std::string::npos;)
+        text.replace(at, 1, "\\n");
+    return text;
 }
 
-TEST(MemoryReader, ReclaimableKernelMemoryPrefersTheWiderCounter) {
-    const std::pair<const char*, std::uint64_t> rows[] = {
-        {"KReclaimable: 300 kB\nSReclaimable: 200 kB\n", 1300 * KiB},
-        {"SReclaimable: 200 kB\n", 1200 * KiB}, // older kernels
-    };
-    for (const auto& [lines, cached] : rows) {
-        TempTree t;
-        t.text("proc/meminfo",
-               std::string("MemTotal: 8000 kB\nActive(file): 600 kB\nInactive(file): 400 kB\n") + lines);
-        EXPECT_EQ(MemoryReader::snapshot(t.path("proc"), t.path("sys")).cached, cached) << lines;
-    }
-}
-
-TEST(MemoryReader, SumsZramDevicesAndIgnoresBrokenOnes) {
-    TempTree t;
-    t.text("proc/meminfo", "MemTotal: 8000 kB\nMemFree: 1000 kB\nZswap: 10 kB\nZswapped: 999 kB\n");
-    t.text("sys/block/zram0/mm_stat", "4096 2048 1000 0 1000 0 0 0 0\n");
-    t.text("sys/block/zram1/mm_stat", "8192 4096 3000 0 3000 0 0\n");
-    t.text("sys/block/zram2/mm_stat", "4096 2048 lots\n");
-    t.text("sys/block/zram3/mm_stat", "4096 2048\n");
-    t.dir("sys/block/zram4"); // configured but never initialised: no mm_stat
-    t.text("sys/block/loop0/mm_stat", "1 1 777777\n");
-
-    const MemorySnapshot s = MemoryReader::snapshot(t.path("proc"), t.path("sys"));
-    EXPECT_EQ(s.compressed, 10 * KiB + 1000 + 3000);
-    EXPECT_EQ(s.wired, 7000 * KiB - s.compressed);
-}
-
-TEST(MemoryReader, PressureFileOrFallback) {
+// Whole snapshots read from fixture trees. Wired memory is what is left of the total once free,
+// anonymous, cache and compressed memory are taken out.
+TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
+    using P = MemoryPressure;
+    const std::string idle = "proc/pressure/memory = some avg10=0.00 avg60=0.00 avg300=0.00 total=0\\n"
+                             "full avg10=0.00 avg60=0.00 avg300=0.00 total=0\\n";
     // 20 % available: a warning by the fallback rule, normal or critical only by the stall figures.
-    const std::pair<std::optional<std::string>, MemoryPressure> rows[] = {
-        {"some avg10=0.00 avg60=0.00 avg300=0.00 total=0\nfull avg10=0.00 avg60=0.00 avg300=0.00 total=0\n",
-         MemoryPressure::normal},
-        {"some avg10=30.00 avg60=0.00 avg300=0.00 total=9\nfull avg10=10.00 avg60=0.00 avg300=0.00 total=9",
-         MemoryPressure::critical},
-        {std::nullopt, MemoryPressure::warning},
-        {"some avg10=high\nfull\n", MemoryPressure::warning},
-        {"some avg10=-3.00 avg60=0 avg300=0 total=0\n", MemoryPressure::warning},
+    const std::string fifth = "proc/meminfo = MemTotal: 1000 kB\\nMemFree: 100 kB\\nMemAvailable: 200 kB\n";
+    const MemorySnapshot fifthRead{1000 * KiB, 0, 900 * KiB, 0, 0, 0, P::warning};
+    const auto with = [](MemorySnapshot s, P pressure) {
+        s.pressure = pressure;
+        return s;
     };
-    for (const auto& [pressure, expected] : rows) {
+    const struct {
+        const char* what;
+        std::string manifest;
+        MemorySnapshot expected;
+    } rows[] = {
+        // Under half available (44 %), so the stall figures count: "some" above 10, "full" below.
+        {"a 16 GiB desktop",
+         "proc/meminfo = " + oneLine(kDesktopMemInfo) + R"(
+             proc/pressure/memory = some avg10=12.50 avg60=4.10 avg300=1.00 total=123456\nfull avg10=3.20 avg60=1.00 avg300=0.20 total=23456
+             sys/block/zram0/mm_stat =   1073741824   268435456   301989888        0   301989888      120    0
+             sys/block/sda/)",
+         {16777216 * KiB, (3145728 + 1048576) * KiB, 2064384 * KiB, 262144 * KiB + 301989888,
+          (2097152 + 3145728 + 524288) * KiB, 1048576 * KiB, P::warning}},
+        // Reclaimable kernel memory prefers the wider counter; older kernels have only the narrower.
+        {"KReclaimable",
+         "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
+         "KReclaimable: 300 kB\\nSReclaimable: 200 kB",
+         {8000 * KiB, 0, 6700 * KiB, 0, 1300 * KiB, 0, P::normal}},
+        {"SReclaimable",
+         "proc/meminfo = MemTotal: 8000 kB\\nActive(file): 600 kB\\nInactive(file): 400 kB\\n"
+         "SReclaimable: 200 kB",
+         {8000 * KiB, 0, 6800 * KiB, 0, 1200 * KiB, 0, P::normal}},
+        // zram devices add up; broken or uninitialised ones and other devices count nothing.
+        {"zram",
+         R"(proc/meminfo = MemTotal: 8000 kB\nMemFree: 1000 kB\nZswap: 10 kB\nZswapped: 999 kB
+             sys/block/zram0/mm_stat = 4096 2048 1000 0 1000 0 0 0 0
+             sys/block/zram1/mm_stat = 8192 4096 3000 0 3000 0 0
+             sys/block/zram2/mm_stat = 4096 2048 lots
+             sys/block/zram3/mm_stat = 4096 2048
+             sys/block/zram4/
+             sys/block/loop0/mm_stat = 1 1 777777)",
+         {8000 * KiB, 0, 7000 * KiB - 10 * KiB - 4000, 10 * KiB + 4000, 0, 0, P::normal}},
+        {"no stalls", fifth + idle, with(fifthRead, P::normal)},
+        {"full stalls",
+         fifth + "proc/pressure/memory = some avg10=30.00 avg60=0.00 avg300=0.00 total=9\\n"
+                 "full avg10=10.00 avg60=0.00 avg300=0.00 total=9",
+         with(fifthRead, P::critical)},
+        {"no pressure file", fifth, fifthRead},
+        {"unreadable stall figures", fifth + "proc/pressure/memory = some avg10=high\\nfull\\n", fifthRead},
+        {"negative stall figures", fifth + "proc/pressure/memory = some avg10=-3.00 avg60=0 avg300=0 total=0",
+         fifthRead},
+        {"no meminfo", idle, MemorySnapshot{}},
+        // Only the first well-formed line of a key counts.
+        {"malformed lines",
+         R"(proc/meminfo = MemTotal:\nMemTotal: 99999999999999999999999 kB\nMemTotal: 12x kB\nMemTotal: 2000 MB\nMemTotal: 8000 kB\nMemTotal: 1 kB\nMemFree 5000 kB\n)"
+         "\x01\xff\xfe garbage: \x80\\n:\\n\\nActive(anon): -5 kB\\nInactive(anon):     700 kB   \\nMemFree: "
+         "1000 kB\\n"
+         "SwapTotal: 2048 kB\\nSwapFre",
+         {8000 * KiB, 700 * KiB, 6300 * KiB, 0, 0, 2048 * KiB, P::normal}},
+        // Counters sampled at different instants can claim more than the total: nothing wraps.
+        {"counters past the total",
+         R"(proc/meminfo = MemTotal: 1000 kB\nMemFree: 600 kB\nActive(anon): 300 kB\nActive(file): 300 kB\nSwapTotal: 100 kB\nSwapFree: 200 kB)",
+         {1000 * KiB, 300 * KiB, 0, 0, 300 * KiB, 0, P::normal}},
+    };
+    for (const auto& row : rows) {
         TempTree t;
-        t.text("proc/meminfo", "MemTotal: 1000 kB\nMemFree: 100 kB\nMemAvailable: 200 kB\n");
-        if (pressure) t.text("proc/pressure/memory", *pressure);
-        EXPECT_EQ(MemoryReader::snapshot(t.path("proc"), t.path("sys")).pressure, expected)
-            << pressure.value_or("(none)");
+        t.build(row.manifest);
+        EXPECT_EQ(MemoryReader::snapshot(t.path("proc"), t.path("sys")), row.expected) << row.what;
     }
-}
-
-TEST(MemoryReader, MissingMemInfoGivesZeros) {
-    TempTree t;
-    t.text("proc/pressure/memory",
-           "some avg10=99.00 avg60=0 avg300=0 total=0\nfull avg10=99.00 avg60=0 avg300=0 total=0\n");
-    EXPECT_EQ(MemoryReader::snapshot(t.path("proc"), t.path("sys")), MemorySnapshot{});
-}
-
-TEST(MemoryReader, SkipsMalformedLines) {
-    TempTree t;
-    // Only the first well-formed line of a key counts.
-    t.text("proc/meminfo", "MemTotal:\nMemTotal: 99999999999999999999999 kB\nMemTotal: 12x kB\n"
-                           "MemTotal: 2000 MB\nMemTotal: 8000 kB\nMemTotal: 1 kB\n"
-                           "MemFree 5000 kB\n\x01\xff\xfe garbage: \x80\n:\n\nActive(anon): -5 kB\n"
-                           "Inactive(anon):     700 kB   \nMemFree: 1000 kB\nSwapTotal: 2048 kB\nSwapFre");
-    const MemorySnapshot s = MemoryReader::snapshot(t.path("proc"), t.path("sys"));
-    EXPECT_EQ(s.total, 8000 * KiB);
-    EXPECT_EQ(s.app, 700 * KiB);
-    EXPECT_EQ(s.wired, 6300 * KiB);
-    EXPECT_EQ(s.swapUsed, 2048 * KiB);
-}
-
-TEST(MemoryReader, WiredAndSwapNeverWrap) {
-    TempTree t;
-    // Counters sampled at different instants can claim more than the total.
-    t.text("proc/meminfo", "MemTotal: 1000 kB\nMemFree: 600 kB\nActive(anon): 300 kB\nActive(file): 300 kB\n"
-                           "SwapTotal: 100 kB\nSwapFree: 200 kB\n");
-    const MemorySnapshot s = MemoryReader::snapshot(t.path("proc"), t.path("sys"));
-    EXPECT_EQ(s.wired, 0u);
-    EXPECT_EQ(s.swapUsed, 0u);
 }
 
 TEST(MemoryReader, RealSystemIsSane) {

@@ -74,24 +74,19 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
     const std::set<std::string> processes = {"4242", "7", "300", "99999", "12", "1"};
     for (const std::string& pid : processes)
         addProcess(t, std::stoi(pid), "p" + pid);
-    t.text("proc/meminfo", "MemTotal: 1 kB\n");
-    t.symlink("proc/self", t.path("proc/7"));
-    t.symlink("proc/77", t.path("proc/7"));
-    t.text("proc/555", "a plain file with a number for a name");
-    for (const std::string odd : {"0", "-3", "12abc", "007", "99999999999"}) {
-        t.text("proc/" + odd + "/stat", statLine(9, "odd", 1));
-        t.text("proc/" + odd + "/status", statusText(100));
-    }
-    // kthreadd: no memory lines at all.
-    t.text("proc/2/stat", statLine(2, "kthreadd", 0));
-    t.text("proc/2/status",
-           "Name:\tkthreadd\nState:\tS (sleeping)\nTgid:\t2\nPid:\t2\nPPid:\t0\nThreads:\t1\n");
-    t.text("proc/20/status", statusText(100));
-    t.text("proc/21/stat", statLine(21, "nostatus", 1));
-    t.dir("proc/22");
-    t.text("proc/23/stat", "");
-    t.text("proc/23/status", "");
-
+    // kthreadd (pid 2) has no memory lines at all.
+    t.build(R"(
+        proc/meminfo = MemTotal: 1 kB\n
+        proc/{self,77} -> @proc/7
+        proc/555 = a plain file with a number for a name
+        proc/{0,-3,12abc,007,99999999999}/stat = 9 (odd) S 1 1234 1234 0 -1\n
+        proc/{0,-3,12abc,007,99999999999}/status = RssAnon:\t100 kB\n
+        proc/2/stat = 2 (kthreadd) S 0 0 0 0 -1\n
+        proc/2/status = Name:\tkthreadd\nState:\tS (sleeping)\nTgid:\t2\nPid:\t2\nPPid:\t0\nThreads:\t1\n
+        proc/20/status = RssAnon:\t100 kB\n
+        proc/21/stat = 21 (nostatus) S 1 1234 1234 0 -1\n
+        proc/22/
+        proc/23/{stat,status} = )");
     // The order the file system lists them in, whatever it is, must survive unsorted.
     std::vector<std::int32_t> listed;
     for (const auto& entry : fs::directory_iterator(t.path("proc"))) {
@@ -115,7 +110,6 @@ TEST(ProcessReader, ParsesTheStatLine) {
         {"123 ()(() R 8 1\n", ")((", 8},
         {"123 () S 9 1\n", "", 9},
         {"123 (x) Z 31", "x", 31},
-        {"123 (caf\xe9) S 2 0\n", "caf\xef\xbf\xbd", 2},
         {"123 bash S 1 123\n", std::nullopt, 0},
         {"123 )bash( S 1\n", std::nullopt, 0},
         {"123 (bash) S\n", std::nullopt, 0},
@@ -123,18 +117,18 @@ TEST(ProcessReader, ParsesTheStatLine) {
         {"", std::nullopt, 0},
     };
     for (const auto& [stat, name, parent] : rows) {
-        SCOPED_TRACE(stat);
-        TempTree t;
-        t.text("proc/123/stat", stat);
-        t.text("proc/123/status", statusText(4));
-        const auto s = ProcessReader::read(123, t.path("proc"));
-        ASSERT_EQ(s.has_value(), name.has_value());
-        if (!s) continue;
-        EXPECT_EQ(s->pid, 123);
-        EXPECT_EQ(s->name, *name);
-        EXPECT_EQ(s->parent, parent);
-        EXPECT_EQ(s->path, "");
+        const auto fields = ProcessReader::parseStat(stat);
+        ASSERT_EQ(fields.has_value(), name.has_value()) << stat;
+        if (!fields) continue;
+        EXPECT_EQ(fields->name, *name) << stat;
+        EXPECT_EQ(fields->parent, parent) << stat;
     }
+    // Read from a process folder, the name is shown as valid UTF-8, with no path.
+    TempTree t;
+    t.build("proc/123/stat = 123 (caf\xe9) S 2 0\nproc/123/status = RssAnon:\t4 kB");
+    const auto s = ProcessReader::read(123, t.path("proc"));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(std::tie(s->pid, s->name, s->parent, s->path), std::make_tuple(123, "caf\xef\xbf\xbd", 2, ""));
 }
 
 TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
@@ -154,16 +148,16 @@ TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
         {"RssAnon:\t8\n", std::nullopt},
         {"", std::nullopt},
     };
-    for (const auto& [status, footprint] : rows) {
-        SCOPED_TRACE(status.substr(0, 40));
-        TempTree t;
-        t.text("proc/50/stat", statLine(50, "a", 1));
-        t.text("proc/50/status", status);
-        const auto s = ProcessReader::read(50, t.path("proc"));
-        ASSERT_EQ(s.has_value(), footprint.has_value());
-        if (!s) continue;
-        EXPECT_EQ(s->footprint, *footprint);
-    }
+    for (const auto& [status, footprint] : rows)
+        EXPECT_EQ(ProcessReader::parseFootprint(status), footprint) << status.substr(0, 40);
+    // A process whose footprint cannot be read is no user process; one that can has it.
+    TempTree t;
+    t.text("proc/50/stat", statLine(50, "a", 1));
+    t.text("proc/50/status", manyGroups);
+    ASSERT_TRUE(ProcessReader::read(50, t.path("proc")));
+    EXPECT_EQ(ProcessReader::read(50, t.path("proc"))->footprint, 5007 * KiB);
+    t.text("proc/50/status", statusText(std::nullopt));
+    EXPECT_FALSE(ProcessReader::read(50, t.path("proc")));
 }
 
 // The executable link gives the path and the name; the kernel marks a replaced or removed program
@@ -196,24 +190,23 @@ TEST(ProcessReader, NameAndPathFromTheExecutableLink) {
 }
 
 TEST(ProcessReader, SplitsTheCommandLine) {
-    const std::string longArgument(10000, 'x');
-    const std::pair<std::optional<std::string>, Args> rows[] = {
-        {std::string(), {}}, // kernel thread, zombie
-        {std::nullopt, {}},
+    const std::pair<std::string, Args> rows[] = {
+        {std::string(), {}},                          // kernel thread, zombie
         {std::string("sleep\0x", 7), {"sleep", "x"}}, // unterminated last piece
         {std::string("a\0\0b\0\0", 6), {"a", "", "b", ""}},
         {std::string("\0", 1), {""}},
         {std::string("x\xff\0\xc3\xa9\0", 6), {"x\xef\xbf\xbd", "\xc3\xa9"}},
-        {"cmd" + std::string(1, '\0') + longArgument + std::string(1, '\0'), {"cmd", longArgument}},
     };
-    for (const auto& [cmdline, expected] : rows) {
-        TempTree t;
-        t.dir("proc/60");
-        if (cmdline) t.text("proc/60/cmdline", *cmdline);
-        EXPECT_EQ(ProcessReader::arguments(60, t.path("proc")), expected) << cmdline.value_or("(missing)");
-    }
+    for (const auto& [cmdline, expected] : rows)
+        EXPECT_EQ(ProcessReader::splitArguments(cmdline), expected) << cmdline;
+    // Read whole however long, nothing for a missing file, and never for pid 0.
+    const std::string longArgument(10000, 'x');
     TempTree t;
+    t.text("proc/60/cmdline", "cmd" + std::string(1, '\0') + longArgument + std::string(1, '\0'));
+    t.dir("proc/61");
     t.text("proc/0/cmdline", std::string("init\0", 5));
+    EXPECT_EQ(ProcessReader::arguments(60, t.path("proc")), (Args{"cmd", longArgument}));
+    EXPECT_TRUE(ProcessReader::arguments(61, t.path("proc")).empty());
     EXPECT_TRUE(ProcessReader::arguments(0, t.path("proc")).empty());
 }
 

@@ -1,22 +1,20 @@
 #include "core/removal/Cleaner.h"
 
+#include "support/DeepChain.h"
+#include "support/Entries.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <optional>
 #include <stop_token>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -25,14 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool present(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
-
-std::size_t countEntries(const fs::path& folder) {
-    return std::distance(fs::recursive_directory_iterator(folder), fs::recursive_directory_iterator());
-}
+using test::entryCount;
+using test::present;
 
 // A fixture home with the usual roots; the temporary folder sits beside it.
 struct Home {
@@ -44,14 +36,16 @@ struct Home {
 
 TEST(Cleaner, AccountsForEveryItemInInputOrder) {
     Home h;
-    const fs::path folder = h.tree.dir("home/.cache/app");
-    h.tree.file("home/.cache/app/a", 20'000);
-    h.tree.file("home/.cache/app/sub/b", 30'000);
-    const fs::path single = h.tree.file("home/.npm/_cacache/index", 4'000);
-    const fs::path documents = h.tree.file("home/Documents/keep.txt", 1'000);
-    const fs::path negative = h.tree.file("home/.cache/negative", 10);
-    const fs::path outside = h.tree.file("outside/x", 100);
-    h.tree.symlink("home/.cache/out", h.tree.path("outside"));
+    h.tree.build(R"(
+        home/.cache/app/a 20000
+        home/.cache/app/sub/b 30000
+        home/.npm/_cacache/index 4000
+        home/Documents/keep.txt 1000
+        home/.cache/negative
+        outside/x 100
+        home/.cache/out -> @outside)");
+    const fs::path folder = h.cache / "app", single = h.tree.path("home/.npm/_cacache/index"),
+                   documents = h.tree.path("home/Documents/keep.txt"), negative = h.cache / "negative";
 
     const CleanResult result = Cleaner::deleteItems(
         {
@@ -74,7 +68,7 @@ TEST(Cleaner, AccountsForEveryItemInInputOrder) {
     EXPECT_FALSE(present(single));
     EXPECT_FALSE(present(negative));
     EXPECT_TRUE(present(documents));
-    EXPECT_TRUE(present(outside));
+    EXPECT_TRUE(present(h.tree.path("outside/x")));
 
     // Sizes come from the caller: absurd ones saturate rather than overflow.
     const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
@@ -86,24 +80,23 @@ TEST(Cleaner, AccountsForEveryItemInInputOrder) {
 
 TEST(Cleaner, RemovesALinkButNeverWhatItPointsTo) {
     Home h;
-    const fs::path precious = h.tree.dir("precious");
-    h.tree.file("precious/a", 100);
-    h.tree.file("precious/sub/b", 100);
-    const fs::path link = h.tree.symlink("home/.cache/link", precious);
+    h.tree.build("precious/a\nprecious/sub/b\nhome/.cache/link -> @precious");
+    const fs::path precious = h.tree.path("precious"), link = h.cache / "link";
     // A trailing slash still names the link, not the folder it points to.
     EXPECT_EQ(Cleaner::deleteItems({{link.native() + "/", 10}}, h.freedesktop), (CleanResult{10, {}}));
     EXPECT_FALSE(present(link));
-    EXPECT_EQ(countEntries(precious), 3u);
+    EXPECT_EQ(entryCount(precious), 3u);
 }
 
 TEST(Cleaner, RemovingATrashEntryTakesItsRecordAlong) {
     Home h;
-    const std::string trash = "home/.local/share/Trash/";
-    const fs::path folder = h.tree.file(trash + "files/folder/inner", 1'000).parent_path();
-    h.tree.text(trash + "info/folder.trashinfo", "[Trash Info]\nPath=/x/folder\n");
     // An entry already gone leaves a record that lists nothing.
-    h.tree.text(trash + "info/gone.trashinfo", "[Trash Info]\nPath=/x/gone\n");
-    const fs::path unrelated = h.tree.text(trash + "info/other.trashinfo", "[Trash Info]\nPath=/x/other\n");
+    h.tree.build(R"(
+        home/.local/share/Trash/files/folder/inner 1000
+        home/.local/share/Trash/info/{folder,gone,other}.trashinfo = [Trash Info]\nPath=/x/y\n)");
+    const std::string trash = "home/.local/share/Trash/";
+    const fs::path folder = h.tree.path(trash + "files/folder"),
+                   unrelated = h.tree.path(trash + "info/other.trashinfo");
 
     const CleanResult result =
         Cleaner::deleteItems({{folder, 5'000}, {h.tree.path(trash + "files/gone"), 100}}, h.freedesktop);
@@ -124,29 +117,16 @@ TEST(Cleaner, RemovesNamesThatAreNotUtf8) {
     EXPECT_FALSE(present(folder));
 }
 
-std::size_t openDescriptors() {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
-}
-
 TEST(Cleaner, RemovesATreeDeeperThanAnyPathWithFewDescriptorsAndLeaksNone) {
     Home h;
     const fs::path item = h.tree.dir("home/.cache/deep");
-    // 1000 levels of 15-byte names: the path to the bottom is far longer than PATH_MAX, so the tree
-    // can only be built, and removed, relative to folder descriptors.
-    int fd = ::open(item.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (int level = 0; level < 1000 && fd >= 0; ++level) {
-        const std::string name = "level-" + std::to_string(100'000'000 + level);
-        ::mkdirat(fd, name.c_str(), 0755);
-        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-    }
-    ASSERT_GE(fd, 0) << "the fixture tree could not be built";
-    ::close(fd);
+    // 1000 levels: the path to the bottom is far longer than PATH_MAX, so the tree can only be
+    // removed relative to folder descriptors.
+    test::DeepChain(item, 1000).file("bottom", 10);
 
     // With only a few descriptors to spare, a walk that keeps one per level could not finish. New
     // descriptors take the lowest free numbers, so at least 40 stay available below the limit.
-    const std::size_t before = openDescriptors();
+    const std::size_t before = test::openDescriptors();
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
     rlimit tight = saved;
@@ -158,7 +138,7 @@ TEST(Cleaner, RemovesATreeDeeperThanAnyPathWithFewDescriptorsAndLeaksNone) {
 
     EXPECT_EQ(result, (CleanResult{1'000'001, {}}));
     EXPECT_FALSE(present(item));
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(test::openDescriptors(), before);
 }
 
 // ---- Races: a folder inside the item swapped for a link to a precious folder. ----
@@ -195,7 +175,7 @@ template <class Work> long whileSwapping(const fs::path& a, const fs::path& b, W
 TEST(Cleaner, AFolderSwappedForALinkDuringRemovalNeverLeadsOutside) {
     Home h;
     const fs::path precious = makePrecious(h.tree, "precious");
-    const std::size_t entries = countEntries(precious);
+    const std::size_t entries = entryCount(precious);
     long swaps = 0;
     for (int round = 0; round < 200; ++round) {
         const std::string item = "home/.cache/item" + std::to_string(round);
@@ -204,7 +184,7 @@ TEST(Cleaner, AFolderSwappedForALinkDuringRemovalNeverLeadsOutside) {
         swaps += whileSwapping(h.tree.path(item + "/sub"), h.tree.path(item + "/link"), [&] {
             Cleaner::deleteItems({{h.tree.path(item), 1}}, h.freedesktop);
         });
-        ASSERT_EQ(countEntries(precious), entries) << "round " << round;
+        ASSERT_EQ(entryCount(precious), entries) << "round " << round;
         // Whatever the swaps left behind goes now, without a race.
         Cleaner::deleteItems({{h.tree.path(item), 1}}, h.freedesktop);
         ASSERT_FALSE(present(h.tree.path(item))) << "round " << round;
@@ -216,7 +196,7 @@ TEST(Cleaner, AParentSwappedForALinkDuringRemovalNeverLeadsOutside) {
     Home h;
     // The precious folder has the same name as the item, below the folder the link points to.
     const fs::path precious = makePrecious(h.tree, "elsewhere/victim");
-    const std::size_t entries = countEntries(precious);
+    const std::size_t entries = entryCount(precious);
     for (int round = 0; round < 200; ++round) {
         const std::string parent = "home/.cache/p" + std::to_string(round);
         fillItem(h.tree, parent + "/victim");
@@ -224,7 +204,7 @@ TEST(Cleaner, AParentSwappedForALinkDuringRemovalNeverLeadsOutside) {
         whileSwapping(h.tree.path(parent), h.tree.path(parent + "-link"), [&] {
             Cleaner::deleteItems({{h.tree.path(parent + "/victim"), 1}}, h.freedesktop);
         });
-        ASSERT_EQ(countEntries(precious), entries) << "round " << round;
+        ASSERT_EQ(entryCount(precious), entries) << "round " << round;
     }
 }
 
@@ -266,7 +246,7 @@ TEST(CleanerTrash, MovesFilesIntoAFreshTrashWithARecordAndReportsWhatFailed) {
     EXPECT_FALSE(present(file));
     EXPECT_TRUE(present(trash / "files/big.mov"));
     EXPECT_TRUE(present(trash / "info/big.mov.trashinfo"));
-    EXPECT_EQ(countEntries(t.h.tree.path("cwd")), 0u);
+    EXPECT_EQ(entryCount(t.h.tree.path("cwd")), 0u);
     struct stat st {};
     ASSERT_EQ(::stat(trash.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -278,7 +258,7 @@ TEST(CleanerTrash, MovesNothingWhereQtAndTheXdgRulesWouldDisagree) {
     t.set("XDG_DATA_HOME", "relative/share");
     const fs::path file = t.h.tree.file("home/big.iso", 1'000);
     EXPECT_EQ(Cleaner::moveToTrash({file}), (TrashMoveResult{{}, {file}}));
-    EXPECT_EQ(countEntries(t.h.tree.path("cwd")), 0u);
+    EXPECT_EQ(entryCount(t.h.tree.path("cwd")), 0u);
     // Without a home folder Qt would pick the volume's own trash.
     t.set("HOME", t.h.tree.path("no-such-home").native());
     t.set("XDG_DATA_HOME", t.h.tree.path("data").native());

@@ -3,6 +3,7 @@
 #include "core/removal/Cleaner.h"
 #include "core/removal/TrashEmptier.h"
 
+#include "support/Entries.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +22,7 @@ namespace fs = std::filesystem;
 using SafeRemove::Outcome;
 using SafeRemove::State;
 
-bool present(const fs::path& p) {
-    struct stat st {};
-    return ::lstat(p.c_str(), &st) == 0;
-}
+using test::present;
 
 // Installs a hook for one test and takes it away again, whatever happens.
 struct ListedHook {

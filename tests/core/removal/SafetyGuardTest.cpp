@@ -1,24 +1,15 @@
 #include "core/removal/SafetyGuard.h"
 
-#include "support/GuardRoots.h"
-#include "support/TempTree.h"
+#include "support/GuardOracle.h"
 
 #include <gtest/gtest.h>
-
-#include <limits.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 #include <random>
-#include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace brisklet {
 namespace {
@@ -26,41 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 
-// A home folder with roots of both layouts, links into and out of them, loops, a dangling link and
-// look-alike names; the temporary folder is given through a link.
-struct GuardTree {
-    test::TempTree tree;
-    fs::path home = tree.path("home");
-
-    GuardTree() {
-        for (const char* file :
-             {"home/Library/Caches/com.x/data", "home/Library/CachesOld/x", "elsewhere/logs/app.log",
-              "home/.cache/app/data", "home/.cache/file.txt", "home/.cacheX/x", "home/Documents/x",
-              "home/.local/share/Trash/files/a", "home/.npm/_cacache/x", "home/work/app/node_modules/x",
-              "outside/node_modules/x", "outside/x", "tmp/metro-1", "tmp/node_modules/x",
-              "var/crash/_usr_bin_y.1000.crash"})
-            tree.file(file, 10);
-        // Links with absolute targets, then with relative ones.
-        tree.symlink("home/Library/Logs", tree.path("elsewhere/logs"));
-        tree.symlink("home/links/intoCaches", tree.path("home/Library/Caches"));
-        tree.symlink("home/Library/Caches/out", tree.path("outside"));
-        tree.symlink("home/.cache/out", tree.path("outside"));
-        tree.symlink("home/.cache/dangling", tree.path("nowhere/deeper"));
-        tree.symlink("outside/back", tree.path("home/.cache"));
-        for (const auto& [link, target] : {std::pair{"home/.cache/up", ".."},
-                                           {"home/.cache/loop", "loop"},
-                                           {"home/.cache/ping", "pong"},
-                                           {"home/.cache/pong", "ping"},
-                                           {"tmplink", "tmp"}})
-            tree.symlink(link, target);
-    }
-
-    Locations locations(JunkLayout layout) const {
-        Locations l = Locations::forHome(home, tree.path("tmplink"), layout);
-        l.crashDir = tree.path("var/crash");
-        return l;
-    }
-};
+using GuardTree = test::GuardHome;
 
 TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
     const GuardTree g;
@@ -183,7 +140,7 @@ TEST(SafetyGuard, ReadsLinkTargetsOfEveryLength) {
     }
 }
 
-// ---- The property: whatever the text of a path, nothing outside a root is ever admitted. ----
+// ---- The property: whatever the text of a path, the guard answers for where it really is. ----
 
 std::uint64_t propertySeed() {
     if (const char* text = std::getenv("BRISKLET_GUARD_SEED"); text && *text)
@@ -191,46 +148,9 @@ std::uint64_t propertySeed() {
     return std::random_device{}();
 }
 
-// Where a folder really is, told independently of the guard: realpath(3) of its longest existing
-// part, then the missing rest as text. nullopt when that cannot be told: the rest holds "." or "..",
-// or its first component exists after all (a dangling link, a loop).
-std::optional<std::string> realFolder(const std::string& path) {
-    char buffer[PATH_MAX];
-    std::string existing = path;
-    std::vector<std::string> missing; // last component first
-    while (::realpath(existing.c_str(), buffer) == nullptr) {
-        if (errno != ENOENT || existing == "/") return std::nullopt;
-        const auto slash = existing.rfind('/');
-        if (slash + 1 < existing.size()) missing.push_back(existing.substr(slash + 1));
-        existing = slash == 0 ? "/" : existing.substr(0, slash);
-    }
-    std::string real = buffer;
-    for (auto part = missing.rbegin(); part != missing.rend(); ++part) {
-        if (*part == "." || *part == "..") return std::nullopt;
-        const std::string next = (real == "/" ? "" : real) + "/" + *part;
-        struct stat st {};
-        if (part == missing.rbegin() && ::lstat(next.c_str(), &st) == 0) return std::nullopt;
-        real = next;
-    }
-    return real;
-}
-
-// The roots as the table lists them, resolved independently of the guard.
-std::vector<std::string> realRoots(const Locations& l) {
-    std::vector<std::string> real;
-    for (const fs::path& root : test::tableRoots(l)) {
-        if (const auto resolved = realFolder(root.native())) real.push_back(*resolved);
-    }
-    return real;
-}
-
-bool strictlyBelow(const std::string& path, const std::string& folder) {
-    return path.size() > folder.size() + 1 && path.compare(0, folder.size(), folder) == 0 &&
-           path[folder.size()] == '/';
-}
-
 TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
     const GuardTree g;
+    const test::GuardOracle oracle(g);
     const std::uint64_t seed = propertySeed();
     std::cout << "[ seed     ] BRISKLET_GUARD_SEED=" << seed << std::endl;
     SCOPED_TRACE("BRISKLET_GUARD_SEED=" + std::to_string(seed));
@@ -246,38 +166,11 @@ TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
     for (const auto& entry : fs::recursive_directory_iterator(g.tree.root()))
         parts.push_back(entry.path().filename());
     std::sort(parts.begin(), parts.end());
-    const Locations layouts[] = {g.locations(JunkLayout::macOS), g.locations(JunkLayout::freedesktop)};
-    const SafetyGuard::Roots guardRoots[] = {SafetyGuard::resolveRoots(layouts[0]),
-                                             SafetyGuard::resolveRoots(layouts[1])};
-    const std::vector<std::string> oracleRoots[] = {realRoots(layouts[0]), realRoots(layouts[1])};
-    const std::string oracleHome = *realFolder(g.home.native());
-
-    // Why an admitted path should not have been, or nullptr.
-    const auto violation = [&](const std::string& path, int layout) -> const char* {
-        std::vector<std::string> pieces;
-        std::istringstream in(path);
-        for (std::string piece; std::getline(in, piece, '/');)
-            if (!piece.empty()) pieces.push_back(piece);
-        if (path.empty() || path.front() != '/' || pieces.empty()) return "not absolute";
-        const std::string name = pieces.back();
-        if (name == "." || name == "..") return "a relational last component";
-        std::string parent;
-        for (std::size_t k = 0; k + 1 < pieces.size(); ++k)
-            parent += "/" + pieces[k];
-        if (parent.empty()) parent = "/";
-        const auto realParent = realFolder(parent);
-        if (!realParent) return "a parent that cannot be resolved";
-        const std::string real = (*realParent == "/" ? "" : *realParent) + "/" + name;
-        if (name == "node_modules") return strictlyBelow(real, oracleHome) ? nullptr : "outside home";
-        for (const std::string& root : oracleRoots[layout])
-            if (strictlyBelow(real, root)) return nullptr;
-        return "outside every root";
-    };
 
     constexpr int kPaths = 100'000;
-    int admitted = 0;
-    int admittedNodeModules = 0;
-    int failures = 0;
+    int admitted = 0, admittedNodeModules = 0, failures = 0;
+    for (int layout = 0; layout < 2; ++layout)
+        EXPECT_TRUE(oracle.rootsAgree(layout)) << "layout " << layout;
     for (int i = 0; i < kPaths && failures < 10; ++i) {
         const int layout = static_cast<int>(random() % 2);
         std::string path = bases[random() % bases.size()];
@@ -286,17 +179,16 @@ TEST(SafetyGuard, NeverAdmitsAnythingOutsideARoot) {
             path += "/" + parts[random() % parts.size()];
         if (random() % 8 == 0) path += "/";
 
-        const bool allowed = SafetyGuard::admitText(path, guardRoots[layout]).has_value();
+        const bool allowed = SafetyGuard::admitText(path, oracle.guardRoots[layout]).has_value();
         // The overload that resolves the roots itself must agree.
         if (i % 500 == 0) {
-            EXPECT_EQ(allowed, SafetyGuard::canDelete(path, layouts[layout])) << path;
+            EXPECT_EQ(allowed, SafetyGuard::canDelete(path, oracle.layouts[layout])) << path;
         }
-        if (!allowed) continue;
-        ++admitted;
-        if (path.ends_with("node_modules") || path.ends_with("node_modules/")) ++admittedNodeModules;
-        if (const char* why = violation(path, layout)) {
+        admitted += allowed;
+        admittedNodeModules += allowed && (path.ends_with("node_modules") || path.ends_with("node_modules/"));
+        if (const std::string problem = oracle.problem(path, layout); !problem.empty()) {
             ++failures;
-            ADD_FAILURE() << "admitted " << why << ": " << path << " (layout " << layout << ")";
+            ADD_FAILURE() << problem << ": " << path << " (layout " << layout << ")";
         }
     }
     // The property holds vacuously if nothing is admitted: make sure the paths reach the roots.

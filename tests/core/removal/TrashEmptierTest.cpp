@@ -2,6 +2,7 @@
 #include "core/fs/MountedVolumes.h"
 #include "core/removal/SystemActions.h"
 
+#include "support/Entries.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -18,21 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::size_t openDescriptors() {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
-        ++n;
-    return n;
-}
+using test::namesIn;
 
 struct Emptying : ::testing::Test {
     test::TempTree tree;
@@ -51,16 +38,16 @@ TEST_F(Emptying, RemovesEverythingFromTheHomeTrash) {
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), Outcome::done()) << "a missing Trash is an empty one";
     const std::string trash = "home/.local/share/Trash";
     trashed(trash, "folder");
-    tree.file(trash + "/files/.hidden-file", 1);
-    tree.file(trash + "/files/no-description", 1);
-    tree.text(trash + "/info/long-gone.trashinfo", "[Trash Info]\nPath=/h/long-gone\n");
-    tree.text(trash + "/info/notes.txt", "not a description: not ours to judge");
-    tree.file(trash + "/expunged/half-deleted/x", 10);
-    tree.text(trash + "/directorysizes", "4096 1700000000 folder\n");
     // Links in the Trash go; what they point to stays.
-    tree.file("precious/keep.txt", 10);
-    tree.symlink(trash + "/files/link-to-precious", tree.path("precious"));
-    tree.symlink(trash + "/files/dangling", tree.path("nowhere"));
+    tree.build(R"(
+        home/.local/share/Trash/files/{.hidden-file,no-description}
+        home/.local/share/Trash/info/long-gone.trashinfo = [Trash Info]\nPath=/h/long-gone\n
+        home/.local/share/Trash/info/notes.txt = not a description: not ours to judge
+        home/.local/share/Trash/expunged/half-deleted/x
+        home/.local/share/Trash/directorysizes = 4096 1700000000 folder\n
+        precious/keep.txt
+        home/.local/share/Trash/files/link-to-precious -> @precious
+        home/.local/share/Trash/files/dangling -> @nowhere)");
 
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), Outcome::done());
     EXPECT_EQ(namesIn(tree.path(trash)), (std::vector<std::string>{"expunged", "files", "info"}));
@@ -71,16 +58,14 @@ TEST_F(Emptying, RemovesEverythingFromTheHomeTrash) {
 }
 
 TEST_F(Emptying, NeverFollowsALinkInPlaceOfTheTrashOrItsParts) {
-    tree.file("elsewhere/files/keep", 10);
-    tree.file("elsewhere/info/keep.trashinfo", 10);
-    tree.symlink("home/.local/share/Trash", tree.path("elsewhere"));
+    tree.build("elsewhere/files/keep\nelsewhere/info/keep.trashinfo\nhome/.local/share/Trash -> @elsewhere");
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}),
               Outcome::failed("1 item couldn't be removed. Not a directory."));
 
     fs::remove(tree.path("home/.local/share/Trash"));
-    tree.symlink("home/.local/share/Trash/files", tree.path("elsewhere/files"));
-    tree.symlink("home/.local/share/Trash/expunged", tree.path("elsewhere/files"));
-    tree.text("home/.local/share/Trash/info/keep.trashinfo", "[Trash Info]\nPath=/keep\n");
+    tree.build(R"(
+        home/.local/share/Trash/{files,expunged} -> @elsewhere/files
+        home/.local/share/Trash/info/keep.trashinfo = [Trash Info]\nPath=/keep\n)");
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}),
               Outcome::failed("2 items couldn't be removed. Not a directory."));
     EXPECT_TRUE(fs::exists(tree.path("elsewhere/files/keep")));
@@ -126,10 +111,10 @@ TEST_F(Emptying, RemovesTreesDeeperThanItKeepsOpenWithoutLeaking) {
     std::string deep = "home/.local/share/Trash/files";
     for (int depth = 0; depth < 300; ++depth)
         tree.file((deep += "/d") + "/f");
-    const std::size_t before = openDescriptors();
+    const std::size_t before = test::openDescriptors();
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), Outcome::done());
     EXPECT_TRUE(namesIn(files).empty());
-    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(test::openDescriptors(), before);
 }
 
 TEST(TrashEmptierMessage, CountsInPlainDigitsWithTheFirstReason) {
