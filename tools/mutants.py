@@ -264,11 +264,6 @@ def scan_scopes(masked):
     return bodies, calls
 
 
-CALL_STATEMENT = re.compile(
-    r"^(?:(?:emit|Q_EMIT)\s+)?(?:::)?[A-Za-z_]\w*(?:\s*(?:::|\.|->)\s*~?[A-Za-z_]\w*|<[\w:,\s*&<>]*>|\s*\(\)|\s*\([^;]*?\))*\s*\)\s*$",
-    re.S)
-
-
 def is_call_statement(code):
     """Whether a statement is nothing but a call (possibly a chain of them), so deleting it compiles."""
     code = re.sub(r"^(?:(?:case\b[^:]*|default)\s*:(?!:)\s*|else\s+)+", "", code.strip())
@@ -481,22 +476,31 @@ def sandboxed(binary, args, timeout):
     return status, output, time.monotonic() - began
 
 
-def baseline(work, binary, runs):
-    """Tests that fail or are skipped unmutated in the sandbox, and the longest clean run's time."""
-    excluded, seconds = set(), 0.0
+def failed_tests(output, skipped=False):
+    kinds = "FAILED|SKIPPED" if skipped else "FAILED"
+    return sorted(set(re.findall(rf"^\[\s+(?:{kinds})\s+\] ([\w/]+[.][\w/]+)", output, re.M)))
+
+
+def baseline(work, binary, runs, by_hand):
+    """Tests that fail or are skipped unmutated in the sandbox, and the longest clean run's time.
+
+    Several runs, since a flaky test left in would kill mutants by chance and make two rates differ.
+    """
+    excluded, seconds = set(by_hand), 0.0
     for _ in range(runs):
-        status, output, took = sandboxed(binary, [], 1800)
-        names = re.findall(r"^\[\s+(?:FAILED|SKIPPED)\s+\] ([\w/.]+[.][\w/]+)", output, re.M)
+        status, output, took = sandboxed(binary, [gtest_filter(by_hand)], 1800)
+        names = failed_tests(output, skipped=True)
         if status != 0 and not names:
             sys.exit(f"{binary.name} fails unmutated in the sandbox, and no test says why:\n{output[-3000:]}")
         excluded |= set(names)
         seconds = max(seconds, took)
-    if excluded:  # the rest must then pass as they are, or every mutant would look killed
+    for _ in range(3):  # the rest must then pass as they are, or every mutant would look killed
         status, output, took = sandboxed(binary, [gtest_filter(excluded)], 1800)
-        if status != 0:
-            sys.exit(f"{binary.name} still fails without its excluded tests:\n{output[-3000:]}")
         seconds = max(seconds, took)
-    return sorted(excluded), seconds
+        if status == 0:
+            return sorted(excluded), seconds
+        excluded |= set(failed_tests(output, skipped=True))
+    sys.exit(f"{binary.name} still fails without its excluded tests:\n{output[-3000:]}")
 
 
 def gtest_filter(excluded):
@@ -577,7 +581,11 @@ def main():
     ap.add_argument("--with-changes", action="store_true", help="copy the working tree's uncommitted changes too")
     ap.add_argument("--work", default="/work/mutants", help="where the copy and the build live (not under /tmp)")
     ap.add_argument("--progress", help="append one line per mutant here (default: WORK/progress.txt)")
-    ap.add_argument("--baseline-runs", type=int, default=2, help="unmutated runs that decide the exclusions")
+    ap.add_argument("--baseline-runs", type=int, default=10,
+                    help="unmutated runs that decide the exclusions (a test that fails one run in four must not "
+                         "slip through and kill mutants by chance)")
+    ap.add_argument("--exclude", action="append", default=[], metavar="SUITE.TEST",
+                    help="leave this test out too (gtest pattern; may be repeated)")
     ap.add_argument("--jobs", type=int, default=1, choices=[1], help="mutants at a time: one, always")
     args = ap.parse_args()
 
@@ -623,7 +631,7 @@ def main():
     lock_down(work)
     excluded, timeouts = {}, {}
     for target in targets.values():
-        names, seconds = baseline(work, build_dir / "tests" / target, args.baseline_runs)
+        names, seconds = baseline(work, build_dir / "tests" / target, args.baseline_runs, args.exclude)
         excluded[target], timeouts[target] = names, int(3 * seconds + 10)
         print(f"{target}: unmutated {seconds:.1f}s in the sandbox, timeout {timeouts[target]}s, "
               f"{len(names)} tests excluded: {' '.join(names) or '-'}", flush=True)
@@ -653,6 +661,7 @@ def main():
                                                      timeouts[target])
                     timed_out = status == 124 or status == 137 and took >= timeouts[target]
                     m["result"] = "timeout" if timed_out else "killed" if status else "survived"
+                    m["failed_tests"] = failed_tests(output)[:20]
             finally:
                 path.write_bytes(pristine)  # also on Ctrl-C: the copy must never keep a mutant
             m["seconds"] = round(time.monotonic() - t0, 1)
