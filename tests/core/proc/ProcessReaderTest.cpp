@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
@@ -101,6 +102,16 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
         EXPECT_FALSE(ProcessReader::read(pid, t.path("proc"))) << pid;
     EXPECT_TRUE(ProcessReader::sample(t.path("nowhere")).empty());
     EXPECT_FALSE(ProcessReader::read(1, t.path("nowhere")));
+
+    // The model samples every few seconds for as long as the program runs: every descriptor a pass
+    // opens must be closed again, or the program runs out of them within hours.
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    };
+    const auto before = openDescriptors();
+    for (int pass = 0; pass < 50; ++pass)
+        ProcessReader::sample(t.path("proc"));
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 // The name is what lies between the first "(" and the last ")"; the parent is the field after the state.
@@ -236,6 +247,19 @@ pid_t startChild(const char* program, const Args& args, const fs::path& cwd) {
     return error == 0 ? child : -1;
 }
 
+// A child that has only just been started is still loading and faulting in its pages, so two reads
+// moments apart see different memory. Once it sleeps in its timer it stays as it is.
+bool waitUntilAsleep(pid_t child) {
+    for (int attempt = 0; attempt < 5000; ++attempt) {
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        const std::string line((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const std::size_t close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'S') return true;
+        ::usleep(1000);
+    }
+    return false;
+}
+
 TEST(ProcessReader, FindsAndEndsAChildOfThisTest) {
     const fs::path program = "/bin/sleep";
     if (!fs::exists(program)) GTEST_SKIP() << "no " << program;
@@ -244,6 +268,7 @@ TEST(ProcessReader, FindsAndEndsAChildOfThisTest) {
     const Args args = {"sleep", "30"};
     const pid_t child = startChild(program.c_str(), args, cwd);
     ASSERT_GT(child, 0);
+    ASSERT_TRUE(waitUntilAsleep(child));
 
     const std::vector<ProcessSample> samples = ProcessReader::sample();
     const auto it =
