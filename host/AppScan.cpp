@@ -1,9 +1,10 @@
 #include "host/AppScan.h"
 
 #include "core/desktop/DesktopExec.h"
-#include "core/proc/ProcFiles.h"
+#include "core/fs/Descriptor.h"
 #include "core/fs/SmallFile.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -108,7 +109,7 @@ std::vector<pid_t> listPids(const fs::path& procRoot) {
 // left out; it will not be there on the next pass either.
 std::vector<ProcessFacts> readProcesses(const fs::path& procRoot, bool withUnits) {
     std::vector<ProcessFacts> processes;
-    const ProcFiles::Fd proc(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor proc(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!proc) return processes;
     std::array<char, 4096> buffer;
     std::string overflow;

@@ -8,13 +8,9 @@
 
 namespace brisklet::ProcFiles {
 
-Fd::~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-}
-
 std::optional<std::string_view> readAt(int dirFd, const char* name, std::span<char> buffer,
                                        std::string& overflow) {
-    const Fd fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    const Descriptor fd(::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd) return std::nullopt;
     std::size_t filled = 0;
     while (filled < buffer.size()) {

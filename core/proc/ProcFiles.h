@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/fs/Descriptor.h"
+
 #include <optional>
 #include <span>
 #include <string>
@@ -9,21 +11,6 @@
 // file, and every file of a process folder opened this way describes the same process even when
 // its identifier is reused in the middle of the reading.
 namespace brisklet::ProcFiles {
-
-// A file descriptor that closes itself.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd();
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // The whole file `name` below `dirFd`. Proc files are read in one go into `buffer`; only files
 // that outgrow it (a long command line, a status with thousands of groups) spill into `overflow`.

@@ -1,7 +1,8 @@
 #include "core/proc/ProcessReader.h"
 
-#include "core/proc/ProcFiles.h"
+#include "core/fs/Descriptor.h"
 #include "core/fs/Utf8.h"
+#include "core/proc/ProcFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -22,7 +23,6 @@ namespace brisklet::ProcessReader {
 namespace {
 
 namespace fs = std::filesystem;
-using ProcFiles::Fd;
 using ProcFiles::readAt;
 using ProcFiles::readLinkAt;
 
@@ -65,7 +65,7 @@ std::string withoutDeletedMarker(std::string path) {
 std::optional<ProcessSample> readEntry(int procFd, std::int32_t pid, const char* entry) {
     // Every file is opened relative to the one process folder, so all of them describe the same
     // process even if the identifier is reused mid-read (the old folder then just stops reading).
-    const Fd dir(::openat(procFd, entry, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor dir(::openat(procFd, entry, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dir) return std::nullopt;
     std::array<char, 4096> buffer;
     std::string overflow;
@@ -94,10 +94,10 @@ std::optional<ProcessSample> readEntry(int procFd, std::int32_t pid, const char*
     return sample;
 }
 
-Fd openProcessDir(std::int32_t pid, const fs::path& procRoot) {
-    if (pid < 1) return Fd(-1);
+Descriptor openProcessDir(std::int32_t pid, const fs::path& procRoot) {
+    if (pid < 1) return Descriptor(-1);
     const fs::path dir = procRoot / std::to_string(pid);
-    return Fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return Descriptor(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 // Process folders are named by the decimal identifier, without leading zeros.
@@ -175,13 +175,13 @@ std::vector<ProcessSample> sample(const fs::path& procRoot) {
 
 std::optional<ProcessSample> read(std::int32_t pid, const fs::path& procRoot) {
     if (pid < 1) return std::nullopt;
-    const Fd proc(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor proc(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!proc) return std::nullopt;
     return readEntry(proc.get(), pid, std::to_string(pid).c_str());
 }
 
 std::vector<std::string> arguments(std::int32_t pid, const fs::path& procRoot) {
-    const Fd dir = openProcessDir(pid, procRoot);
+    const Descriptor dir = openProcessDir(pid, procRoot);
     if (!dir) return {};
     std::array<char, 4096> buffer;
     std::string overflow;
@@ -190,7 +190,7 @@ std::vector<std::string> arguments(std::int32_t pid, const fs::path& procRoot) {
 }
 
 std::optional<std::string> workingDirectory(std::int32_t pid, const fs::path& procRoot) {
-    const Fd dir = openProcessDir(pid, procRoot);
+    const Descriptor dir = openProcessDir(pid, procRoot);
     if (!dir) return std::nullopt;
     auto target = readLinkAt(dir.get(), "cwd");
     if (!target || target->empty()) return std::nullopt;

@@ -1,5 +1,6 @@
 #include "core/removal/SafeRemove.h"
 
+#include "core/fs/Descriptor.h"
 #include "core/fs/MountPlacement.h"
 
 #include <dirent.h>
@@ -97,23 +98,6 @@ std::size_t componentCount(const std::string& path) {
         if (path[i] != '/' && (i == 0 || path[i - 1] == '/')) ++count;
     return count;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Opens an absolute, link-free folder path one component at a time, refusing every link on the
 // way, then checks that what was opened is what the path names now. Below `confinedTo` (when given)

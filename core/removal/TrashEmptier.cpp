@@ -1,5 +1,6 @@
 #include "core/removal/TrashEmptier.h"
 
+#include "core/fs/Descriptor.h"
 #include "core/fs/MountPlacement.h"
 #include "core/removal/SafeRemove.h"
 
@@ -23,33 +24,6 @@ namespace {
 
 constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr std::string_view kInfoSuffix = ".trashinfo";
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor(Descriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset() {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd;
-};
 
 struct Listing {
     std::vector<std::string> names;
