@@ -1,7 +1,7 @@
 #include "app/AppUsage.h"
 
-#include "core/proc/ProcessReader.h"
 #include "core/fs/TildePath.h"
+#include "core/proc/ProcessReader.h"
 
 #include <QStringList>
 #include <QTextBoundaryFinder>

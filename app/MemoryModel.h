@@ -4,8 +4,8 @@
 #include "app/Notice.h"
 #include "core/junk/Locations.h"
 #include "core/proc/MemorySnapshot.h"
-#include "core/removal/Outcome.h"
 #include "core/proc/ProcessSample.h"
+#include "core/removal/Outcome.h"
 #include "core/removal/SystemActions.h"
 
 #include <QObject>

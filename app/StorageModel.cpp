@@ -4,11 +4,11 @@
 #include "app/Observable.h"
 #include "app/WorkerPools.h"
 #include "core/fs/Bytes.h"
-#include "core/junk/JunkScanner.h"
 #include "core/fs/MountedVolumes.h"
+#include "core/fs/Utf8.h"
+#include "core/junk/JunkScanner.h"
 #include "core/junk/PlatformTexts.h"
 #include "core/removal/SystemActions.h"
-#include "core/fs/Utf8.h"
 
 #include <QSettings>
 

@@ -2,13 +2,13 @@
 
 #include "app/CheckState.h"
 #include "app/Notice.h"
-#include "core/removal/Cleaner.h"
+#include "core/finders/LargeFileFinder.h"
+#include "core/finders/NodeModulesFinder.h"
 #include "core/fs/DiskInfo.h"
 #include "core/junk/JunkItem.h"
 #include "core/junk/JunkKind.h"
-#include "core/finders/LargeFileFinder.h"
 #include "core/junk/Locations.h"
-#include "core/finders/NodeModulesFinder.h"
+#include "core/removal/Cleaner.h"
 #include "core/removal/Outcome.h"
 
 #include <QObject>

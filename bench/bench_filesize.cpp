@@ -2,8 +2,8 @@
 
 #include "bench/CacheTree.h"
 #include "core/fs/FileSizeSplit.h"
-#include "core/junk/ParallelMeasure.h"
 #include "core/fs/SizeWalk.h"
+#include "core/junk/ParallelMeasure.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 #include "core/fs/FileSizeSplit.h"
 #include "core/fs/FolderQueue.h"
 #include "core/fs/LongPath.h"
-#include "core/junk/ParallelMeasure.h"
 #include "core/fs/SizeWalk.h"
+#include "core/junk/ParallelMeasure.h"
 
 #include <QThread>
 #include <QThreadPool>

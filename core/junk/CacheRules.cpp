@@ -1,9 +1,9 @@
 // The app-cache and log rules.
 #include "core/desktop/DesktopEntry.h"
 #include "core/fs/DirectoryListing.h"
+#include "core/fs/Utf8.h"
 #include "core/junk/JunkRules.h"
 #include "core/junk/PlatformTexts.h"
-#include "core/fs/Utf8.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // The Xcode and developer-cache rules.
 #include "core/fs/DirectoryListing.h"
-#include "core/junk/JunkRules.h"
 #include "core/fs/Utf8.h"
+#include "core/junk/JunkRules.h"
 
 #include <QList>
 #include <QString>

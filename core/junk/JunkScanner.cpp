@@ -1,7 +1,7 @@
 #include "core/junk/JunkScanner.h"
 
-#include "core/junk/JunkRules.h"
 #include "core/fs/MountPlacement.h"
+#include "core/junk/JunkRules.h"
 #include "core/junk/ParallelMeasure.h"
 #include "core/junk/TrashRule.h"
 

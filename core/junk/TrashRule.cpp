@@ -1,8 +1,8 @@
 #include "core/junk/TrashRule.h"
 
 #include "core/fs/DirectoryListing.h"
-#include "core/junk/TrashInfo.h"
 #include "core/fs/Utf8.h"
+#include "core/junk/TrashInfo.h"
 
 #include <cerrno>
 

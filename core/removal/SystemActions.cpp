@@ -1,8 +1,8 @@
 #include "core/removal/SystemActions.h"
 
 #include "core/fs/MountedVolumes.h"
-#include "core/removal/TrashEmptier.h"
 #include "core/fs/Utf8.h"
+#include "core/removal/TrashEmptier.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,5 +1,5 @@
-#include "host/SingleInstance.h"
 #include "HostTestSupport.h"
+#include "host/SingleInstance.h"
 #include "support/PrivateBus.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 
 #include "app/StorageModel.h"
 #include "core/fs/Bytes.h"
+#include "core/fs/TildePath.h"
 #include "core/junk/Locations.h"
 #include "core/junk/PlatformTexts.h"
-#include "core/fs/TildePath.h"
 #include "host/Workspace.h"
 #include "ui/components/Card.h"
 #include "ui/components/Confirmation.h"

@@ -4,11 +4,11 @@
 #include "core/fs/Bytes.h"
 #include "ui/components/Card.h"
 #include "ui/components/ProminentButton.h"
+#include "ui/components/Spinner.h"
 #include "ui/components/ToneLabel.h"
 #include "ui/pages/JunkBreakdownBar.h"
 #include "ui/pages/OverviewFigure.h"
 #include "ui/pages/OverviewLegend.h"
-#include "ui/components/Spinner.h"
 #include "ui/theme/Palette.h"
 #include "ui/theme/Symbols.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/StorageModel.h"
 #include "core/fs/Bytes.h"
+#include "ui/components/Spinner.h"
 #include "ui/components/ToneLabel.h"
 #include "ui/pages/JunkKindStyle.h"
-#include "ui/components/Spinner.h"
 #include "ui/theme/Palette.h"
 
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
-#include "core/removal/TrashEmptier.h"
 #include "core/fs/MountedVolumes.h"
 #include "core/removal/SystemActions.h"
+#include "core/removal/TrashEmptier.h"
 
 #include "support/Entries.h"
 #include "support/TempTree.h"
