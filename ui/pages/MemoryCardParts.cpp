@@ -64,14 +64,6 @@ QSize ElidedLine::minimumSizeHint() const {
     return {0, sizeHint().height()};
 }
 
-QString ElidedLine::shownLastRun() const {
-    if (m_runs.isEmpty()) return {};
-    int x = 0;
-    for (qsizetype i = 0; i + 1 < m_runs.size(); ++i)
-        x += QFontMetrics(runFont(m_runs[i])).horizontalAdvance(m_runs[i].text) + runGap;
-    return QFontMetrics(runFont(m_runs.last())).elidedText(m_runs.last().text, Qt::ElideMiddle, std::max(0, width() - x));
-}
-
 void ElidedLine::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Palette colors(palette());

@@ -48,8 +48,6 @@ public:
     void setRuns(QList<Run> runs);
     // The whole text, unshortened, runs joined by a space.
     QString text() const;
-    // The text of the last run as drawn at the current width.
-    QString shownLastRun() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

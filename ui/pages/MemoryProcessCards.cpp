@@ -228,10 +228,6 @@ ElidedLine* DevProcessesCard::directoryLine(int row) const {
     return m_order.at(static_cast<std::size_t>(row))->directory;
 }
 
-QLabel* DevProcessesCard::figureLabel(int row) const {
-    return m_order.at(static_cast<std::size_t>(row))->figure;
-}
-
 QPushButton* DevProcessesCard::stopButton(int row) const {
     return m_order.at(static_cast<std::size_t>(row))->stop;
 }

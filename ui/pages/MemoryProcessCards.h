@@ -39,7 +39,6 @@ public:
     ElidedLine* titleLine(int row) const;
     // Hidden when the process's working directory is unknown.
     ElidedLine* directoryLine(int row) const;
-    QLabel* figureLabel(int row) const;
     QPushButton* stopButton(int row) const;
 
 signals:

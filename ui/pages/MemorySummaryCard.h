@@ -44,7 +44,6 @@ public:
 
     PercentRing* ring() const { return m_ring; }
     OverviewFigure* figure() const { return m_figure; }
-    ToneLabel* totalLabel() const { return m_total; }
     PressurePill* pill() const { return m_pill; }
     MemoryBar* bar() const { return m_bar; }
     Sparkline* sparkline() const { return m_sparkline; }
