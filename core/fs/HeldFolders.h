@@ -22,16 +22,26 @@ inline FileId idOf(const struct stat& st) {
     return FileId{st.st_dev, st.st_ino};
 }
 
+// Whether a reopened descriptor is the folder the walk passed before: the same device and inode.
+struct SameFileId {
+    template <class Frame> bool operator()(int fd, const Frame& frame) const {
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 && idOf(st) == frame.id;
+    }
+};
+
 // The descriptors of a depth-first walk's folders, from its root (index 0, always held) down to the
 // folder it is in. One descriptor per level would exhaust the process's limit on deep trees, and
 // walks run several at a time beside other work, so at most `limit` are held: the shallowest are
 // closed and reopened by name from their nearest held ancestor when the walk climbs back to them,
-// each checked to be the very folder walked before. `Frame` has `int fd` (-1 while closed) and
-// `FileId id`; `nameOf(index)` gives that folder's own name in its parent.
-template <class Frame, class NameOf> class HeldFolders {
+// each checked by `isWalked(fd, frame)` to be the very folder walked before. `Frame` has `int fd` (-1
+// while closed); `nameOf(index)` gives that folder's own name in its parent.
+template <class Frame, class NameOf, class IsWalked = SameFileId> class HeldFolders {
 public:
-    HeldFolders(std::vector<Frame>& stack, std::size_t limit, int openFlags, NameOf nameOf)
-        : m_stack(stack), m_limit(limit), m_openFlags(openFlags), m_nameOf(std::move(nameOf)) {}
+    HeldFolders(std::vector<Frame>& stack, std::size_t limit, int openFlags, NameOf nameOf,
+                IsWalked isWalked = {})
+        : m_stack(stack), m_limit(limit), m_openFlags(openFlags), m_nameOf(std::move(nameOf)),
+          m_isWalked(std::move(isWalked)) {}
 
     // The frame just pushed holds an open descriptor.
     void pushed() {
@@ -65,15 +75,16 @@ public:
         for (std::size_t i = anchor + 1; i <= target; ++i) {
             const int fd = openBelow(i - 1, m_nameOf(i));
             if (fd < 0) return false;
-            struct stat st {};
-            if (::fstat(fd, &st) != 0 || !(idOf(st) == m_stack[i].id)) {
+            if (!m_isWalked(fd, m_stack[i])) {
                 ::close(fd);
                 return false;
             }
             m_stack[i].fd = fd;
             ++m_held;
+            // Only the deepest folders of the way stay open, so the way back up finds them held.
+            while (m_held > m_limit && releaseShallowest(i)) {
+            }
         }
-        releaseExcess();
         return true;
     }
 
@@ -100,6 +111,7 @@ private:
     const std::size_t m_limit;
     const int m_openFlags;
     NameOf m_nameOf;
+    IsWalked m_isWalked;
     std::size_t m_held = 0;
 };
 

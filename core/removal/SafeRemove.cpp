@@ -1,6 +1,7 @@
 #include "core/removal/SafeRemove.h"
 
 #include "core/fs/Descriptor.h"
+#include "core/fs/HeldFolders.h"
 #include "core/fs/MountPlacement.h"
 
 #include <dirent.h>
@@ -200,7 +201,7 @@ public:
             return;
         }
         m_stack.push_back(Frame{fd, item.id, 0, 0, false});
-        m_held = 1;
+        m_folders.pushed();
         list(0);
 
         while (!m_stack.empty()) {
@@ -209,7 +210,7 @@ public:
                 leave();
                 continue;
             }
-            if (m_stack[top].fd < 0 && !reopen(top)) {
+            if (m_stack[top].fd < 0 && !m_folders.reopen(top)) {
                 // The folder was moved or removed while we were below it: what is left of it is
                 // out of our reach now, wherever it went.
                 loseTrack(top);
@@ -223,8 +224,7 @@ public:
                 continue;
             }
             m_stack.push_back(Frame{child, next.id, next.nameStart, m_pending.size(), false});
-            ++m_held;
-            releaseExcess();
+            m_folders.pushed();
             list(m_stack.size() - 1);
         }
     }
@@ -388,12 +388,8 @@ private:
     // openat, giving up descriptors of shallower folders (they can be reopened) when the process has
     // none left, rather than the folder at hand.
     int openAt(std::size_t parent, std::size_t nameStart) {
-        for (;;) {
-            const int fd = ::openat(fdOf(parent), nameAt(nameStart), kOpenFolder);
-            if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || parent == kItemParent ||
-                !releaseShallowest(parent))
-                return fd;
-        }
+        if (parent == kItemParent) return ::openat(m_parentFd, nameAt(nameStart), kOpenFolder);
+        return m_folders.openBelow(parent, nameAt(nameStart));
     }
 
     // Done with the deepest folder: it goes too, unless it was lost on the way or no longer lies
@@ -401,7 +397,7 @@ private:
     void leave() {
         const std::size_t index = m_stack.size() - 1;
         bool remove = !m_stack[index].lost;
-        if (remove && m_stack[index].fd < 0 && !reopen(index)) {
+        if (remove && m_stack[index].fd < 0 && !m_folders.reopen(index)) {
             loseTrack(index);
             remove = false;
         }
@@ -409,15 +405,11 @@ private:
             loseTrack(index);
             remove = false;
         }
+        m_folders.leaving(m_stack.back());
         const Frame frame = m_stack.back();
-        if (frame.fd >= 0) {
-            ::close(frame.fd);
-            --m_held;
-        }
-        m_stack.back().fd = -1;
         int parentFd = m_parentFd;
         if (index > 0)
-            parentFd = m_stack[index - 1].fd >= 0 || reopen(index - 1) ? m_stack[index - 1].fd : -1;
+            parentFd = m_stack[index - 1].fd >= 0 || m_folders.reopen(index - 1) ? m_stack[index - 1].fd : -1;
         if (remove && parentFd >= 0) {
             // Only the folder we emptied: if the name means something else by now, that stays.
             const Look now = look(parentFd, nameAt(frame.nameStart));
@@ -429,47 +421,6 @@ private:
         m_stack.pop_back();
     }
 
-    // Closes the descriptor of the shallowest held folder strictly between the item and `keep`.
-    bool releaseShallowest(std::size_t keep) {
-        for (std::size_t i = 1; i < keep && i < m_stack.size(); ++i) {
-            if (m_stack[i].fd >= 0) {
-                ::close(m_stack[i].fd);
-                m_stack[i].fd = -1;
-                --m_held;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void releaseExcess() {
-        while (m_held > kHeldFolders && releaseShallowest(m_stack.size() - 1)) {
-        }
-    }
-
-    // Reopens m_stack[target] by name from its nearest held ancestor (the item always is), checking
-    // that each folder on the way is still the one walked before.
-    bool reopen(std::size_t target) {
-        std::size_t anchor = target;
-        while (m_stack[anchor].fd < 0)
-            --anchor;
-        for (std::size_t i = anchor + 1; i <= target; ++i) {
-            const int fd = openAt(i - 1, m_stack[i].nameStart);
-            if (fd < 0) return false;
-            const Look opened = lookOpened(fd);
-            if (!opened.ok || !(opened.id == m_stack[i].id)) {
-                ::close(fd);
-                return false;
-            }
-            m_stack[i].fd = fd;
-            ++m_held;
-            // Only the deepest folders of the way stay open, so the way back up finds them held.
-            while (m_held > kHeldFolders && releaseShallowest(i)) {
-            }
-        }
-        return m_stack[target].fd >= 0;
-    }
-
     int m_parentFd;
     Look m_parent;
     Look m_item;
@@ -479,8 +430,20 @@ private:
     bool m_leftUnmeasured = false;
     bool m_lostPart = false;
     int m_error = 0;
-    std::size_t m_held = 0;
     std::vector<Frame> m_stack;
+    struct OwnName {
+        const Removal* removal;
+        const char* operator()(std::size_t index) const {
+            return removal->nameAt(removal->m_stack[index].nameStart);
+        }
+    };
+    struct SameFolder {
+        bool operator()(int fd, const Frame& frame) const {
+            const Look opened = lookOpened(fd);
+            return opened.ok && opened.id == frame.id;
+        }
+    };
+    HeldFolders<Frame, OwnName, SameFolder> m_folders{m_stack, kHeldFolders, kOpenFolder, OwnName{this}};
     std::vector<Pending> m_pending;
     std::string m_names;
     std::string m_listing;
