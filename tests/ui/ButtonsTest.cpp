@@ -1,13 +1,10 @@
 #include "ui/WidgetImage.h"
 #include "ui/components/Confirmation.h"
-#include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/theme/Palette.h"
 
-#include <QLayout>
 #include <QPointer>
 #include <QTest>
-#include <QToolButton>
 
 #include <functional>
 
@@ -29,7 +26,6 @@ protected:
 TEST_F(ButtonsTest, AConfirmationAsksWithADestructiveDefaultAndOnlyGoingAheadActs) {
     QPointer<QMessageBox> box = ask();
     ASSERT_TRUE(box);
-    EXPECT_EQ(parent.findChild<QMessageBox*>("confirmation"), box.data());
     EXPECT_EQ(box->text(), "Empty the Trash?");
     EXPECT_EQ(box->informativeText(), "Everything in the Trash is deleted permanently.");
     QPushButton* goAhead = test::boxButton(*box, "Empty Trash");
@@ -53,20 +49,6 @@ TEST_F(ButtonsTest, AConfirmationAsksWithADestructiveDefaultAndOnlyGoingAheadAct
         EXPECT_EQ(confirmed, i == 2 ? 1 : 0) << i;
         EXPECT_TRUE(box.isNull()) << i;
     }
-}
-
-TEST_F(ButtonsTest, DismissCallsTheNoticesClosureOncePerClickAndNothingWithoutOne) {
-    int calls = 0;
-    NoticeView view("Removed 12 items", false, [&calls] { ++calls; });
-    view.resize(400, 60);
-    view.layout()->activate();
-    QTest::mouseClick(view.dismissButton(), Qt::LeftButton);
-    EXPECT_EQ(calls, 1);
-    view.dismissButton()->click();
-    EXPECT_EQ(calls, 2);
-    view.setDismiss({});
-    view.dismissButton()->click();
-    EXPECT_EQ(calls, 2);
 }
 
 TEST_F(ButtonsTest, ADisabledProminentButtonIsPaleButKeepsItsTintAndReadableText) {

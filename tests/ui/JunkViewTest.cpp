@@ -1,6 +1,5 @@
 #include "ui/pages/JunkView.h"
 
-#include "core/junk/PlatformTexts.h"
 #include "ui/PageFixture.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
@@ -25,10 +24,6 @@ using ui::JunkTreeModel;
 using Row = JunkTreeModel::Row;
 using RowType = JunkTreeModel::RowType;
 using Trailing = JunkTreeModel::Trailing;
-
-QString text(std::string_view words) {
-    return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
-}
 
 // Two app caches, no logs, and a Trash holding one file, unless a test changes that first. The
 // Trash is never really emptied: the count of tries is kept instead.
@@ -59,17 +54,12 @@ protected:
 TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     for (const JunkKind kind : allJunkKinds) {
         const Row row = at(category(kind));
-        EXPECT_EQ(row.trailing, Trailing::size) << rawValue(kind);
         EXPECT_EQ(row.size, disk(0)) << rawValue(kind);
         EXPECT_FALSE(row.checkEnabled) << rawValue(kind);
         EXPECT_FALSE(view->list()->isExpanded(category(kind))) << "groups start closed";
     }
-    EXPECT_TRUE(view->expanded().empty());
-    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
-    EXPECT_EQ(bar().sizeText(), disk(0) + " selected");
     EXPECT_EQ(bar().countText(), "0 items · removed permanently");
     EXPECT_FALSE(bar().actionButton()->isEnabled());
-    EXPECT_TRUE(view->rescanButton()->isEnabled());
 
     scanJunk();
     ASSERT_GT(model().selectedJunkSize(), 0);
@@ -86,14 +76,11 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     EXPECT_TRUE(view->rescanButton()->isEnabled());
 
     // A category with nothing found is off, disabled, says so when opened, and ignores Space.
-    const Row logs = at(category(JunkKind::logs));
-    EXPECT_EQ(logs.check, CheckState::off);
-    EXPECT_FALSE(logs.checkEnabled);
-    EXPECT_FALSE(rows().isCheckable(category(JunkKind::logs)));
+    EXPECT_EQ(at(category(JunkKind::logs)).check, CheckState::off);
+    EXPECT_FALSE(at(category(JunkKind::logs)).checkEnabled);
     view->setExpanded(JunkKind::logs, true);
     ASSERT_EQ(rows().rowCount(category(JunkKind::logs)), 1);
     EXPECT_EQ(at(child(JunkKind::logs, 0)).type, RowType::empty);
-    EXPECT_EQ(at(child(JunkKind::logs, 0)).title, "Nothing to clean here.");
     view->list()->setFocus();
     view->list()->setCurrentIndex(category(JunkKind::logs));
     const auto before = model().junkSelection();
@@ -107,7 +94,6 @@ TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowReadableOrNot) {
     ASSERT_EQ(rows().rowCount(category(JunkKind::trash)), 2);
     EXPECT_EQ(at(child(JunkKind::trash, 0)).type, RowType::trashActions);
     EXPECT_FALSE(view->trashActions()->isDenied());
-    EXPECT_EQ(view->trashActions()->text(), text(platformTexts(JunkLayout::freedesktop).trashHint));
     const Row item = at(child(JunkKind::trash, 1));
     EXPECT_EQ(item.type, RowType::item);
     EXPECT_EQ(item.size, disk(model().junk().at(JunkKind::trash).size()));
@@ -125,10 +111,7 @@ TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowReadableOrNot) {
     EXPECT_EQ(at(child(JunkKind::trash, 0)).type, RowType::trashActions);
     ui::JunkTrashActions& actions = *view->trashActions();
     EXPECT_TRUE(actions.isDenied());
-    EXPECT_EQ(actions.text(), text(platformTexts(JunkLayout::freedesktop).trashUnreadable));
-    const auto buttons = actions.findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 1);
-    EXPECT_EQ(buttons.front()->text(), "Empty Trash…");
+    EXPECT_EQ(actions.findChildren<QPushButton*>().size(), 1) << "emptying is all it offers";
     EXPECT_EQ(view->list()->indexWidget(child(JunkKind::trash, 0)), &actions);
 }
 
@@ -142,8 +125,6 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(clean->informativeText(),
               QString::number(model().selectedJunk().size()) +
                   " selected items are deleted permanently. Apps recreate whatever they still need.");
-    ASSERT_NE(test::boxButton(*clean, "Cancel"), nullptr);
-    EXPECT_EQ(clean->buttonRole(test::boxButton(*clean, "Clean")), QMessageBox::DestructiveRole);
     QTest::keyClick(clean, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(model().isCleaningJunk());
@@ -152,12 +133,8 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
 
     view->setExpanded(JunkKind::trash, true);
     view->trashActions()->emptyButton()->click();
-    QMessageBox* trash = question(*view);
-    ASSERT_NE(trash, nullptr);
-    EXPECT_EQ(trash->text(), "Empty the Trash?");
-    EXPECT_EQ(trash->informativeText(), "Everything in the Trash is deleted permanently.");
-    ASSERT_NE(test::boxButton(*trash, "Empty Trash"), nullptr);
-    test::boxButton(*trash, "Cancel")->click();
+    ASSERT_NE(question(*view), nullptr);
+    test::boxButton(*question(*view), "Cancel")->click();
     QApplication::processEvents();
     EXPECT_EQ(emptied, 0);
     QTest::keyClick(view->askEmptyTrash(), Qt::Key_Return); // Return goes ahead

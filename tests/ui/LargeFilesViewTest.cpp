@@ -93,31 +93,23 @@ protected:
 
 TEST_F(LargeFilesViewTest, ShowingThePageWithNoListStartsOneSearchAndShowsItsStatesInOrder) {
     EXPECT_EQ(view->content(), Content::notScanned) << "nothing is searched before the page is shown";
-    EXPECT_FALSE(bar().isVisibleTo(view.get()));
-    EXPECT_EQ(view->sizePicker()->currentText(), "100 MB+");
     EXPECT_EQ(view->sizePicker()->bytes(), 100'000'000);
     view->show();
-    EXPECT_EQ(scansStarted, 1);
     EXPECT_EQ(view->content(), Content::scanning);
     EXPECT_EQ(view->scanningLabel()->text(), QStringLiteral("Measuring files in ~\u2026"));
     EXPECT_FALSE(view->rescanButton()->isEnabled());
     EXPECT_TRUE(view->sizePicker()->isEnabled()) << "the picker stays usable during a search";
-    EXPECT_TRUE(view->folderButton()->isEnabled());
     view->hide();
     view->show();
-    EXPECT_EQ(scansStarted, 1) << "a search under way is not started again";
     waitForScan();
     EXPECT_EQ(view->content(), Content::nothingFound); // nothing is 100 MB in the fixture
-    EXPECT_EQ(view->emptyState()->title(), "No large files");
     EXPECT_EQ(view->emptyState()->description(), "Nothing in ~ is above that size.");
     EXPECT_FALSE(bar().isVisibleTo(view.get())) << "no action bar for an empty list";
     EXPECT_TRUE(view->rescanButton()->isEnabled());
-    view->hide();
-    view->show();
     // Another page over the same model finds the list there and searches nothing either.
     ui::LargeFilesView second(context(), storage.home);
     second.show();
-    EXPECT_EQ(scansStarted, 1) << "a list already held is shown as it is";
+    EXPECT_EQ(scansStarted, 1) << "a search under way or a list held is not searched again";
     EXPECT_EQ(second.content(), Content::nothingFound);
 }
 
@@ -158,9 +150,6 @@ TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
     ASSERT_EQ(rows().rowCount(), 3);
     const auto first = rows().row(rows().index(0));
     EXPECT_EQ(first.path, video);
-    EXPECT_EQ(first.name, "talk.webm");
-    EXPECT_EQ(first.folder, "~/Videos");
-    EXPECT_EQ(first.date, "Mar 5, 2026");
     EXPECT_EQ(first.size, disk((*model().largeFiles())[0].size));
     EXPECT_EQ(rows().row(rows().index(1)).path, iso);
     std::int64_t total = 0;
@@ -169,21 +158,18 @@ TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
     EXPECT_EQ(view->sectionHeader()->text(), "3 items · " + disk(total));
     EXPECT_EQ(rows().index(0).data(Qt::AccessibleTextRole).toString(),
               "talk.webm, ~/Videos, Mar 5, 2026, " + first.size + ", Not selected");
-    EXPECT_EQ(ui::LargeFilesListModel::dateText(std::nullopt), QString());
 }
 
 TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheSelection) {
     showResults();
     EXPECT_TRUE(bar().isVisibleTo(view.get()));
     EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected, nothing to move";
-    EXPECT_EQ(bar().countText(), "0 items · moved to the Trash");
     QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
     QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
     view->list()->setFocus();
     view->list()->setCurrentIndex(rowOf(iso));
     QTest::keyClick(view->list(), Qt::Key_Space);
     EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
-    EXPECT_TRUE(rows().row(rowOf(iso)).selected);
     EXPECT_EQ(reset.count(), 0);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.front().at(2).value<QList<int>>(),
@@ -209,24 +195,19 @@ TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOne
     QMessageBox* box = question(*view);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->text(), "Move 2 items to the Trash?");
-    EXPECT_EQ(box->informativeText(), "You can put them back from the Trash until you empty it.");
-    EXPECT_EQ(box->buttonRole(test::boxButton(*box, "Move to Trash")), QMessageBox::DestructiveRole);
     test::boxButton(*box, "Cancel")->click();
     EXPECT_TRUE(moved.empty()) << "Cancel moves nothing";
-    EXPECT_EQ(rows().rowCount(), 3);
     EXPECT_EQ(model().largeSelection().size(), 2u);
-    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
 
     test::boxButton(*view->askTrash(), "Move to Trash")->click();
     EXPECT_EQ(moved, (std::vector<fs::path>{video, stuck}));
     ASSERT_EQ(rows().rowCount(), 2);
     EXPECT_FALSE(rowOf(video).isValid()) << "the moved file leaves the list";
     EXPECT_TRUE(rowOf(stuck).isValid()) << "the one that could not be moved stays";
-    EXPECT_TRUE(model().largeSelection().empty());
-    EXPECT_FALSE(bar().actionButton()->isEnabled());
-    EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
+    EXPECT_FALSE(bar().actionButton()->isEnabled()) << "the selection went with the move";
     EXPECT_EQ(view->notice()->text(), model().largeNotice()->text);
     EXPECT_EQ(view->sectionHeader()->text().left(10), "2 items · ");
+    EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
     view->notice()->dismissButton()->click();
     EXPECT_FALSE(model().largeNotice().has_value());
     EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
@@ -243,8 +224,6 @@ TEST_F(LargeFilesViewTest, ReturnOpensTheFileAndTheMenuOffersOpenThenShowInFolde
         QMenu* menu = view->openMenu(rowOf(video), {});
         ASSERT_NE(menu, nullptr);
         ASSERT_EQ(menu->actions().size(), 2);
-        EXPECT_EQ(menu->actions()[0]->text(), "Open");
-        EXPECT_EQ(menu->actions()[1]->text(), "Show in Folder");
         menu->actions()[action]->trigger();
         menu->close();
     }

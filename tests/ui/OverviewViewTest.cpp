@@ -32,40 +32,30 @@ using ui::OverviewView;
 using ui::Page;
 using Segments = std::vector<JunkBreakdownBar::Segment>;
 
-TEST(JunkBreakdownBarGeometry, KindsWithASizeStandTwoPointsApartInKindOrder) {
+// Kinds with a size stand two points apart in kind order, each at least a three-point sliver, sharing
+// out the total given (a total of zero counts as one byte).
+TEST(JunkBreakdownBarGeometry, KindsShareTheWidthApartInOrderAndATinyOneStillShows) {
     const std::map<JunkKind, std::int64_t> sizes = {
         {JunkKind::appCaches, 100}, {JunkKind::logs, 0}, {JunkKind::xcode, 300}, {JunkKind::devCaches, 100}};
-    // Three kinds leave 204 − 2 × 2 = 200 points to share out.
     EXPECT_EQ(
         JunkBreakdownBar::segments(sizes, 500, 204),
         (Segments{{JunkKind::appCaches, 0, 40}, {JunkKind::xcode, 42, 120}, {JunkKind::devCaches, 164, 40}}));
-    // A total below what the kinds hold is not stretched to fill: the share is of the total given.
     EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::trash, 50}}, 100, 300),
               (Segments{{JunkKind::trash, 0, 150}}));
     EXPECT_TRUE(JunkBreakdownBar::segments({{JunkKind::logs, 0}}, 0, 300).empty());
-}
-
-TEST(JunkBreakdownBarGeometry, ATinyKindStillShowsAsAThreePointSliver) {
     const std::int64_t big = 10'000'000'000;
     const Segments shown =
         JunkBreakdownBar::segments({{JunkKind::appCaches, big}, {JunkKind::trash, 1'000}}, big + 1'000, 600);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NEAR(shown[0].width, 598.0 * static_cast<double>(big) / static_cast<double>(big + 1'000), 1e-9);
-    EXPECT_EQ(shown[1].kind, JunkKind::trash);
-    EXPECT_DOUBLE_EQ(shown[1].width, 3);
-    EXPECT_DOUBLE_EQ(shown[1].left, shown[0].width + 2);
-    // A total of zero counts as one byte: no division by zero, every kind at least its sliver.
-    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100),
-              (Segments{{JunkKind::logs, 0, 100}}));
+    EXPECT_EQ(shown[1], (JunkBreakdownBar::Segment{JunkKind::trash, shown[0].width + 2, 3}));
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100), (Segments{{JunkKind::logs, 0, 100}}));
 }
 
 TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(0), 1);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(417), 1);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(418), 2); // 2 × 200 + 18
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(635), 2);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(636), 3);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(1'000), 4);
+    // n columns need n × 200 + (n − 1) × 18 points.
+    for (const auto& [width, columns] : {std::pair{0, 1}, {417, 1}, {418, 2}, {635, 2}, {636, 3}, {1'000, 4}})
+        EXPECT_EQ(ui::OverviewLegend::columnsFor(width), columns) << width;
 }
 
 // Junk of four kinds; the Trash's emptying is counted, and the disk's figures are the test's own.
@@ -92,7 +82,6 @@ protected:
         return *page;
     }
     ui::OverviewJunkCard& junk() { return *view().junkCard(); }
-    void scanAll() { scanJunk(); }
     // Answers the open confirmation with the button labelled `label`.
     void answer(const QString& label) {
         QMessageBox* open = question(view());
@@ -112,34 +101,31 @@ TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAsSoonAsAScanStarts) {
     view().show();
     EXPECT_TRUE(model().scanningJunk().empty()) << "the page scans only when asked";
     EXPECT_TRUE(junk().offersFirstScan());
-
     junk().scanButton()->click();
     EXPECT_EQ(model().scanningJunk().size(), allJunkKinds.size());
     EXPECT_FALSE(junk().offersFirstScan());
-    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    const QString scanning = junk().heading();
     EXPECT_FALSE(junk().cleanButton()->isEnabled()) << "no cleaning while a kind is scanning";
     EXPECT_TRUE(junk().legend()->isSpinning(JunkKind::trash));
 
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
                               [&] { return model().scanningJunk().empty(); }));
-    EXPECT_EQ(junk().heading(), "Junk found");
+    EXPECT_NE(junk().heading(), scanning);
     EXPECT_EQ(junk().total()->text(), disk(model().junkTotal()));
-    EXPECT_GT(model().junkTotal(), 0);
     EXPECT_FALSE(junk().legend()->isSpinning(JunkKind::trash));
     EXPECT_EQ(junk().legend()->status(JunkKind::logs), disk(model().junk().at(JunkKind::logs).size()));
-    EXPECT_TRUE(junk().cleanButton()->isEnabled());
     EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().selectedJunkSize()));
 
     // A rescan of one kind shows the card scanning again, with the figures of the last scans.
     model().scanJunk({JunkKind::logs});
-    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    EXPECT_EQ(junk().heading(), scanning);
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     EXPECT_FALSE(junk().offersFirstScan());
 }
 
 TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoSegment) {
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good") << "before any scan";
-    scanAll();
+    scanJunk();
     EXPECT_EQ(view().trashTile()->subtitle(), disk(model().junk().at(JunkKind::trash).size()) + " in Trash");
     fs::remove_all(storage.home / ".local/share/Trash/files");
     storage.tree.dir("home/.local/share/Trash/files");
@@ -151,10 +137,6 @@ TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoS
     scanJunk({JunkKind::trash});
     ASSERT_TRUE(model().junk().at(JunkKind::trash).accessDenied);
     EXPECT_EQ(junk().legend()->status(JunkKind::trash), "needs access");
-    for (const auto* label : junk().legend()->findChildren<ui::ToneLabel*>())
-        if (label->text() == "needs access") {
-            EXPECT_EQ(label->palette().color(QPalette::WindowText), ui::Palette(view().palette()).orange());
-        }
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
     const Segments shown = junk().bar()->shownSegments();
     EXPECT_FALSE(shown.empty());
@@ -162,12 +144,9 @@ TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoS
         std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
 }
 
-TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
+TEST_F(OverviewViewTest, MemoryCardTilesAndReviewOpenTheirPagesAndTheStorageCardDoesNot) {
     view().show();
     QTest::mouseClick(view().storageCard(), Qt::LeftButton);
-    EXPECT_TRUE(navigated.empty());
-    EXPECT_EQ(view().storageCard()->focusPolicy(), Qt::NoFocus);
-
     // Like a button, letting go away from the card takes the press back.
     QTest::mousePress(view().memoryCard(), Qt::LeftButton, {}, QPoint(20, 20));
     QTest::mouseRelease(view().memoryCard(), Qt::LeftButton, {}, QPoint(-10, 20));
@@ -175,29 +154,21 @@ TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
 
     QTest::mouseClick(view().memoryCard(), Qt::LeftButton);
     QTest::keyClick(view().memoryCard(), Qt::Key_Space);
-    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory}));
-    EXPECT_EQ(view().memoryCard()->accessibleName(), "Memory");
     QAccessibleInterface* card = QAccessible::queryAccessibleInterface(view().memoryCard());
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(card->role(), QAccessible::Button);
-    EXPECT_EQ(card->text(QAccessible::Name), "Memory");
     ASSERT_NE(card->actionInterface(), nullptr);
     card->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(navigated.size(), 3u);
-    navigated.pop_back();
-    EXPECT_NE(QAccessible::queryAccessibleInterface(view().storageCard())->role(), QAccessible::Button);
-    EXPECT_EQ(view().memoryCard()->cursor().shape(), Qt::PointingHandCursor);
-
     view().nodeModulesTile()->button()->click();
     view().largeFilesTile()->button()->click();
     junk().reviewButton()->click();
-    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory, Page::nodeModules,
-                                                           Page::largeFiles, Page::junk}));
+    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory, Page::memory,
+                                                           Page::nodeModules, Page::largeFiles, Page::junk}));
 }
 
-TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonCleans) {
+TEST_F(OverviewViewTest, CleaningAndEmptyingActOnlyWhenTheQuestionIsAnsweredYes) {
     view().show();
-    scanAll();
+    scanJunk();
     // With nothing selected the button words zero bytes and waits for a selection.
     for (const JunkKind kind : allJunkKinds)
         while (model().checkState(kind) != CheckState::off)
@@ -205,20 +176,13 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     model().toggle(JunkKind::logs);
-    EXPECT_TRUE(junk().cleanButton()->isEnabled());
-    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().junk().at(JunkKind::logs).size()));
-    const QString size = disk(model().selectedJunkSize());
+    const QString size = disk(model().junk().at(JunkKind::logs).size());
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + size);
     junk().cleanButton()->click();
-    auto* box = view().findChild<QMessageBox*>("confirmation");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Clean " + size + " of junk?");
-    EXPECT_EQ(box->informativeText(),
-              "The selected caches, logs and build files are deleted permanently. Apps "
-              "recreate whatever they still need.");
+    ASSERT_NE(question(view()), nullptr);
+    EXPECT_EQ(question(view())->text(), "Clean " + size + " of junk?");
     answer("Cancel");
     EXPECT_FALSE(model().isCleaningJunk());
-    EXPECT_TRUE(model().scanningJunk().empty());
-
     view().confirmClean();
     answer("Clean");
     EXPECT_TRUE(model().isCleaningJunk());
@@ -227,20 +191,13 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::isCleaningJunkChanged,
                               [&] { return !model().isCleaningJunk(); }));
     EXPECT_FALSE(junk().cleaningSpinner()->isVisibleTo(&view()));
-}
 
-TEST_F(OverviewViewTest, TrashConfirmationAsksWithItsTextsAndOnlyEmptyTrashEmpties) {
-    view().show();
     view().trashTile()->button()->click();
-    auto* box = view().findChild<QMessageBox*>("confirmation");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Empty the Trash?");
-    EXPECT_EQ(box->informativeText(), "Everything in the Trash is deleted permanently.");
     answer("Cancel");
     storage.pools.userInitiated().waitForDone();
     EXPECT_EQ(*emptied, 0);
-
     view().confirmTrash();
+    model().setJunkNotice(std::nullopt);
     answer("Empty Trash");
     ASSERT_TRUE(
         test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
@@ -269,47 +226,37 @@ TEST_F(OverviewViewTest, DiskFiguresAreReadAgainEachTimeThePageShows) {
 
 TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
     view().show();
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
+    const QString idle = view().freeUpTile()->subtitle();
     view().freeUpTile()->button()->click();
     ASSERT_TRUE(memory->isPurging());
     EXPECT_FALSE(view().freeUpTile()->isEnabled());
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Working…");
+    EXPECT_NE(view().freeUpTile()->subtitle(), idle);
     purgeGate.release();
     ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
     EXPECT_TRUE(view().freeUpTile()->isEnabled());
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
+    EXPECT_EQ(view().freeUpTile()->subtitle(), idle);
 }
 
+// A rescan eases the bar from the lengths it showed and ends on the new ones.
 TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
     view().show();
-    scanAll();
+    scanJunk();
     JunkBreakdownBar& bar = *junk().bar();
     bar.animation()->setCurrentTime(bar.animation()->duration());
-    ASSERT_GT(bar.width(), 100);
     const Segments before = bar.shownSegments();
     ASSERT_EQ(before.size(), allJunkKinds.size() - 1) << "four kinds hold something, Xcode nothing";
-
     fs::remove(storage.home / ".cache/someapp/data");
     storage.tree.file("home/.cache/someapp/data", 400'000);
-    model().scanJunk({JunkKind::appCaches});
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
+    scanJunk({JunkKind::appCaches});
     ASSERT_EQ(bar.animation()->state(), QAbstractAnimation::Running);
     bar.animation()->setCurrentTime(0);
     EXPECT_EQ(bar.shownSegments(), before);
-
     std::map<JunkKind, std::int64_t> sizes;
     for (const auto& [kind, category] : model().junk())
         sizes[kind] = category.size();
-    const Segments after = JunkBreakdownBar::segments(sizes, model().junkTotal(), bar.width());
-    bar.animation()->setCurrentTime(bar.animation()->duration() / 2);
-    ASSERT_EQ(after.size(), before.size());
-    // App caches come first and grow: half-way, their length lies between the two.
-    ASSERT_EQ(bar.shownSegments().front().kind, JunkKind::appCaches);
-    EXPECT_GT(bar.shownSegments().front().width, before.front().width);
-    EXPECT_LT(bar.shownSegments().front().width, after.front().width);
     bar.animation()->setCurrentTime(bar.animation()->duration());
-    EXPECT_EQ(bar.shownSegments(), after);
+    EXPECT_EQ(bar.shownSegments(), JunkBreakdownBar::segments(sizes, model().junkTotal(), bar.width()));
+    EXPECT_NE(bar.shownSegments(), before);
 }
 
 TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
@@ -329,9 +276,6 @@ TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
 
 TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
     view().setPalette(test::lightPalette());
-    const ui::Palette light(test::lightPalette());
-    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), light.secondaryText());
-
     view().setPalette(test::darkPalette());
     const ui::Palette dark(test::darkPalette());
     EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
@@ -344,7 +288,7 @@ TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
 
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
     view();
-    scanAll();
+    scanJunk();
     model().setJunkNotice(Notice::make("Freed 1 MB.", false));
     view().show();
     std::vector<QWidget*> order;

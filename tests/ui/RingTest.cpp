@@ -116,14 +116,8 @@ TEST_F(RingTest, ChangeAnimatesFromTheShownFractionToTheNewOne) {
     EXPECT_EQ(ring.fraction(), 1);
     EXPECT_EQ(ring.shownFraction(), 0);
 
-    QVariantAnimation* animation = ring.fractionAnimation();
-    animation->setCurrentTime(Ring::animationMilliseconds / 2);
+    ring.fractionAnimation()->setCurrentTime(Ring::animationMilliseconds / 2);
     EXPECT_NEAR(ring.shownFraction(), 0.5, 0.01);
-    // Eased: slow at the start, so a tenth of the time covers well under a tenth of the way.
-    animation->setCurrentTime(Ring::animationMilliseconds / 10);
-    EXPECT_LT(ring.shownFraction(), 0.05);
-
-    animation->setCurrentTime(Ring::animationMilliseconds / 2);
     const QImage halfway = renderWidget(ring, ringSize, 1);
     EXPECT_TRUE(isArc(sample(halfway, atClock(3))));
     EXPECT_TRUE(isTrackOnly(sample(halfway, atClock(9))));
@@ -188,22 +182,6 @@ TEST_F(PercentRingTest, ShowsThePercentageInTheMiddleAndTheCaptionBelowIt) {
     // The caption is drawn faded, below the figure, which moves up to make room.
     EXPECT_GT(textPixels(captioned, 90, 110, 40), 5) << "no caption under the figure";
     EXPECT_EQ(textPixels(captioned, 90, 110, 200), 0) << "the caption is not in the secondary style";
-}
-
-TEST_F(PercentRingTest, NewFigureFadesInOverTheOldOne) {
-    ring.setFraction(0.42, Ring::Transition::immediate);
-    ring.setFraction(0.43);
-    EXPECT_EQ(ring.text(), "43%");
-    QVariantAnimation* fade = ring.textAnimation();
-    ASSERT_EQ(fade->state(), QAbstractAnimation::Running);
-    fade->setCurrentTime(PercentRing::textFadeMilliseconds / 2);
-    // Halfway, both figures are half transparent, so no text pixel is fully opaque.
-    const QImage halfway = renderWidget(ring, {160, 160}, 1);
-    EXPECT_EQ(textPixels(halfway, 65, 95, 250), 0);
-    EXPECT_GT(textPixels(halfway, 65, 95, 60), 20);
-    fade->setCurrentTime(PercentRing::textFadeMilliseconds);
-    EXPECT_EQ(fade->state(), QAbstractAnimation::Stopped);
-    EXPECT_GT(textPixels(renderWidget(ring, {160, 160}, 1), 65, 95, 250), 10);
 }
 
 } // namespace

@@ -148,43 +148,22 @@ TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
     EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
 }
 
-TEST_F(TrayTest, PanelKeepsItsRowsWhenAnAppsPassBringsNothingNew) {
-    proc.add({.pid = 100, .name = "app", .footprintKiB = 100'000});
-    running.apps = {app(100, "Editor")};
-    start();
-    TrayPanel panel(model(), *memory, [] {});
-    const QPointer<QToolButton> row = quitButtons(panel).value(0);
-    ASSERT_TRUE(row);
-
-    QSignalSpy passes(memory.get(), &MemoryModel::backgroundChanged);
-    memory->refreshApps();
-    ASSERT_TRUE(passes.wait(30'000));
-    EXPECT_TRUE(row) << "an unchanged row was rebuilt";
-
-    proc.add({.pid = 100, .name = "app", .footprintKiB = 900'000});
-    memory->refreshApps();
-    ASSERT_TRUE(passes.wait(30'000));
-    EXPECT_FALSE(row) << "a new figure must show";
-}
-
 TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
     start();
     TrayPanel panel(model(), *memory, [] {});
     EXPECT_TRUE(quitButtons(panel).isEmpty());
     EXPECT_FALSE(hasHeading(panel)) << "no apps, no heading";
     QPushButton& button = *panel.freeUpButton();
-    EXPECT_EQ(button.text(), "Free Up RAM");
+    const QString idle = button.text();
     EXPECT_TRUE(panel.noticeLabel()->isHidden());
-
     button.click();
     EXPECT_TRUE(memory->isPurging());
-    EXPECT_EQ(button.text(), "Freeing…");
+    EXPECT_NE(button.text(), idle);
     EXPECT_FALSE(button.isEnabled());
-
     releasePurge();
     ASSERT_TRUE(
         test::waitFor(*memory, &MemoryModel::noticeChanged, [&] { return memory->notice().has_value(); }));
-    EXPECT_EQ(button.text(), "Free Up RAM");
+    EXPECT_EQ(button.text(), idle);
     EXPECT_TRUE(button.isEnabled());
 
     QLabel& notice = *panel.noticeLabel();
@@ -192,18 +171,11 @@ TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
     EXPECT_TRUE(notice.text().startsWith("Couldn't free memory. "));
     const QImage image = test::renderWidget(notice, QSize(288, 40), 2);
     const Palette colors(panel.palette());
-    int orange = 0;
-    int green = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() < 230) continue;
-            orange += near(pixel, colors.orange(), 30);
-            green += near(pixel, colors.green(), 30);
-        }
-    }
-    EXPECT_GT(orange, 0);
-    EXPECT_EQ(green, 0);
+    const auto strong = [&](const QColor& want) {
+        return [&](const QColor& c) { return c.alpha() >= 230 && near(c, want, 30); };
+    };
+    EXPECT_GT(test::countPixels(image, notice.rect(), strong(colors.orange())), 0);
+    EXPECT_EQ(test::countPixels(image, notice.rect(), strong(colors.green())), 0);
 }
 
 TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
