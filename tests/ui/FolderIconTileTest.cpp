@@ -1,29 +1,23 @@
 #include "ui/WidgetImage.h"
-#include "ui/components/FileIcon.h"
 #include "ui/components/FolderButton.h"
-#include "ui/components/IconCache.h"
 #include "ui/components/TileButton.h"
 #include "ui/theme/Palette.h"
 
 #include <QEnterEvent>
 #include <QFileDialog>
-#include <QPixmap>
 #include <QTest>
 #include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <vector>
 
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
-using brisklet::ui::FileIcon;
 using brisklet::ui::FolderButton;
 using brisklet::ui::TileButton;
-namespace IconCache = brisklet::ui::IconCache;
 using Path = std::filesystem::path;
 
 namespace {
@@ -94,24 +88,6 @@ TEST_F(FolderButtonTest, TheDialogAsksForOneDirectoryToScan) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
     EXPECT_EQ(Path(dialog->directory().absolutePath().toStdString()), std::filesystem::canonical(start));
-}
-
-TEST_F(FolderButtonTest, TheIconCacheAsksTheServiceOncePerPath) {
-    std::map<Path, int> asked;
-    IconCache::setService([&asked](const Path& path) {
-        ++asked[path];
-        QPixmap pixmap(64, 64);
-        pixmap.fill(QColor(0, 0, 255));
-        return QIcon(pixmap);
-    });
-    const Path first = "/nonexistent/a.txt";
-    const Path second = "/nonexistent/b.png";
-    EXPECT_FALSE(IconCache::icon(first).isNull());
-    FileIcon view(first, 32);
-    FileIcon other(second, 32);
-    view.setPath(second);
-    EXPECT_EQ(asked, (std::map<Path, int>{{first, 1}, {second, 1}}));
-    IconCache::setService({});
 }
 
 class TileButtonTest : public brisklet::test::GuiTest {
