@@ -15,46 +15,6 @@ namespace {
 
 class CheckBoxTest : public brisklet::test::GuiTest {};
 
-// The most opaque pixel of the image: on a thin outline or a filled disc alike it lies on the symbol.
-QColor strongestPixel(const QImage& image) {
-    QColor best(0, 0, 0, 0);
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() > best.alpha()) best = pixel;
-        }
-    return best;
-}
-
-TEST_F(CheckBoxTest, TintsTheSymbolOfEachStateAtEveryRatio) {
-    struct Case {
-        CheckState state;
-        QColor color;
-        int minAlpha;
-        int maxAlpha;
-    };
-    // The probe palette's text is pure red, so the off state's tertiary tint is a faint red (26 %);
-    // a thin stroke may not cover any pixel fully, hence the ranges below the full opacities.
-    const Case cases[] = {
-        {CheckState::on, QColor(41, 120, 255), 150, 255},
-        {CheckState::mixed, QColor(41, 120, 255), 150, 255},
-        {CheckState::off, QColor(255, 0, 0), 30, 70},
-    };
-    for (const Case& c : cases)
-        for (const qreal ratio : {1.0, 2.0}) {
-            SCOPED_TRACE(testing::Message() << "state " << static_cast<int>(c.state) << " ratio " << ratio);
-            CheckBox box(c.state, {});
-            box.setPalette(brisklet::test::probePalette());
-            const QImage image = renderWidget(box, box.sizeHint(), ratio);
-            const QColor pixel = strongestPixel(image);
-            EXPECT_GE(pixel.alpha(), c.minAlpha);
-            EXPECT_LE(pixel.alpha(), c.maxAlpha);
-            EXPECT_NEAR(pixel.red(), c.color.red(), 4);
-            EXPECT_NEAR(pixel.green(), c.color.green(), 4);
-            EXPECT_NEAR(pixel.blue(), c.color.blue(), 4);
-        }
-}
-
 TEST_F(CheckBoxTest, EachStateDrawsItsOwnSymbol) {
     // Filled discs cover far more of the square than the bare circle, and the check and the bar cut
     // different shapes out of the disc.

@@ -248,28 +248,6 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
     EXPECT_EQ(scroll.value(), scrolled);
 }
 
-TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
-    view();
-    ui::ProminentButton& button = *view().freeUpButton();
-    button.click();
-    ASSERT_TRUE(memory->isPurging());
-    EXPECT_FALSE(button.isEnabled());
-    EXPECT_TRUE(view().purgeSpinner()->isVisible());
-    EXPECT_TRUE(button.text().isEmpty());
-    EXPECT_EQ(button.accessibleName(), "Free Up RAM");
-
-    purgeGate.release();
-    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
-    EXPECT_FALSE(view().purgeSpinner()->isVisible());
-    EXPECT_EQ(button.text(), "Free Up RAM");
-    // The outcome shows as an error notice until it is dismissed.
-    ASSERT_TRUE(view().notice()->isVisible());
-    EXPECT_TRUE(view().notice()->isError());
-    view().notice()->dismissButton()->click();
-    EXPECT_FALSE(memory->notice());
-    EXPECT_TRUE(view().notice()->isHidden());
-}
-
 TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryControlHasAName) {
     // One above the kernel's highest process id, so that stopping it signals nothing real.
     std::ifstream pidMax("/proc/sys/kernel/pid_max");

@@ -82,14 +82,6 @@ protected:
         return *page;
     }
     ui::OverviewJunkCard& junk() { return *view().junkCard(); }
-    // Answers the open confirmation with the button labelled `label`.
-    void answer(const QString& label) {
-        QMessageBox* open = question(view());
-        ASSERT_NE(open, nullptr);
-        QAbstractButton* button = test::boxButton(*open, label);
-        ASSERT_NE(button, nullptr) << label.toStdString();
-        button->click();
-    }
 
     std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<DiskInfo> diskFigures =
@@ -181,10 +173,10 @@ TEST_F(OverviewViewTest, CleaningAndEmptyingActOnlyWhenTheQuestionIsAnsweredYes)
     junk().cleanButton()->click();
     ASSERT_NE(question(view()), nullptr);
     EXPECT_EQ(question(view())->text(), "Clean " + size + " of junk?");
-    answer("Cancel");
+    answer(view(), "Cancel");
     EXPECT_FALSE(model().isCleaningJunk());
     view().confirmClean();
-    answer("Clean");
+    answer(view(), "Clean");
     EXPECT_TRUE(model().isCleaningJunk());
     EXPECT_TRUE(junk().cleaningSpinner()->isVisibleTo(&view()));
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
@@ -193,12 +185,12 @@ TEST_F(OverviewViewTest, CleaningAndEmptyingActOnlyWhenTheQuestionIsAnsweredYes)
     EXPECT_FALSE(junk().cleaningSpinner()->isVisibleTo(&view()));
 
     view().trashTile()->button()->click();
-    answer("Cancel");
+    answer(view(), "Cancel");
     storage.pools.userInitiated().waitForDone();
     EXPECT_EQ(*emptied, 0);
     view().confirmTrash();
     model().setJunkNotice(std::nullopt);
-    answer("Empty Trash");
+    answer(view(), "Empty Trash");
     ASSERT_TRUE(
         test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
     EXPECT_EQ(*emptied, 1);
@@ -222,19 +214,6 @@ TEST_F(OverviewViewTest, DiskFiguresAreReadAgainEachTimeThePageShows) {
     *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 99'000'000'000};
     view().show();
     EXPECT_EQ(view().storageCard()->figure()->text(), "99 GB");
-}
-
-TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
-    view().show();
-    const QString idle = view().freeUpTile()->subtitle();
-    view().freeUpTile()->button()->click();
-    ASSERT_TRUE(memory->isPurging());
-    EXPECT_FALSE(view().freeUpTile()->isEnabled());
-    EXPECT_NE(view().freeUpTile()->subtitle(), idle);
-    purgeGate.release();
-    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
-    EXPECT_TRUE(view().freeUpTile()->isEnabled());
-    EXPECT_EQ(view().freeUpTile()->subtitle(), idle);
 }
 
 // A rescan eases the bar from the lengths it showed and ends on the new ones.

@@ -92,6 +92,14 @@ protected:
             if (!box->isHidden()) return box;
         return nullptr;
     }
+    // Answers the confirmation open on `page` with the button labelled `label`.
+    static void answer(QWidget& page, const QString& label) {
+        QMessageBox* open = question(page);
+        ASSERT_NE(open, nullptr);
+        QPushButton* button = boxButton(*open, label);
+        ASSERT_NE(button, nullptr) << label.toStdString();
+        button->click();
+    }
 
     StorageFixture storage;
     ProcTree proc{storage.tree};

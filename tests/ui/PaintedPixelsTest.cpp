@@ -1,6 +1,7 @@
 #include "ui/WidgetImage.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/Card.h"
+#include "ui/components/CheckBox.h"
 #include "ui/components/FileIcon.h"
 #include "ui/components/IconCache.h"
 #include "ui/components/NoticeView.h"
@@ -120,6 +121,26 @@ std::vector<Painted> paintedRows() {
          {48, 24},
          {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
     };
+    // A check box's symbol in its state's tint: the accent when on or mixed; when off the probe
+    // palette's red text, faint, where a thin stroke may cover no pixel fully.
+    const QRect box(QPoint(), CheckBox(CheckState::on, {}).sizeHint());
+    for (const CheckState state : {CheckState::on, CheckState::mixed, CheckState::off}) {
+        const bool off = state == CheckState::off;
+        const QColor hue = off ? QColor(255, 0, 0) : QColor(41, 120, 255);
+        const int minAlpha = off ? 30 : 150;
+        const int maxAlpha = off ? 70 : 255;
+        rows.push_back({"check box " + std::to_string(static_cast<int>(state)),
+                        build<CheckBox>(test::probePalette(), state, std::function<void()>{}),
+                        box.size(),
+                        {},
+                        {{box, [=](const QColor& c) { return c.alpha() >= minAlpha && test::near(c, hue, 4); }, 0},
+                         {box,
+                          [=](const QColor& c) {
+                              return c.alpha() > maxAlpha || (c.alpha() >= minAlpha && !test::near(c, hue, 4));
+                          },
+                          -1,
+                          0}}});
+    }
     // The badge: a square of the tint that only darkens towards the far corner, round-cornered,
     // the symbol white inside its 20-point box and the margin around it pure gradient.
     const auto header = [] {
