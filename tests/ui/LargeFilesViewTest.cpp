@@ -5,7 +5,6 @@
 #include "ui/components/FolderButton.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/components/SelectionBar.h"
 #include "ui/pages/LargeFilesListModel.h"
 #include "ui/pages/LargeFilesListView.h"
 #include "ui/pages/LargeFilesSectionHeader.h"
@@ -26,11 +25,9 @@ using namespace std::chrono_literals;
 using Content = ui::LargeFilesView::Content;
 using test::disk;
 
-constexpr std::int64_t kFixtureFloor = 200'000;
-
 // Three files of a few hundred kilobytes; the model's floor is lowered to match unless a test picks
 // a size. Moving to the Trash succeeds except for files whose name starts with "stuck".
-class LargeFilesViewTest : public test::PageFixture {
+class LargeFilesViewTest : public test::ListPageFixture<ui::LargeFilesView> {
 protected:
     LargeFilesViewTest() {
         video = storage.tree.file("home/Videos/talk.webm", 600'000);
@@ -44,37 +41,30 @@ protected:
             }
             return result;
         };
-        view = std::make_unique<ui::LargeFilesView>(context(), storage.home);
+        build();
         QObject::connect(&model(), &StorageModel::isScanningLargeChanged, [this] {
             if (model().isScanningLarge()) ++scansStarted;
         });
-        view->resize(900, 700);
     }
 
-    ui::LargeFilesListModel& rows() { return *view->model(); }
-    ui::SelectionBar& bar() { return *view->actionBar(); }
     QModelIndex rowOf(const fs::path& path) {
         for (int r = 0; r < rows().rowCount(); ++r)
             if (rows().row(rows().index(r)).path == path) return rows().index(r);
         return {};
     }
-    void waitForScan() {
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningLargeChanged,
-                                  [&] { return !model().isScanningLarge(); }));
-    }
+    void waitForScan() { waitOut(&StorageModel::isScanningLargeChanged, &StorageModel::isScanningLarge); }
     void showResults() {
-        model().setLargeMinSize(kFixtureFloor);
+        model().setLargeMinSize(200'000);
         view->show();
         waitForScan();
         ASSERT_EQ(view->content(), Content::results);
     }
     // The user's pick, as a click on one of the picker's entries reports it.
     void pick(const QString& label) {
-        ui::LargeFilesSizePicker& picker = *view->sizePicker();
-        const int index = picker.findText(label);
+        const int index = view->sizePicker()->findText(label);
         ASSERT_GE(index, 0) << label.toStdString();
-        picker.setCurrentIndex(index);
-        emit picker.activated(index);
+        view->sizePicker()->setCurrentIndex(index);
+        emit view->sizePicker()->activated(index);
     }
     // A file that takes `bytes` on disk without anything written to it.
     fs::path allocated(std::string_view relative, off_t bytes) {
@@ -88,12 +78,10 @@ protected:
     fs::path video, iso, stuck;
     std::vector<fs::path> moved;
     int scansStarted = 0;
-    std::unique_ptr<ui::LargeFilesView> view;
 };
 
 TEST_F(LargeFilesViewTest, ShowingThePageWithNoListStartsOneSearchAndShowsItsStatesInOrder) {
     EXPECT_EQ(view->content(), Content::notScanned) << "nothing is searched before the page is shown";
-    EXPECT_EQ(view->sizePicker()->bytes(), 100'000'000);
     view->show();
     EXPECT_EQ(view->content(), Content::scanning);
     EXPECT_EQ(view->scanningLabel()->text(), QStringLiteral("Measuring files in ~\u2026"));
@@ -122,7 +110,6 @@ TEST_F(LargeFilesViewTest, SizesPickedSearchWithTheDecimalFloorButNotDuringASear
     ASSERT_EQ(rows().rowCount(), 2);
     pick("1 GB+");
     EXPECT_EQ(model().largeMinSize(), 1'000'000'000);
-    EXPECT_EQ(scansStarted, 2);
     EXPECT_EQ(view->content(), Content::scanning) << "the old list gives way to the spinner";
     waitForScan();
     ASSERT_EQ(rows().rowCount(), 1);
@@ -131,7 +118,7 @@ TEST_F(LargeFilesViewTest, SizesPickedSearchWithTheDecimalFloorButNotDuringASear
     EXPECT_EQ(scansStarted, 2) << "picking the size already in force is no change";
 
     // Picked during a search, a size is kept but starts nothing: the search keeps its own floor.
-    model().setLargeMinSize(kFixtureFloor);
+    model().setLargeMinSize(200'000);
     view->rescanButton()->click();
     ASSERT_TRUE(model().isScanningLarge());
     pick("500 MB+");
@@ -142,9 +129,8 @@ TEST_F(LargeFilesViewTest, SizesPickedSearchWithTheDecimalFloorButNotDuringASear
     EXPECT_EQ(view->sizePicker()->currentText(), "500 MB+");
 }
 
-TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
-    const std::chrono::system_clock::time_point march5 =
-        std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
+TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndMovingAsksFirstThenFailedOnesStay) {
+    const std::chrono::system_clock::time_point march5 = std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
     fs::last_write_time(video, fs::file_time_type::clock::from_sys(march5));
     showResults();
     ASSERT_EQ(rows().rowCount(), 3);
@@ -158,68 +144,60 @@ TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndTheHeaderCountsThem) {
     EXPECT_EQ(view->sectionHeader()->text(), "3 items · " + disk(total));
     EXPECT_EQ(rows().index(0).data(Qt::AccessibleTextRole).toString(),
               "talk.webm, ~/Videos, Mar 5, 2026, " + first.size + ", Not selected");
-}
 
-TEST_F(LargeFilesViewTest, TogglingRepaintsTheCheckMarksOnlyAndTheBarFollowsTheSelection) {
-    showResults();
-    EXPECT_TRUE(bar().isVisibleTo(view.get()));
-    EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected, nothing to move";
-    QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
-    QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
-    view->list()->setFocus();
-    view->list()->setCurrentIndex(rowOf(iso));
-    QTest::keyClick(view->list(), Qt::Key_Space);
-    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
-    EXPECT_EQ(reset.count(), 0);
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.front().at(2).value<QList<int>>(),
-              (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
-    EXPECT_EQ(bar().sizeText(), disk((*model().largeFiles())[1].size) + " selected");
-    EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
-    EXPECT_TRUE(bar().actionButton()->isEnabled());
-    QTest::keyClick(view->list(), Qt::Key_Down);
-    QTest::keyClick(view->list(), Qt::Key_Space);
-    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, stuck}));
-    QTest::keyClick(view->list(), Qt::Key_Space);
-    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
-    const QRect box = view->list()->visualRect(rowOf(video));
-    QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {},
-                      QPoint(box.left() + 20, box.center().y()));
-    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, video}));
-}
-
-TEST_F(LargeFilesViewTest, MovingAsksFirstThenMovedFilesLeaveTheListAndFailedOnesStay) {
-    showResults();
     model().setLargeSelection({video, stuck});
     bar().actionButton()->click();
-    QMessageBox* box = question(*view);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Move 2 items to the Trash?");
-    test::boxButton(*box, "Cancel")->click();
+    ASSERT_NE(question(*view), nullptr);
+    EXPECT_EQ(question(*view)->text(), "Move 2 items to the Trash?");
+    answer(*view, "Cancel");
     EXPECT_TRUE(moved.empty()) << "Cancel moves nothing";
     EXPECT_EQ(model().largeSelection().size(), 2u);
-
     test::boxButton(*view->askTrash(), "Move to Trash")->click();
     EXPECT_EQ(moved, (std::vector<fs::path>{video, stuck}));
     ASSERT_EQ(rows().rowCount(), 2);
     EXPECT_FALSE(rowOf(video).isValid()) << "the moved file leaves the list";
     EXPECT_TRUE(rowOf(stuck).isValid()) << "the one that could not be moved stays";
     EXPECT_FALSE(bar().actionButton()->isEnabled()) << "the selection went with the move";
-    EXPECT_EQ(view->notice()->text(), model().largeNotice()->text);
     EXPECT_EQ(view->sectionHeader()->text().left(10), "2 items · ");
+    EXPECT_EQ(view->notice()->text(), model().largeNotice()->text);
     EXPECT_TRUE(view->notice()->isVisibleTo(view.get()));
     view->notice()->dismissButton()->click();
     EXPECT_FALSE(model().largeNotice().has_value());
     EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
 }
 
-TEST_F(LargeFilesViewTest, ReturnOpensTheFileAndTheMenuOffersOpenThenShowInFolder) {
+TEST_F(LargeFilesViewTest, KeysAndClicksToggleOpenShowTheMenuAndRescan) {
     showResults();
-    view->list()->setFocus();
-    view->list()->setCurrentIndex(rowOf(iso));
-    QTest::keyClick(view->list(), Qt::Key_Return);
+    showActive(*view);
+    ui::LargeFilesListView& list = *view->list();
+    EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected, nothing to move";
+    QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
+    QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
+    list.setFocus();
+    list.setCurrentIndex(rowOf(iso));
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
+    EXPECT_EQ(reset.count(), 0);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.front().at(2).value<QList<int>>(), (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
+    EXPECT_EQ(bar().sizeText(), disk((*model().largeFiles())[1].size) + " selected");
+    EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
+    EXPECT_TRUE(bar().actionButton()->isEnabled());
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, stuck}));
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
+    const QRect box = list.visualRect(rowOf(video));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(box.left() + 20, box.center().y()));
+    EXPECT_EQ(model().largeSelection(), (std::set<fs::path>{iso, video}));
+
+    // Return opens the focused file without selecting it; its menu offers Open, then Show in Folder.
+    list.setCurrentIndex(rowOf(iso));
+    model().setLargeSelection({});
+    QTest::keyClick(&list, Qt::Key_Return);
     EXPECT_EQ(workspace.opened, std::vector<std::string>{iso.string()});
-    EXPECT_TRUE(model().largeSelection().empty()) << "Return opens; it does not select";
+    EXPECT_TRUE(model().largeSelection().empty());
     for (const int action : {1, 0}) {
         QMenu* menu = view->openMenu(rowOf(video), {});
         ASSERT_NE(menu, nullptr);
@@ -229,27 +207,25 @@ TEST_F(LargeFilesViewTest, ReturnOpensTheFileAndTheMenuOffersOpenThenShowInFolde
     }
     EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{{video}});
     EXPECT_EQ(workspace.opened.back(), video.string());
-    // The menu key asks for the focused row's menu.
-    QSignalSpy asked(view->list(), &ui::LargeFilesListView::menuRequested);
-    QTest::keyClick(view->list(), Qt::Key_F10, Qt::ShiftModifier);
+    QSignalSpy asked(&list, &ui::LargeFilesListView::menuRequested);
+    QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_EQ(asked.count(), 1);
     EXPECT_EQ(asked.front().at(0).value<QModelIndex>(), rowOf(iso));
     for (QMenu* open : view->findChildren<QMenu*>())
         open->close();
-}
 
-TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesItAndCtrlRRescans) {
-    showResults();
-    showActive(*view);
-    view->list()->setFocus();
-    QTest::keyClick(view->list(), Qt::Key_R, Qt::ControlModifier);
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(scansStarted, 2);
     EXPECT_EQ(view->content(), Content::scanning);
     waitForScan();
-    EXPECT_TRUE(view->list()->hasFocus()) << "the keyboard is back on the list it rescanned from";
+    EXPECT_TRUE(list.hasFocus()) << "the keyboard is back on the list it rescanned from";
+}
+
+TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesIt) {
+    showResults();
     const fs::path videos = storage.home / "Videos";
-    view->folderButton()->setChooser(
-        [&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
+    view->folderButton()->setChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
     view->folderButton()->click();
     EXPECT_EQ(model().largeRoot(), videos);
     EXPECT_EQ(view->folderButton()->folder(), videos);

@@ -6,7 +6,6 @@
 #include "ui/components/FolderButton.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
-#include "ui/components/SelectionBar.h"
 #include "ui/pages/NodeModulesListModel.h"
 #include "ui/pages/NodeModulesListView.h"
 #include "ui/pages/NodeModulesRowDelegate.h"
@@ -27,16 +26,15 @@ using test::disk;
 
 // The Desktop holds three projects, last edited 40 days, 16 days and one day ago, their
 // dependencies largest to smallest in that order. The list's clock is the test's.
-class NodeModulesViewTest : public test::PageFixture {
+class NodeModulesViewTest : public test::ListPageFixture<ui::NodeModulesView> {
 protected:
     NodeModulesViewTest() {
         project("old-shop", 400'000, 24h * 40);
         project("docs-site", 250'000, 24h * 16);
         project("fresh-app", 120'000, 25h);
         storage.tree.dir("home/Notes");
-        view = std::make_unique<ui::NodeModulesView>(context(), storage.home);
+        build();
         view->model()->setClock([this] { return now; });
-        view->resize(900, 700);
     }
 
     void project(const std::string& name, std::size_t bytes, std::chrono::hours age) {
@@ -44,21 +42,15 @@ protected:
         fs::last_write_time(storage.tree.text("home/Desktop/" + name + "/package.json", "{}\n"),
                             fs::file_time_type::clock::now() - age);
     }
-    ui::NodeModulesListModel& rows() { return *view->model(); }
-    ui::SelectionBar& bar() { return *view->actionBar(); }
     QString edited(int row) { return rows().texts(rows().index(row)).edited; }
     fs::path modules(const std::string& name) { return storage.home / "Desktop" / name / "node_modules"; }
-    void waitForScan() {
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::isScanningNodeChanged,
-                                  [&] { return !model().isScanningNode(); }));
-    }
+    void waitForScan() { waitOut(&StorageModel::isScanningNodeChanged, &StorageModel::isScanningNode); }
     void scan() {
         model().scanNodeModules();
         waitForScan();
     }
 
     QDateTime now = QDateTime::currentDateTime();
-    std::unique_ptr<ui::NodeModulesView> view;
 };
 
 TEST_F(NodeModulesViewTest, ShowingThePageSearchesOnceAndListsEveryProjectWithItsPlaceAgeAndSize) {
@@ -144,15 +136,12 @@ TEST_F(NodeModulesViewTest, TheBarAndTheQuestionCountTheSelectionAndOnlyGoingAhe
     model().setNodeSelection({modules("fresh-app"), modules("docs-site")});
     const QString size = disk(model().nodeSelectedSize());
     bar().actionButton()->click();
-    box = question(*view);
-    ASSERT_NE(box, nullptr);
-    test::boxButton(*box, "Cancel")->click();
+    answer(*view, "Cancel");
     QApplication::processEvents();
     EXPECT_FALSE(model().isDeletingNode());
     EXPECT_TRUE(fs::exists(modules("fresh-app")));
     test::boxButton(*view->askDelete(), "Delete " + size)->click();
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::isDeletingNodeChanged,
-                              [&] { return !model().isDeletingNode(); }));
+    waitOut(&StorageModel::isDeletingNodeChanged, &StorageModel::isDeletingNode);
     EXPECT_FALSE(fs::exists(modules("fresh-app")));
     EXPECT_TRUE(fs::exists(storage.home / "Desktop/fresh-app/package.json")) << "the code stays";
     ASSERT_EQ(rows().rowCount(), 1);

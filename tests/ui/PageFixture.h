@@ -9,6 +9,7 @@
 #include "support/SignalWait.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/IconCache.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/PageContext.h"
 
 #include <QLocale>
@@ -112,6 +113,25 @@ protected:
 
 private:
     const QLocale m_locale;
+};
+
+// A page that lists what a search of the storage model found, with a selection bar under the list:
+// Large Files and node_modules.
+template <typename View>
+class ListPageFixture : public PageFixture {
+protected:
+    void build() {
+        view = std::make_unique<View>(context(), storage.home);
+        view->resize(900, 700);
+    }
+    auto& rows() { return *view->model(); }
+    ui::SelectionBar& bar() { return *view->actionBar(); }
+    // Until the model reports, through `changed`, that `busy` is over.
+    void waitOut(void (StorageModel::*changed)(), bool (StorageModel::*busy)() const) {
+        ASSERT_TRUE(waitFor(model(), changed, [&] { return !(model().*busy)(); }));
+    }
+
+    std::unique_ptr<View> view;
 };
 
 } // namespace brisklet::test
