@@ -166,14 +166,19 @@ TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndMovingAsksFirstThenFai
     EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
 }
 
-TEST_F(LargeFilesViewTest, KeysAndClicksToggleOpenShowTheMenuAndRescan) {
+TEST_F(LargeFilesViewTest, KeysAndClicksRescanToggleOpenAndShowTheMenu) {
     showResults();
     showActive(*view);
     ui::LargeFilesListView& list = *view->list();
+    list.setFocus();
+    QTest::keyClick(&list, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(scansStarted, 2);
+    EXPECT_EQ(view->content(), Content::scanning);
+    waitForScan();
+    EXPECT_TRUE(list.hasFocus()) << "the keyboard is back on the list it rescanned from";
     EXPECT_FALSE(bar().actionButton()->isEnabled()) << "nothing selected, nothing to move";
     QSignalSpy reset(&rows(), &QAbstractItemModel::modelReset);
     QSignalSpy changed(&rows(), &QAbstractItemModel::dataChanged);
-    list.setFocus();
     list.setCurrentIndex(rowOf(iso));
     QTest::keyClick(&list, Qt::Key_Space);
     EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
@@ -213,13 +218,6 @@ TEST_F(LargeFilesViewTest, KeysAndClicksToggleOpenShowTheMenuAndRescan) {
     EXPECT_EQ(asked.front().at(0).value<QModelIndex>(), rowOf(iso));
     for (QMenu* open : view->findChildren<QMenu*>())
         open->close();
-
-    list.setFocus();
-    QTest::keyClick(&list, Qt::Key_R, Qt::ControlModifier);
-    EXPECT_EQ(scansStarted, 2);
-    EXPECT_EQ(view->content(), Content::scanning);
-    waitForScan();
-    EXPECT_TRUE(list.hasFocus()) << "the keyboard is back on the list it rescanned from";
 }
 
 TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesIt) {
