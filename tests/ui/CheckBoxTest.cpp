@@ -1,5 +1,5 @@
-#include "ui/WidgetImage.h"
 #include "ui/components/CheckBox.h"
+#include "ui/WidgetImage.h"
 
 #include <QAccessible>
 #include <QTest>

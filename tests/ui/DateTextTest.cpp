@@ -43,8 +43,10 @@ TEST_F(DateTextTest, RelativeDatesUseTheLargestWholeUnitAndTheLanguagesOwnWords)
 TEST_F(DateTextTest, MonthsFollowTheCalendar) {
     // Two months after 31 January end on 31 March, not after 59 days.
     const QDateTime endOfJanuary(QDate(2026, 1, 31), QTime(12, 0), Qt::UTC);
-    EXPECT_EQ(DateText::relative(endOfJanuary, QDateTime(QDate(2026, 3, 30), QTime(12, 0), Qt::UTC)), "last month");
-    EXPECT_EQ(DateText::relative(endOfJanuary, QDateTime(QDate(2026, 3, 31), QTime(12, 0), Qt::UTC)), "2 months ago");
+    EXPECT_EQ(DateText::relative(endOfJanuary, QDateTime(QDate(2026, 3, 30), QTime(12, 0), Qt::UTC)),
+              "last month");
+    EXPECT_EQ(DateText::relative(endOfJanuary, QDateTime(QDate(2026, 3, 31), QTime(12, 0), Qt::UTC)),
+              "2 months ago");
 }
 
 TEST_F(DateTextTest, WordsFollowTheUsersLanguage) {

@@ -130,7 +130,8 @@ TEST_F(LargeFilesViewTest, SizesPickedSearchWithTheDecimalFloorButNotDuringASear
 }
 
 TEST_F(LargeFilesViewTest, RowsListTheFilesLargestFirstAndMovingAsksFirstThenFailedOnesStay) {
-    const std::chrono::system_clock::time_point march5 = std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
+    const std::chrono::system_clock::time_point march5 =
+        std::chrono::sys_days(std::chrono::year(2026) / 3 / 5) + 12h;
     fs::last_write_time(video, fs::file_time_type::clock::from_sys(march5));
     showResults();
     ASSERT_EQ(rows().rowCount(), 3);
@@ -184,7 +185,8 @@ TEST_F(LargeFilesViewTest, KeysAndClicksRescanToggleOpenAndShowTheMenu) {
     EXPECT_EQ(model().largeSelection(), std::set<fs::path>{iso});
     EXPECT_EQ(reset.count(), 0);
     ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.front().at(2).value<QList<int>>(), (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
+    EXPECT_EQ(changed.front().at(2).value<QList<int>>(),
+              (QList<int>{Qt::CheckStateRole, Qt::AccessibleTextRole}));
     EXPECT_EQ(bar().sizeText(), disk((*model().largeFiles())[1].size) + " selected");
     EXPECT_EQ(bar().countText(), "1 items · moved to the Trash");
     EXPECT_TRUE(bar().actionButton()->isEnabled());
@@ -223,7 +225,8 @@ TEST_F(LargeFilesViewTest, KeysAndClicksRescanToggleOpenAndShowTheMenu) {
 TEST_F(LargeFilesViewTest, ChoosingAFolderSearchesIt) {
     showResults();
     const fs::path videos = storage.home / "Videos";
-    view->folderButton()->setChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
+    view->folderButton()->setChooser(
+        [&](QWidget*, const fs::path&) { return std::optional<fs::path>(videos); });
     view->folderButton()->click();
     EXPECT_EQ(model().largeRoot(), videos);
     EXPECT_EQ(view->folderButton()->folder(), videos);

@@ -49,7 +49,8 @@ TEST(JunkBreakdownBarGeometry, KindsShareTheWidthApartInOrderAndATinyOneStillSho
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NEAR(shown[0].width, 598.0 * static_cast<double>(big) / static_cast<double>(big + 1'000), 1e-9);
     EXPECT_EQ(shown[1], (JunkBreakdownBar::Segment{JunkKind::trash, shown[0].width + 2, 3}));
-    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100), (Segments{{JunkKind::logs, 0, 100}}));
+    EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100),
+              (Segments{{JunkKind::logs, 0, 100}}));
 }
 
 TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {

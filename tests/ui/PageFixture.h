@@ -117,8 +117,7 @@ private:
 
 // A page that lists what a search of the storage model found, with a selection bar under the list:
 // Large Files and node_modules.
-template <typename View>
-class ListPageFixture : public PageFixture {
+template <typename View> class ListPageFixture : public PageFixture {
 protected:
     void build() {
         view = std::make_unique<View>(context(), storage.home);

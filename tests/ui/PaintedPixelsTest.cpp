@@ -129,17 +129,17 @@ std::vector<Painted> paintedRows() {
         const QColor hue = off ? QColor(255, 0, 0) : QColor(41, 120, 255);
         const int minAlpha = off ? 30 : 150;
         const int maxAlpha = off ? 70 : 255;
-        rows.push_back({"check box " + std::to_string(static_cast<int>(state)),
-                        build<CheckBox>(test::probePalette(), state, std::function<void()>{}),
-                        box.size(),
-                        {},
-                        {{box, [=](const QColor& c) { return c.alpha() >= minAlpha && test::near(c, hue, 4); }, 0},
-                         {box,
-                          [=](const QColor& c) {
-                              return c.alpha() > maxAlpha || (c.alpha() >= minAlpha && !test::near(c, hue, 4));
-                          },
-                          -1,
-                          0}}});
+        rows.push_back(
+            {"check box " + std::to_string(static_cast<int>(state)),
+             build<CheckBox>(test::probePalette(), state, std::function<void()>{}),
+             box.size(),
+             {},
+             {{box, [=](const QColor& c) { return c.alpha() >= minAlpha && test::near(c, hue, 4); }, 0},
+              {box,
+               [=](const QColor& c) {
+                   return c.alpha() > maxAlpha || (c.alpha() >= minAlpha && !test::near(c, hue, 4));
+               },
+               -1, 0}}});
     }
     // The badge: a square of the tint that only darkens towards the far corner, round-cornered,
     // the symbol white inside its 20-point box and the margin around it pure gradient.

@@ -2,10 +2,10 @@
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
 #include "ui/components/Spinner.h"
+#include "ui/components/TileButton.h"
 #include "ui/pages/MemoryView.h"
 #include "ui/pages/OverviewView.h"
 #include "ui/pages/QuickTile.h"
-#include "ui/components/TileButton.h"
 #include "ui/theme/Palette.h"
 #include "ui/tray/TrayPanel.h"
 
@@ -39,8 +39,10 @@ TEST_F(PurgeButtonsTest, EachStartsThePurgeAndAllThreeWaitItOut) {
     const Place places[] = {
         {overview.freeUpTile(), [&] { overview.freeUpTile()->button()->click(); },
          [&] { return overview.freeUpTile()->subtitle(); }},
-        {page.freeUpButton(), [&] { page.freeUpButton()->click(); }, [&] { return page.freeUpButton()->text(); }},
-        {panel.freeUpButton(), [&] { panel.freeUpButton()->click(); }, [&] { return panel.freeUpButton()->text(); }},
+        {page.freeUpButton(), [&] { page.freeUpButton()->click(); },
+         [&] { return page.freeUpButton()->text(); }},
+        {panel.freeUpButton(), [&] { panel.freeUpButton()->click(); },
+         [&] { return panel.freeUpButton()->text(); }},
     };
     QStringList idle;
     for (const Place& place : places)
@@ -58,7 +60,8 @@ TEST_F(PurgeButtonsTest, EachStartsThePurgeAndAllThreeWaitItOut) {
         EXPECT_TRUE(page.purgeSpinner()->isVisible());
         EXPECT_EQ(page.freeUpButton()->accessibleName(), "Free Up RAM") << "the spinner hides the label";
         purgeGate.release();
-        ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
+        ASSERT_TRUE(
+            test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
         for (int i = 0; i < 3; ++i) {
             EXPECT_TRUE(places[i].control->isEnabled()) << i;
             EXPECT_EQ(places[i].label(), idle[i]) << i;

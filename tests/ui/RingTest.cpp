@@ -1,6 +1,6 @@
+#include "ui/components/Ring.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/PercentRing.h"
-#include "ui/components/Ring.h"
 
 #include <QVariantAnimation>
 

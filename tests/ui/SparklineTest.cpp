@@ -1,5 +1,5 @@
-#include "ui/WidgetImage.h"
 #include "ui/components/Sparkline.h"
+#include "ui/WidgetImage.h"
 
 #include <gtest/gtest.h>
 

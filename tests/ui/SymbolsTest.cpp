@@ -1,6 +1,6 @@
+#include "ui/theme/Symbols.h"
 #include "core/junk/JunkKind.h"
 #include "support/GuiApplication.h"
-#include "ui/theme/Symbols.h"
 
 #include <QFile>
 #include <QPainter>

@@ -126,7 +126,8 @@ TEST_F(ThemeTest, widgetsRebuildTheirColoursWhenTheirOrTheApplicationsPaletteCha
         // Qt hands the new palette to each widget through posted events.
         QApplication::processEvents();
         EXPECT_EQ(follower.track.rgb(), Palette(palette).primary().rgb());
-        EXPECT_EQ(Palette().isDark(), Palette(palette).isDark()) << "the default palette is the application's";
+        EXPECT_EQ(Palette().isDark(), Palette(palette).isDark())
+            << "the default palette is the application's";
     }
     QApplication::setPalette(original);
 }

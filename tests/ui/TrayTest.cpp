@@ -54,11 +54,13 @@ TEST(TrayIconPainterTest, ChipWithPinsCarriesTheDigitsAtEveryTraySizeAndDensity)
                 int n = 0;
                 for (int y = 0; y < rows; ++y)
                     for (int x = 0; x < side; ++x)
-                        n += image.pixelColor(x, y).alpha() >= alpha && near(image.pixelColor(x, y), want, tolerance);
+                        n += image.pixelColor(x, y).alpha() >= alpha &&
+                             near(image.pixelColor(x, y), want, tolerance);
                 return n;
             };
             EXPECT_GT(count(side, chip, 8, 255), side * side / 4) << "the chip's body is its backdrop";
-            EXPECT_GT(count(side, Qt::white, 30, 255), side * side / 16) << "the digits must be large enough to read";
+            EXPECT_GT(count(side, Qt::white, 30, 255), side * side / 16)
+                << "the digits must be large enough to read";
             // The top row is pins with gaps between them, not a solid edge.
             const int pins = count(1, Qt::black, 255, 201);
             EXPECT_GT(pins, 0);
@@ -89,7 +91,8 @@ protected:
     // The top-level message box of that name that is showing.
     static QMessageBox* shownBox(const QString& name) {
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->objectName() == name && box->isVisible())
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box && box->objectName() == name && box->isVisible())
                 return box;
         return nullptr;
     }
