@@ -2,7 +2,6 @@
 #include "ui/components/FittingLabel.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/PageHeader.h"
-#include "ui/components/ProminentButton.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
@@ -68,16 +67,6 @@ TEST_F(LayoutTest, NoticeWrapsItsTextAndTakesOnlyTheHeightItNeeds) {
     EXPECT_EQ(notice->height(), notice->heightForWidth(notice->width()));
     EXPECT_LT(notice->height(), 80);
     notice->dismissButton()->click(); // a notice with no closure ignores the click
-}
-
-TEST_F(LayoutTest, ProminentButtonCoversTheSymbolAndTheWidestLabelItWillShow) {
-    ProminentButton button("Clean");
-    const int plain = button.sizeHint().width();
-    button.setSymbol("arrow.clockwise");
-    EXPECT_EQ(button.sizeHint().width(), plain + ProminentButton::symbolSize + ProminentButton::symbolGap);
-    button.setSymbol({});
-    button.setMinimumTextWidth(200);
-    EXPECT_EQ(button.sizeHint().width(), 200 + 2 * ProminentButton::horizontalPadding);
 }
 
 // A fitting label shrinks its text only as far as the column needs, down to a floor, and never

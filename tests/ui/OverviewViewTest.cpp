@@ -53,12 +53,6 @@ TEST(JunkBreakdownBarGeometry, KindsShareTheWidthApartInOrderAndATinyOneStillSho
               (Segments{{JunkKind::logs, 0, 100}}));
 }
 
-TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
-    // n columns need n × 200 + (n − 1) × 18 points.
-    for (const auto& [width, columns] : {std::pair{0, 1}, {417, 1}, {418, 2}, {635, 2}, {636, 3}, {1'000, 4}})
-        EXPECT_EQ(ui::OverviewLegend::columnsFor(width), columns) << width;
-}
-
 // Junk of four kinds; the Trash's emptying is counted, and the disk's figures are the test's own.
 class OverviewViewTest : public test::PageFixture {
 protected:

@@ -1,7 +1,6 @@
 #include "ui/WidgetImage.h"
 #include "ui/components/PageHeader.h"
 #include "ui/theme/Palette.h"
-#include "ui/theme/TextStyles.h"
 
 #include <QLabel>
 
@@ -13,7 +12,6 @@ using brisklet::MemoryPressure;
 using brisklet::test::darkPalette;
 using brisklet::test::lightPalette;
 using brisklet::ui::Palette;
-using brisklet::ui::TextStyle;
 
 namespace {
 
@@ -130,28 +128,6 @@ TEST_F(ThemeTest, widgetsRebuildTheirColoursWhenTheirOrTheApplicationsPaletteCha
             << "the default palette is the application's";
     }
     QApplication::setPalette(original);
-}
-
-// Text follows the user's font: scaled from the point size, or from the pixel size where the font
-// has no points, and from the application font when no base is given.
-TEST_F(ThemeTest, textStylesScaleFromTheBaseFont) {
-    QFont points("DejaVu Sans");
-    points.setPointSizeF(13);
-    points.setItalic(true);
-    const QFont title = brisklet::ui::font(TextStyle::largeTitle, points);
-    EXPECT_NEAR(title.pointSizeF(), 26, 0.01);
-    EXPECT_TRUE(title.italic());
-    EXPECT_NEAR(brisklet::ui::font(TextStyle::caption, points).pointSizeF(), 11, 0.01);
-    QFont pixels("DejaVu Sans");
-    pixels.setPixelSize(26);
-    EXPECT_EQ(brisklet::ui::font(TextStyle::largeTitle, pixels).pixelSize(), 52);
-
-    const QFont original = QApplication::font();
-    QFont app = original;
-    app.setPointSizeF(10);
-    QApplication::setFont(app);
-    EXPECT_NEAR(brisklet::ui::font(TextStyle::largeTitle).pointSizeF(), 20, 0.01);
-    QApplication::setFont(original);
 }
 
 // The header's subtitle and a tint chosen from the theme follow a switch; a plain tint does not.
