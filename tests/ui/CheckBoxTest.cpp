@@ -39,27 +39,17 @@ TEST_F(CheckBoxTest, EachStateDrawsItsOwnSymbol) {
 }
 
 TEST_F(CheckBoxTest, ReadsAsACheckBoxWithItsStateToAccessibility) {
-    struct Case {
-        CheckState state;
-        const char* name;
-        bool checked;
-        bool mixed;
-    };
-    const Case cases[] = {
-        {CheckState::on, "Selected", true, false},
-        {CheckState::mixed, "Selected", false, true},
-        {CheckState::off, "Not selected", false, false},
-    };
     CheckBox box(CheckState::off, {});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        box.setState(c.state);
+    for (const CheckState state : {CheckState::on, CheckState::mixed, CheckState::off}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        box.setState(state);
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
         ASSERT_NE(accessible, nullptr);
         EXPECT_EQ(accessible->role(), QAccessible::CheckBox);
-        EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8(c.name));
-        EXPECT_EQ(static_cast<bool>(accessible->state().checked), c.checked);
-        EXPECT_EQ(static_cast<bool>(accessible->state().checkStateMixed), c.mixed);
+        EXPECT_EQ(accessible->text(QAccessible::Name),
+                  state == CheckState::off ? "Not selected" : "Selected");
+        EXPECT_EQ(static_cast<bool>(accessible->state().checked), state == CheckState::on);
+        EXPECT_EQ(static_cast<bool>(accessible->state().checkStateMixed), state == CheckState::mixed);
     }
 }
 
