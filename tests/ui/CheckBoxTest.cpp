@@ -5,8 +5,6 @@
 #include <QTest>
 #include <QVariantAnimation>
 
-#include <gtest/gtest.h>
-
 using brisklet::CheckState;
 using brisklet::test::renderWidget;
 using brisklet::ui::CheckBox;

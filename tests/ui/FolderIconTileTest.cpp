@@ -8,8 +8,6 @@
 #include <QTest>
 #include <QVariantAnimation>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <optional>
 #include <vector>

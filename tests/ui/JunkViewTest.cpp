@@ -9,10 +9,8 @@
 #include "ui/pages/JunkTreeModel.h"
 #include "ui/pages/JunkTreeView.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPersistentModelIndex>
-#include <QPushButton>
 #include <QToolButton>
 
 namespace brisklet {

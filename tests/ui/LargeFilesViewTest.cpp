@@ -12,7 +12,6 @@
 
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 
 #include <fcntl.h>
 #include <unistd.h>

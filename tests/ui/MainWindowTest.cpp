@@ -5,19 +5,12 @@
 #include "ui/SidebarModel.h"
 #include "ui/SidebarView.h"
 
-#include <QApplication>
 #include <QItemSelectionModel>
-#include <QSignalSpy>
 #include <QStackedWidget>
-#include <QTest>
 
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <chrono>
-#include <memory>
 
 namespace brisklet {
 namespace {

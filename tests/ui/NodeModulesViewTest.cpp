@@ -11,10 +11,8 @@
 #include "ui/pages/NodeModulesRowDelegate.h"
 #include "ui/pages/NodeModulesSectionHeader.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 
 namespace brisklet {
 namespace {

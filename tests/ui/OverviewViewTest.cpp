@@ -15,7 +15,6 @@
 #include "ui/theme/Palette.h"
 
 #include <QAccessible>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVariantAnimation>
 

@@ -10,7 +10,6 @@
 #include "ui/tray/TrayPanel.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QToolButton>
 
 #include <functional>

@@ -4,9 +4,6 @@
 
 #include <QVariantAnimation>
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <limits>
 #include <numbers>
 #include <vector>

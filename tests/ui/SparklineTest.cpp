@@ -1,8 +1,6 @@
 #include "ui/components/Sparkline.h"
 #include "ui/WidgetImage.h"
 
-#include <gtest/gtest.h>
-
 #include <vector>
 
 using brisklet::test::renderWidget;

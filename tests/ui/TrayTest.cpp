@@ -5,13 +5,9 @@
 #include "ui/tray/TrayIconPainter.h"
 #include "ui/tray/TrayPanel.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QToolButton>
-
-#include <cmath>
 
 namespace brisklet::ui {
 namespace {
