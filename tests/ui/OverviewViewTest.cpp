@@ -196,20 +196,6 @@ TEST_F(OverviewViewTest, CleaningAndEmptyingActOnlyWhenTheQuestionIsAnsweredYes)
     EXPECT_FALSE(view().notice()->isVisibleTo(&view()));
 }
 
-TEST_F(OverviewViewTest, DiskFiguresAreReadAgainEachTimeThePageShows) {
-    view();
-    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 123'400'000'000};
-    EXPECT_EQ(view().storageCard()->figure()->text(), disk(200'000'000'000));
-    view().show();
-    EXPECT_EQ(view().storageCard()->figure()->text(), "123.4 GB");
-    EXPECT_EQ(view().storageCard()->detail()->text(), "available of 500 GB");
-
-    view().hide();
-    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 99'000'000'000};
-    view().show();
-    EXPECT_EQ(view().storageCard()->figure()->text(), "99 GB");
-}
-
 // A rescan eases the bar from the lengths it showed and ends on the new ones.
 TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
     view().show();
@@ -232,9 +218,31 @@ TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
     EXPECT_NE(bar.shownSegments(), before);
 }
 
-TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
-    view().resize(700, 600);
+TEST_F(OverviewViewTest, CardsReadTheDiskAfreshFollowTheThemeAndShareANarrowPage) {
+    view();
+    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 123'400'000'000};
+    EXPECT_EQ(view().storageCard()->figure()->text(), disk(200'000'000'000));
     view().show();
+    EXPECT_EQ(view().storageCard()->figure()->text(), "123.4 GB") << "read again as the page shows";
+    EXPECT_EQ(view().storageCard()->detail()->text(), "available of 500 GB");
+    view().hide();
+    *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 99'000'000'000};
+    view().show();
+    EXPECT_EQ(view().storageCard()->figure()->text(), "99 GB");
+
+    // Secondary text and the memory ring follow a switch to dark.
+    view().setPalette(test::lightPalette());
+    view().setPalette(test::darkPalette());
+    const ui::Palette dark(test::darkPalette());
+    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
+    EXPECT_EQ(
+        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
+        dark.secondaryText());
+    const auto ring = dark.ringColors(memory->snapshot().pressure);
+    EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
+
+    // On a narrow page the cards share the width and the pill goes under the figure.
+    view().resize(700, 600);
     QApplication::processEvents();
     EXPECT_TRUE(view().memoryCard()->figureRowWraps());
     EXPECT_EQ(view().memoryCard()->width(), view().storageCard()->width());
@@ -245,18 +253,6 @@ TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
     view().resize(1100, 600);
     QApplication::processEvents();
     EXPECT_FALSE(view().memoryCard()->figureRowWraps());
-}
-
-TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
-    view().setPalette(test::lightPalette());
-    view().setPalette(test::darkPalette());
-    const ui::Palette dark(test::darkPalette());
-    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
-    EXPECT_EQ(
-        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
-        dark.secondaryText());
-    const auto ring = dark.ringColors(memory->snapshot().pressure);
-    EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
 }
 
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {

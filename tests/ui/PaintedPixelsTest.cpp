@@ -47,10 +47,6 @@ Holds faint(QColor hue, double opacity, int hueTolerance = 255) {
 Holds opaque(QColor want, int tolerance) {
     return [=](const QColor& c) { return c.alpha() == 255 && test::near(c, want, tolerance); };
 }
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
 // `top` over `bottom`, as source-over compositing leaves it.
 QColor over(const QColor& top, const QColor& bottom) {
     const double a = top.alphaF() + bottom.alphaF() * (1 - top.alphaF());
@@ -202,7 +198,7 @@ std::vector<Painted> paintedRows() {
                                 return view;
                             },
                             {400, 60},
-                            {{{6, 30}, like(withAlpha(accent, 0.13), 6)}, {{0.5, 0.5}, clear()}},
+                            {{{6, 30}, faint(accent, 0.13, 6)}, {{0.5, 0.5}, clear()}},
                             {{sign, opaque(accent, 8), 20}, {sign, opaque(other, 8), -1, 0}}});
         }
         // The bar material under a one-point hairline at any ratio, colours set after construction.
