@@ -21,8 +21,6 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-#include <fstream>
-
 namespace brisklet {
 namespace {
 
@@ -238,11 +236,8 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
 }
 
 TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryControlHasAName) {
-    // One above the kernel's highest process id, so that stopping it signals nothing real.
-    std::ifstream pidMax("/proc/sys/kernel/pid_max");
-    std::int64_t max = 4194304;
-    pidMax >> max;
-    const auto unused = static_cast<pid_t>(max + 1);
+    // Above the most process ids the kernel can ever hand out, so that stopping it signals nothing real.
+    constexpr pid_t unused = (1 << 22) + 1;
     const std::string home = storage.home.string();
     proc.add({.pid = 300,
               .name = "node",

@@ -12,6 +12,7 @@
 #include "ui/theme/Palette.h"
 
 #include <QLayout>
+#include <QPainter>
 #include <QPixmap>
 
 #include <functional>
@@ -47,15 +48,12 @@ Holds faint(QColor hue, double opacity, int hueTolerance = 255) {
 Holds opaque(QColor want, int tolerance) {
     return [=](const QColor& c) { return c.alpha() == 255 && test::near(c, want, tolerance); };
 }
-// `top` over `bottom`, as source-over compositing leaves it.
+// `top` painted over `bottom` on a clear pixel.
 QColor over(const QColor& top, const QColor& bottom) {
-    const double a = top.alphaF() + bottom.alphaF() * (1 - top.alphaF());
-    const auto mix = [&](double t, double b) {
-        return (t * top.alphaF() + b * bottom.alphaF() * (1 - top.alphaF())) / a;
-    };
-    return QColor::fromRgbF(static_cast<float>(mix(top.redF(), bottom.redF())),
-                            static_cast<float>(mix(top.greenF(), bottom.greenF())),
-                            static_cast<float>(mix(top.blueF(), bottom.blueF())), static_cast<float>(a));
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(bottom);
+    QPainter(&pixel).fillRect(0, 0, 1, 1, top);
+    return pixel.pixelColor(0, 0);
 }
 
 struct Probe {
