@@ -145,31 +145,26 @@ protected:
         ring.setFontSize(24);
     }
 
-    // Pixels of text in the primary colour (red in the probe palette) within a band of rows.
-    static int textPixels(const QImage& image, int fromRow, int toRow, int minimumAlpha) {
-        int count = 0;
-        for (int y = fromRow; y < toRow; ++y)
-            for (int x = 30; x < 130; ++x) {
-                const QColor pixel = sample(image, QPointF(x, y));
-                if (pixel.red() > 200 && pixel.blue() < 50 && pixel.alpha() >= minimumAlpha) ++count;
-            }
-        return count;
-    }
     PercentRing ring;
 };
+
+// Text in the primary colour (red in the probe palette) at least `alpha` opaque, in the rows from
+// `top`, `height` high.
+int textPixels(const QImage& image, int top, int height, int alpha) {
+    return brisklet::test::countPixels(image, QRect(30, top, 100, height), [=](const QColor& c) {
+        return c.red() > 200 && c.blue() < 50 && c.alpha() >= alpha;
+    });
+}
 
 TEST_F(PercentRingTest, ShowsThePercentageInTheMiddleAndTheCaptionBelowIt) {
     ring.setFraction(0.42, Ring::Transition::immediate);
     EXPECT_EQ(ring.text(), "42%");
-    const QSize size(160, 160);
-    const QImage plain = renderWidget(ring, size, 1);
-    EXPECT_GT(textPixels(plain, 65, 95, 200), 20) << "no figure in the middle";
-
+    EXPECT_GT(textPixels(renderWidget(ring, {160, 160}, 1), 65, 30, 200), 20) << "no figure in the middle";
     ring.setCaption("used");
-    const QImage captioned = renderWidget(ring, size, 2);
+    const QImage captioned = renderWidget(ring, {160, 160}, 2);
     // The caption is drawn faded, below the figure, which moves up to make room.
-    EXPECT_GT(textPixels(captioned, 90, 110, 40), 5) << "no caption under the figure";
-    EXPECT_EQ(textPixels(captioned, 90, 110, 200), 0) << "the caption is not in the secondary style";
+    EXPECT_GT(textPixels(captioned, 90, 20, 40), 5 * 4) << "no caption under the figure";
+    EXPECT_EQ(textPixels(captioned, 90, 20, 200), 0) << "the caption is not in the secondary style";
 }
 
 } // namespace
