@@ -67,8 +67,7 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     EXPECT_EQ(at(category(JunkKind::trash)).trailing, Trailing::size);
     EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_FALSE(view->rescanButton()->isEnabled());
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
+    junkScansDone();
     EXPECT_TRUE(bar().actionButton()->isEnabled());
     EXPECT_TRUE(view->rescanButton()->isEnabled());
 
@@ -226,8 +225,7 @@ TEST_F(JunkViewTest, KeysAndClicksToggleOpenShowTheMenuAndTabKeepsReadingOrder) 
     menu->close();
     QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
     EXPECT_FALSE(model().scanningJunk().empty()) << "Ctrl+R rescans";
-    EXPECT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
+    junkScansDone();
 }
 
 } // namespace

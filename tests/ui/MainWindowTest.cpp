@@ -30,8 +30,7 @@ protected:
     // Shows the window and waits for the junk scan it starts, so later scans are the test's own.
     void showSettled() {
         window->show();
-        ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                                  [&] { return model().scanningJunk().empty(); }));
+        junkScansDone();
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -58,8 +57,7 @@ TEST_F(MainWindowTest, OpensAtItsSizeOnTheOverviewAndScansJunkOnTheFirstShowOnly
     }));
     EXPECT_EQ(badge(Page::overview), "");
     EXPECT_EQ(badge(Page::largeFiles), "");
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
+    junkScansDone();
     window->hide();
     window->show();
     EXPECT_TRUE(model().scanningJunk().empty());

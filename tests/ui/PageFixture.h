@@ -72,6 +72,9 @@ protected:
 
     void scanJunk(std::set<JunkKind> kinds = {allJunkKinds.begin(), allJunkKinds.end()}) {
         model().scanJunk(kinds);
+        junkScansDone();
+    }
+    void junkScansDone() {
         ASSERT_TRUE(waitFor(model(), &StorageModel::scanningJunkChanged,
                             [&] { return model().scanningJunk().empty(); }));
     }
