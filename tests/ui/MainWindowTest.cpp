@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, NodeAndMemoryBadgesFollowTheirModels) {
     EXPECT_EQ(badge(Page::memory), "75%");
 }
 
-TEST_F(MainWindowTest, KeyboardMovesBetweenPages) {
+TEST_F(MainWindowTest, KeyboardMovesBetweenPagesAndQuits) {
     showSettled();
     ui::SidebarView& sidebar = *window->sidebar();
     EXPECT_TRUE(sidebar.hasFocus());
@@ -106,13 +106,9 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenPages) {
     EXPECT_EQ(window->page(), Page::memory);
     QTest::keyClick(&sidebar, Qt::Key_Down);
     EXPECT_EQ(window->page(), Page::memory);
-}
 
-TEST_F(MainWindowTest, ControlQQuitsTheApplication) {
-    showSettled();
-    // The shortcut ends the event loop the program runs in; a watchdog ends it otherwise.
-    QTimer::singleShot(0, window.get(),
-                       [this] { QTest::keyClick(window->sidebar(), Qt::Key_Q, Qt::ControlModifier); });
+    // Ctrl+Q ends the event loop the program runs in; a watchdog ends it otherwise.
+    QTimer::singleShot(0, window.get(), [&] { QTest::keyClick(&sidebar, Qt::Key_Q, Qt::ControlModifier); });
     QTimer::singleShot(20'000, qApp, [] { QApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0);
 }

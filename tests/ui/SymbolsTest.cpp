@@ -2,7 +2,6 @@
 #include "core/junk/JunkKind.h"
 #include "support/GuiApplication.h"
 
-#include <QFile>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -78,7 +77,6 @@ TEST_F(SymbolsTest, everyNameTheInterfaceUsesIsBundledAndRendersInItsTintAtOneAn
     for (const std::string_view name : allNamesToCheck()) {
         SCOPED_TRACE(std::string(name));
         ASSERT_TRUE(Symbols::has(name)) << "no symbol mapped for this name";
-        EXPECT_TRUE(QFile::exists(Symbols::resourcePath(name)));
         for (const QColor& tint : tints) {
             SCOPED_TRACE(tint.name().toStdString());
             const QImage single = Symbols::image(name, {16, 16}, 1.0, tint);
