@@ -94,10 +94,34 @@ protected:
     }
 };
 
-TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
+TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
+    for (pid_t pid : {100, 200, 300})
+        proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
+    running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
+    running.politeQuitEnds = true;
     start();
+    ASSERT_EQ(memory->apps().size(), 3u);
+    TrayPanel panel(model(), *memory, [] {});
+
+    const QList<QToolButton*> buttons = quitButtons(panel);
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(hasHeading(panel));
+    EXPECT_EQ(buttons[0]->toolTip(), "Quit Mail");
+    buttons[0]->click();
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+
+    // The app that quit leaves the list with the refresh that follows shortly.
+    ASSERT_TRUE(
+        test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
+    EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
+}
+
+TEST_F(TrayTest, IconFollowsTheFigureAndLevelMenuAndPanelOpenTheWindowStartAtLoginFollowsTheItem) {
+    start();
+    int shown = 0;
     TrayController tray(
-        model(), *memory, [] {}, loginItem());
+        model(), *memory, [&] { ++shown; }, loginItem());
     const int first = tray.iconRedraws();
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 38% used · Pressure normal");
 
@@ -123,36 +147,8 @@ TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
     ASSERT_EQ(memory->snapshot().pressure, MemoryPressure::warning);
     EXPECT_EQ(tray.iconRedraws(), first + 3);
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 56% used · Pressure high");
-}
 
-TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
-    for (pid_t pid : {100, 200, 300})
-        proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
-    running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
-    running.politeQuitEnds = true;
-    start();
-    ASSERT_EQ(memory->apps().size(), 3u);
-    TrayPanel panel(model(), *memory, [] {});
-
-    const QList<QToolButton*> buttons = quitButtons(panel);
-    ASSERT_EQ(buttons.size(), 3);
-    EXPECT_TRUE(hasHeading(panel));
-    EXPECT_EQ(buttons[0]->toolTip(), "Quit Mail");
-    buttons[0]->click();
-    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
-    EXPECT_TRUE(running.forceQuitRequests.empty());
-
-    // The app that quit leaves the list with the refresh that follows shortly.
-    ASSERT_TRUE(
-        test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
-    EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
-}
-
-TEST_F(TrayTest, MenuAndPanelOpenTheWindowAndStartAtLoginFollowsTheLoginItem) {
-    start();
-    int shown = 0;
-    TrayController tray(
-        model(), *memory, [&] { ++shown; }, loginItem());
+    // The menu's first entry and the panel's button open the window.
     tray.menu().actions().first()->trigger();
     EXPECT_EQ(shown, 1);
     // Where the tray reports no geometry, the panel still opens, by the pointer.
