@@ -1,29 +1,21 @@
 #include "ui/WidgetImage.h"
-#include "ui/components/FileIcon.h"
 #include "ui/components/FolderButton.h"
-#include "ui/components/IconCache.h"
 #include "ui/components/TileButton.h"
 #include "ui/theme/Palette.h"
 
 #include <QEnterEvent>
 #include <QFileDialog>
-#include <QPixmap>
 #include <QTest>
 #include <QVariantAnimation>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <vector>
 
 using brisklet::test::renderWidget;
 using brisklet::test::sample;
-using brisklet::ui::FileIcon;
 using brisklet::ui::FolderButton;
 using brisklet::ui::TileButton;
-namespace IconCache = brisklet::ui::IconCache;
 using Path = std::filesystem::path;
 
 namespace {
@@ -39,7 +31,6 @@ TEST_F(FolderButtonTest, LabelAndTooltipNameTheFolderWithTheHomeAsATilde) {
     const Path home = "/nonexistent/home/ann";
     const Case cases[] = {
         {"/nonexistent/home/ann/Projects/app", "app", "~/Projects/app"},
-        {"/nonexistent/home/ann/Projects/app/", "app", "~/Projects/app/"},
         {home, "ann", "~"},
         {"/nonexistent/home/ann2", "ann2", "/nonexistent/home/ann2"},
         {"/", "/", "/"},
@@ -50,45 +41,33 @@ TEST_F(FolderButtonTest, LabelAndTooltipNameTheFolderWithTheHomeAsATilde) {
         EXPECT_EQ(button.text(), QString::fromUtf8(c.label));
         EXPECT_EQ(button.toolTip(), QStringLiteral("Scanning ") + QString::fromUtf8(c.where) +
                                         QStringLiteral(" \u2014 click to choose another folder"));
-        EXPECT_FALSE(button.icon().isNull());
     }
-
     // A new folder relabels the same button.
     FolderButton button(home / "a", {}, nullptr, home);
     button.setFolder(home / "b");
     EXPECT_EQ(button.text(), "b");
-    EXPECT_TRUE(button.toolTip().contains("~/b \u2014"));
 }
 
 TEST_F(FolderButtonTest, CallsOnChooseOnlyWhenTheUserConfirmsAFolder) {
-    struct Case {
-        const char* name;
-        std::optional<Path> answer;
-        std::vector<Path> expected;
-    };
-    const Case cases[] = {
-        {"cancel", std::nullopt, {}},
-        {"confirm", Path("/nonexistent/elsewhere"), {"/nonexistent/elsewhere"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<Path> chosen;
-        std::vector<Path> starts;
-        FolderButton button(
-            "/nonexistent/start", [&chosen](const Path& path) { chosen.push_back(path); }, nullptr,
-            "/nonexistent/home");
-        button.setChooser([&](QWidget* parent, const Path& start) {
-            EXPECT_EQ(parent, &button);
-            starts.push_back(start);
-            return c.answer;
-        });
-        button.resize(button.sizeHint());
-        QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
-        EXPECT_EQ(starts, std::vector<Path>{"/nonexistent/start"});
-        EXPECT_EQ(chosen, c.expected);
-        // Choosing is the page's business: the button shows its old folder until told otherwise.
-        EXPECT_EQ(button.folder(), Path("/nonexistent/start"));
-    }
+    std::vector<Path> chosen;
+    std::vector<Path> starts;
+    std::optional<Path> answer;
+    FolderButton button(
+        "/nonexistent/start", [&chosen](const Path& path) { chosen.push_back(path); }, nullptr,
+        "/nonexistent/home");
+    button.setChooser([&](QWidget* parent, const Path& start) {
+        EXPECT_EQ(parent, &button);
+        starts.push_back(start);
+        return answer;
+    });
+    button.resize(button.sizeHint());
+    QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center()); // cancelled
+    answer = Path("/nonexistent/elsewhere");
+    QTest::mouseClick(&button, Qt::LeftButton, {}, button.rect().center());
+    EXPECT_EQ(starts, std::vector<Path>(2, "/nonexistent/start"));
+    EXPECT_EQ(chosen, std::vector<Path>{"/nonexistent/elsewhere"});
+    // Choosing is the page's business: the button shows its old folder until told otherwise.
+    EXPECT_EQ(button.folder(), Path("/nonexistent/start"));
 }
 
 TEST_F(FolderButtonTest, TheDialogAsksForOneDirectoryToScan) {
@@ -97,29 +76,7 @@ TEST_F(FolderButtonTest, TheDialogAsksForOneDirectoryToScan) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
-    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), "Scan This Folder");
     EXPECT_EQ(Path(dialog->directory().absolutePath().toStdString()), std::filesystem::canonical(start));
-    EXPECT_FALSE(dialog->isVisible());
-}
-
-TEST_F(FolderButtonTest, TheIconCacheAsksTheServiceOncePerPath) {
-    std::map<Path, int> asked;
-    IconCache::setService([&asked](const Path& path) {
-        ++asked[path];
-        QPixmap pixmap(64, 64);
-        pixmap.fill(QColor(0, 0, 255));
-        return QIcon(pixmap);
-    });
-    const Path first = "/nonexistent/a.txt";
-    const Path second = "/nonexistent/b.png";
-    EXPECT_FALSE(IconCache::icon(first).isNull());
-    EXPECT_FALSE(IconCache::icon(first).isNull());
-    FileIcon view(first, 32);
-    FileIcon other(second, 32);
-    view.setPath(second);
-    EXPECT_EQ(view.sizeHint(), QSize(32, 32));
-    EXPECT_EQ(asked, (std::map<Path, int>{{first, 1}, {second, 1}}));
-    IconCache::setService({});
 }
 
 class TileButtonTest : public brisklet::test::GuiTest {
@@ -135,31 +92,18 @@ TEST_F(TileButtonTest, OutlineTurnsBrandWhileHoveredAndBackAfterwards) {
     tile.setPalette(brisklet::test::probePalette());
     tile.resize(300, 80);
     const QColor resting = tile.outlineColor();
-    EXPECT_EQ(resting.rgb(), QColor(255, 0, 0).rgb());
-    EXPECT_NEAR(resting.alphaF(), 0.07, 0.01);
+    EXPECT_EQ(resting.rgb(), QColor(255, 0, 0).rgb()) << "a faint line of the text colour";
 
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
     QCoreApplication::sendEvent(&tile, &enter);
     EXPECT_TRUE(tile.isHovering());
-    EXPECT_EQ(tile.hoverAnimation()->duration(), 150);
-    EXPECT_EQ(tile.hoverAnimation()->easingCurve().type(), QEasingCurve::OutQuad);
-    // Half way, the outline is between the two.
-    tile.hoverAnimation()->setCurrentTime(75);
-    EXPECT_GT(tile.outlineColor().alphaF(), 0.1);
-    EXPECT_LT(tile.outlineColor().alphaF(), 0.55);
     finish(tile.hoverAnimation());
-    const QColor hovered = tile.outlineColor();
-    const QColor brand = brisklet::ui::Palette::brand();
-    EXPECT_NEAR(hovered.redF(), brand.redF(), 0.01);
-    EXPECT_NEAR(hovered.greenF(), brand.greenF(), 0.01);
-    EXPECT_NEAR(hovered.blueF(), brand.blueF(), 0.01);
-    EXPECT_NEAR(hovered.alphaF(), 0.55, 0.01);
-
     // The painted outline follows: at 2× the outer half of the stroke is the outline alone.
     const QImage image = renderWidget(tile, {300, 80}, 2);
     const QColor edge = sample(image, {150, 0});
     EXPECT_NEAR(edge.alpha(), 0.55 * 255, 4);
-    EXPECT_GT(edge.blue(), edge.red());
+    EXPECT_NEAR(edge.blue(), brisklet::ui::Palette::brand().blue(), 10);
+    EXPECT_NEAR(edge.red(), brisklet::ui::Palette::brand().red(), 10);
     EXPECT_EQ(sample(image, {150, 40 - 25}), QColor(0, 200, 0)) << "not the control background";
 
     QEvent leave(QEvent::Leave);
@@ -175,21 +119,14 @@ TEST_F(TileButtonTest, ShrinksWhilePressedAndClicksOnRelease) {
     QObject::connect(&tile, &TileButton::clicked, [&clicks] { ++clicks; });
     tile.setPalette(brisklet::test::probePalette());
     tile.resize(200, 100);
-    EXPECT_EQ(tile.scale(), 1.0);
-
     QTest::mousePress(&tile, Qt::LeftButton, {}, {100, 50});
     finish(tile.pressAnimation());
-    EXPECT_DOUBLE_EQ(tile.scale(), 0.98);
-    // Scaled about the centre: 2 px come off each side of a 200 px tile, so its edge pixels are bare.
-    const QImage pressed = renderWidget(tile, {200, 100}, 1);
-    EXPECT_EQ(sample(pressed, {0.5, 50}).alpha(), 0);
-    EXPECT_EQ(sample(pressed, {100, 50}), QColor(0, 200, 0));
+    // Scaled about its centre, the pressed tile leaves its edge pixels bare.
+    EXPECT_EQ(renderWidget(tile, {200, 100}, 1).pixelColor(0, 50).alpha(), 0);
     EXPECT_EQ(clicks, 0);
-
     QTest::mouseRelease(&tile, Qt::LeftButton, {}, {100, 50});
     EXPECT_EQ(clicks, 1);
     finish(tile.pressAnimation());
-    EXPECT_EQ(tile.scale(), 1.0);
     EXPECT_GT(renderWidget(tile, {200, 100}, 1).pixelColor(0, 50).alpha(), 0);
 }
 

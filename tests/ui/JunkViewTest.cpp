@@ -1,6 +1,5 @@
 #include "ui/pages/JunkView.h"
 
-#include "core/junk/PlatformTexts.h"
 #include "ui/PageFixture.h"
 #include "ui/components/NoticeView.h"
 #include "ui/components/ProminentButton.h"
@@ -10,10 +9,8 @@
 #include "ui/pages/JunkTreeModel.h"
 #include "ui/pages/JunkTreeView.h"
 
-#include <QApplication>
 #include <QMenu>
 #include <QPersistentModelIndex>
-#include <QPushButton>
 #include <QToolButton>
 
 namespace brisklet {
@@ -25,10 +22,6 @@ using ui::JunkTreeModel;
 using Row = JunkTreeModel::Row;
 using RowType = JunkTreeModel::RowType;
 using Trailing = JunkTreeModel::Trailing;
-
-QString text(std::string_view words) {
-    return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
-}
 
 // Two app caches, no logs, and a Trash holding one file, unless a test changes that first. The
 // Trash is never really emptied: the count of tries is kept instead.
@@ -59,17 +52,11 @@ protected:
 TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     for (const JunkKind kind : allJunkKinds) {
         const Row row = at(category(kind));
-        EXPECT_EQ(row.trailing, Trailing::size) << rawValue(kind);
         EXPECT_EQ(row.size, disk(0)) << rawValue(kind);
         EXPECT_FALSE(row.checkEnabled) << rawValue(kind);
         EXPECT_FALSE(view->list()->isExpanded(category(kind))) << "groups start closed";
     }
-    EXPECT_TRUE(view->expanded().empty());
-    EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
-    EXPECT_EQ(bar().sizeText(), disk(0) + " selected");
-    EXPECT_EQ(bar().countText(), "0 items · removed permanently");
     EXPECT_FALSE(bar().actionButton()->isEnabled());
-    EXPECT_TRUE(view->rescanButton()->isEnabled());
 
     scanJunk();
     ASSERT_GT(model().selectedJunkSize(), 0);
@@ -80,20 +67,16 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     EXPECT_EQ(at(category(JunkKind::trash)).trailing, Trailing::size);
     EXPECT_FALSE(bar().actionButton()->isEnabled());
     EXPECT_FALSE(view->rescanButton()->isEnabled());
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
+    junkScansDone();
     EXPECT_TRUE(bar().actionButton()->isEnabled());
     EXPECT_TRUE(view->rescanButton()->isEnabled());
 
     // A category with nothing found is off, disabled, says so when opened, and ignores Space.
-    const Row logs = at(category(JunkKind::logs));
-    EXPECT_EQ(logs.check, CheckState::off);
-    EXPECT_FALSE(logs.checkEnabled);
-    EXPECT_FALSE(rows().isCheckable(category(JunkKind::logs)));
+    EXPECT_EQ(at(category(JunkKind::logs)).check, CheckState::off);
+    EXPECT_FALSE(at(category(JunkKind::logs)).checkEnabled);
     view->setExpanded(JunkKind::logs, true);
     ASSERT_EQ(rows().rowCount(category(JunkKind::logs)), 1);
     EXPECT_EQ(at(child(JunkKind::logs, 0)).type, RowType::empty);
-    EXPECT_EQ(at(child(JunkKind::logs, 0)).title, "Nothing to clean here.");
     view->list()->setFocus();
     view->list()->setCurrentIndex(category(JunkKind::logs));
     const auto before = model().junkSelection();
@@ -101,13 +84,12 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     EXPECT_EQ(model().junkSelection(), before);
 }
 
-TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowReadableOrNot) {
+TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowAndARescanChangesItsRowsAlone) {
     scanJunk();
     view->setExpanded(JunkKind::trash, true);
     ASSERT_EQ(rows().rowCount(category(JunkKind::trash)), 2);
     EXPECT_EQ(at(child(JunkKind::trash, 0)).type, RowType::trashActions);
     EXPECT_FALSE(view->trashActions()->isDenied());
-    EXPECT_EQ(view->trashActions()->text(), text(platformTexts(JunkLayout::freedesktop).trashHint));
     const Row item = at(child(JunkKind::trash, 1));
     EXPECT_EQ(item.type, RowType::item);
     EXPECT_EQ(item.size, disk(model().junk().at(JunkKind::trash).size()));
@@ -117,6 +99,25 @@ TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowReadableOrNot) {
     EXPECT_EQ(rows().data(category(JunkKind::appCaches), Qt::AccessibleTextRole).toString(),
               "App Caches, " + at(category(JunkKind::appCaches)).size + ", Selected");
 
+    // Rescanning one kind changes that kind's rows alone, and its open group stays open.
+    const QPersistentModelIndex cache(child(JunkKind::appCaches, 1));
+    const JunkItem before = *rows().item(cache);
+    QSignalSpy removed(&rows(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(&rows(), &QAbstractItemModel::rowsInserted);
+    storage.tree.file("home/.local/share/Trash/files/new.iso", 900'000);
+    scanJunk({JunkKind::trash});
+    for (const QSignalSpy* signal : {&removed, &inserted}) {
+        ASSERT_FALSE(signal->isEmpty());
+        for (const auto& call : *signal)
+            EXPECT_EQ(call.at(0).value<QModelIndex>(), category(JunkKind::trash));
+    }
+    ASSERT_TRUE(cache.isValid());
+    EXPECT_EQ(cache.row(), 1);
+    EXPECT_EQ(*rows().item(cache), before);
+    EXPECT_EQ(rows().rowCount(category(JunkKind::trash)), 3);
+    EXPECT_TRUE(view->list()->isExpanded(category(JunkKind::trash)));
+    EXPECT_EQ(view->list()->indexWidget(child(JunkKind::trash, 0)), view->trashActions());
+
     // Unreadable, the Trash needs access and offers only emptying: the lock row, no empty wording.
     makeTrashUnreadable();
     scanJunk({JunkKind::trash});
@@ -125,10 +126,7 @@ TEST_F(JunkViewTest, TheTrashGroupOpensOnItsActionsRowReadableOrNot) {
     EXPECT_EQ(at(child(JunkKind::trash, 0)).type, RowType::trashActions);
     ui::JunkTrashActions& actions = *view->trashActions();
     EXPECT_TRUE(actions.isDenied());
-    EXPECT_EQ(actions.text(), text(platformTexts(JunkLayout::freedesktop).trashUnreadable));
-    const auto buttons = actions.findChildren<QPushButton*>();
-    ASSERT_EQ(buttons.size(), 1);
-    EXPECT_EQ(buttons.front()->text(), "Empty Trash…");
+    EXPECT_EQ(actions.findChildren<QPushButton*>().size(), 1) << "emptying is all it offers";
     EXPECT_EQ(view->list()->indexWidget(child(JunkKind::trash, 0)), &actions);
 }
 
@@ -142,22 +140,15 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(clean->informativeText(),
               QString::number(model().selectedJunk().size()) +
                   " selected items are deleted permanently. Apps recreate whatever they still need.");
-    ASSERT_NE(test::boxButton(*clean, "Cancel"), nullptr);
-    EXPECT_EQ(clean->buttonRole(test::boxButton(*clean, "Clean")), QMessageBox::DestructiveRole);
     QTest::keyClick(clean, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(model().isCleaningJunk());
     EXPECT_EQ(model().junkSelection(), selection);
-    EXPECT_TRUE(fs::exists(storage.home / ".cache/alpha"));
 
     view->setExpanded(JunkKind::trash, true);
     view->trashActions()->emptyButton()->click();
-    QMessageBox* trash = question(*view);
-    ASSERT_NE(trash, nullptr);
-    EXPECT_EQ(trash->text(), "Empty the Trash?");
-    EXPECT_EQ(trash->informativeText(), "Everything in the Trash is deleted permanently.");
-    ASSERT_NE(test::boxButton(*trash, "Empty Trash"), nullptr);
-    test::boxButton(*trash, "Cancel")->click();
+    ASSERT_NE(question(*view), nullptr);
+    test::boxButton(*question(*view), "Cancel")->click();
     QApplication::processEvents();
     EXPECT_EQ(emptied, 0);
     QTest::keyClick(view->askEmptyTrash(), Qt::Key_Return); // Return goes ahead
@@ -171,8 +162,9 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(bar().sizeText(), disk(model().junk().at(JunkKind::trash).size()) + " selected");
 }
 
-TEST_F(JunkViewTest, KeyboardTogglesOpensAndShowsTheMenuOfTheFocusedRow) {
+TEST_F(JunkViewTest, KeysAndClicksToggleOpenShowTheMenuAndTabKeepsReadingOrder) {
     scanJunk();
+    model().setJunkNotice(Notice::make("Freed 1 KB.", false));
     showActive(*view);
     ui::JunkTreeView& list = *view->list();
     list.setFocus();
@@ -193,39 +185,17 @@ TEST_F(JunkViewTest, KeyboardTogglesOpensAndShowsTheMenuOfTheFocusedRow) {
     list.setCurrentIndex(category(JunkKind::appCaches));
     QTest::keyClick(&list, Qt::Key_Space); // on the category row: the whole group
     EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::on);
-
-    list.setCurrentIndex(first);
-    QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier);
-    QMenu* menu = view->findChild<QMenu*>();
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions().front()->text(), "Show in Folder");
-    menu->actions().front()->trigger();
-    EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{{item.url}});
-    menu->close();
-
-    list.setCurrentIndex(category(JunkKind::appCaches));
     QTest::keyClick(&list, Qt::Key_Left);
     EXPECT_FALSE(view->expanded().contains(JunkKind::appCaches));
-    QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_FALSE(model().scanningJunk().empty()) << "Ctrl+R rescans";
-    EXPECT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
-}
 
-TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxOpenOnTheLabelAndTabKeepsReadingOrder) {
-    scanJunk();
-    model().setJunkNotice(Notice::make("Freed 1 KB.", false));
-    showActive(*view);
-    ui::JunkTreeView& list = *view->list();
+    // A click on a category's label only opens it; one on an item's check box toggles the item.
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualRect(category(JunkKind::appCaches)).center());
     EXPECT_TRUE(list.isExpanded(category(JunkKind::appCaches)));
-    EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::on) << "a click on the label only opens";
-    const QModelIndex first = child(JunkKind::appCaches, 0);
+    EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::on);
     const QRect box = ui::JunkRowDelegate::checkBoxRect(list.visualRect(first), RowType::item);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box.center());
-    EXPECT_FALSE(model().junkSelection().contains(rows().item(first)->id()));
+    EXPECT_FALSE(model().junkSelection().contains(item.id()));
     EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::mixed);
 
     view->setExpanded(JunkKind::trash, true);
@@ -238,36 +208,23 @@ TEST_F(JunkViewTest, ClicksToggleOnTheCheckBoxOpenOnTheLabelAndTabKeepsReadingOr
     EXPECT_EQ(visited,
               (std::vector<QWidget*>{view->rescanButton(), view->notice()->dismissButton(), view->list(),
                                      view->trashActions()->emptyButton(), bar().actionButton()}));
-
     // The notice goes when dismissed, through the model.
     view->notice()->dismissButton()->click();
     EXPECT_FALSE(model().junkNotice().has_value());
     EXPECT_FALSE(view->notice()->isVisibleTo(view.get()));
-}
 
-TEST_F(JunkViewTest, RescanningOneKindLeavesTheOtherKindsRowsAlone) {
-    scanJunk();
-    view->setExpanded(JunkKind::appCaches, true);
-    view->setExpanded(JunkKind::trash, true);
-    const QPersistentModelIndex cache(child(JunkKind::appCaches, 1));
-    const JunkItem before = *rows().item(cache);
-    QSignalSpy removed(&rows(), &QAbstractItemModel::rowsRemoved);
-    QSignalSpy inserted(&rows(), &QAbstractItemModel::rowsInserted);
-    storage.tree.file("home/.local/share/Trash/files/new.iso", 900'000);
-    scanJunk({JunkKind::trash});
-    ASSERT_EQ(model().junk().at(JunkKind::trash).items.size(), 2u);
-    for (const QSignalSpy* signal : {&removed, &inserted}) {
-        ASSERT_FALSE(signal->isEmpty());
-        for (const auto& call : *signal)
-            EXPECT_EQ(call.at(0).value<QModelIndex>(), category(JunkKind::trash))
-                << "only the Trash's rows change";
-    }
-    ASSERT_TRUE(cache.isValid());
-    EXPECT_EQ(cache.row(), 1);
-    EXPECT_EQ(*rows().item(cache), before);
-    EXPECT_EQ(rows().rowCount(category(JunkKind::trash)), 3);
-    EXPECT_TRUE(view->list()->isExpanded(category(JunkKind::trash))) << "the open group stays open";
-    EXPECT_EQ(view->list()->indexWidget(child(JunkKind::trash, 0)), view->trashActions());
+    list.setFocus();
+    list.setCurrentIndex(first);
+    QTest::keyClick(&list, Qt::Key_F10, Qt::ShiftModifier);
+    QMenu* menu = view->findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    menu->actions().front()->trigger();
+    EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{{item.url}});
+    menu->close();
+    QTest::keyClick(view.get(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(model().scanningJunk().empty()) << "Ctrl+R rescans";
+    junkScansDone();
 }
 
 } // namespace

@@ -21,8 +21,6 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-#include <fstream>
-
 namespace brisklet {
 namespace {
 
@@ -49,14 +47,11 @@ TEST(MemoryBarGeometry, PartsShareTheTrackInOrderAndNeverLeaveIt) {
 }
 
 TEST(AppRowGeometry, ShareBarsAreMeasuredAgainstTheBiggestAppAndNeverVanish) {
-    EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(0, 8 << 30), 0);
-    EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, 0), 3);
+    EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, ui::AppRow::shareOf(0, 8 << 30)), 3);
     EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(260, ui::AppRow::shareOf(4, 8)), 130);
     EXPECT_DOUBLE_EQ(ui::AppRow::shareBarWidth(120, ui::AppRow::shareOf(8, 8)), 120);
     // A biggest app of nothing counts as one byte; a share never passes the whole.
     EXPECT_DOUBLE_EQ(ui::AppRow::shareOf(5, 0), 1);
-    EXPECT_EQ(ui::MemoryView::forceQuitTitle(std::nullopt), "Force quit app?");
-    EXPECT_EQ(ui::MemoryView::stopTitle(std::nullopt), "Stop process?");
 }
 
 // Apps passes run when a test asks for one; the purge waits for the test to open its gate.
@@ -103,33 +98,13 @@ protected:
     std::unique_ptr<ui::MemoryView> page;
 };
 
-TEST_F(MemoryViewTest, AMachineThatReportsNothingShowsTheHeadersAndNoRows) {
-    proc.memInfo(0, 0, 0);
-    view();
-    EXPECT_EQ(view().apps()->countText(), "0 running");
-    EXPECT_EQ(list().height(), 0);
-    EXPECT_TRUE(view().devProcesses()->isHidden());
-    EXPECT_TRUE(view().background()->isVisible());
-    EXPECT_EQ(view().background()->rowCount(), 0);
-    EXPECT_TRUE(view().bottomBar()->isHidden());
-    EXPECT_TRUE(view().notice()->isHidden());
-    EXPECT_EQ(view().summary()->entryText(ui::MemorySummaryCard::Entry::free), "Free Zero KB");
-    // The bar is its bare track: nothing in the brand colour of app memory.
-    MemoryBar& bar = *view().summary()->bar();
-    const QImage image = test::renderWidget(bar, {300, MemoryBar::barHeight}, 1);
-    EXPECT_EQ(test::countPixels(
-                  image, bar.rect(),
-                  [](const QColor& c) { return test::near(c, ui::Palette::brand(), 40) && c.alpha() > 200; }),
-              0);
-    EXPECT_EQ(view().caption()->text().left(40), "Linux deliberately keeps spare RAM busy ");
-}
-
 TEST_F(MemoryViewTest, AppsAreListedLargestFirstWithTagsCountsAndAShareBarForEvenNothing) {
     addApp(100, "Zero", 0, false, false);
     addApp(200, "Big", 1024, true, true, {512});
     view();
     ASSERT_EQ(rows().rowCount(), 2);
     EXPECT_EQ(view().apps()->countText(), "2 running");
+    EXPECT_TRUE(view().devProcesses()->isHidden()) << "no runtimes, no card";
     EXPECT_EQ(rows().data(rows().index(0), Qt::AccessibleTextRole).toString(),
               "Big, 1.5 GB, 2 processes, Hidden, Not selected");
     EXPECT_EQ(rows().data(rows().index(1), Qt::AccessibleTextRole).toString(),
@@ -147,9 +122,10 @@ TEST_F(MemoryViewTest, AppsAreListedLargestFirstWithTagsCountsAndAShareBarForEve
     EXPECT_LE(sliver, 3 * 4 + 4);
 }
 
-TEST_F(MemoryViewTest, TickingBringsTheBottomBarAndDeselectOrUntickingTakesItAway) {
+TEST_F(MemoryViewTest, TickingBringsTheBottomBarAndEachWayOfQuittingAsksTheApp) {
     addApp(100, "Editor", 700, false, true);
     addApp(200, "Chat", 300, false, true);
+    running.apps[1].bundle.reset();
     view();
     const int scrollHeight = view().scrollArea()->height();
     list().setFocus();
@@ -174,53 +150,37 @@ TEST_F(MemoryViewTest, TickingBringsTheBottomBarAndDeselectOrUntickingTakesItAwa
     EXPECT_TRUE(bar.isHidden());
 
     // "Quit Selected" asks every selected app politely, with no question first.
-    QTest::keyClick(&list(), Qt::Key_Space);
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, box);
     bar.actionButton()->click();
     EXPECT_EQ(running.quitRequests, std::vector<pid_t>{200});
     EXPECT_TRUE(running.forceQuitRequests.empty());
     EXPECT_EQ(question(view()), nullptr);
-}
 
-TEST_F(MemoryViewTest, AppsQuitByButtonKeyOrMenuAndForceQuitOnlyAfterTheQuestion) {
-    addApp(100, "Editor", 700, false, true);
-    addApp(200, "Chat", 300, false, true);
-    running.apps[1].bundle.reset();
-    view();
+    // A row's own quit button, Delete and the menu quit one app; force quit asks first.
     QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, list().quitButtonRect(rows().index(1)).center());
-    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{200});
-
+    EXPECT_EQ(running.quitRequests, (std::vector<pid_t>{200, 200}));
     list().setFocus();
     list().setCurrentIndex(rows().index(0));
     QTest::keyClick(&list(), Qt::Key_Delete);
-    EXPECT_EQ(running.quitRequests, (std::vector<pid_t>{200, 100}));
+    EXPECT_EQ(running.quitRequests, (std::vector<pid_t>{200, 200, 100}));
 
     QTest::keyClick(&list(), Qt::Key_Delete, Qt::ShiftModifier);
-    QMessageBox* box = question(view());
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Force quit Editor?");
-    EXPECT_EQ(box->informativeText(), "Unsaved changes in Editor will be lost.");
-    ASSERT_TRUE(view().forceQuitTarget());
-    EXPECT_EQ(view().forceQuitTarget()->id, 100);
-    test::boxButton(*box, "Cancel")->click();
+    ASSERT_NE(question(view()), nullptr);
+    EXPECT_EQ(question(view())->text(), "Force quit Editor?");
+    answer(view(), "Cancel");
     EXPECT_FALSE(view().forceQuitTarget());
     EXPECT_TRUE(running.forceQuitRequests.empty());
 
     // From the menu this time, which offers the folder only for an app that has one of its own.
     QMenu* menu = view().openMenu(rows().index(0), {});
     ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("—") : action->text());
-    EXPECT_EQ(texts, (QStringList{"Quit Editor", "Force Quit Editor…", "—", "Show in Folder"}));
+    ASSERT_EQ(menu->actions().size(), 4); // quit, force quit, a separator, and the folder
     menu->actions().at(3)->trigger();
     EXPECT_EQ(workspace.revealed, (std::vector<std::vector<std::filesystem::path>>{{"/opt/Editor/Editor"}}));
     menu->actions().at(1)->trigger();
     menu->close();
-    box = question(view());
-    ASSERT_NE(box, nullptr);
-    test::boxButton(*box, "Force Quit")->click();
+    answer(view(), "Force Quit");
     EXPECT_EQ(running.forceQuitRequests, std::vector<pid_t>{100});
-    EXPECT_FALSE(view().forceQuitTarget());
 
     QMenu* plain = view().openMenu(rows().index(1), {});
     ASSERT_NE(plain, nullptr);
@@ -275,37 +235,9 @@ TEST_F(MemoryViewTest, RefreshesMoveAndRepaintRowsButKeepTheCurrentAppFocusAndSc
     EXPECT_EQ(scroll.value(), scrolled);
 }
 
-TEST_F(MemoryViewTest, ThePurgeButtonSpinsAndTakesNoClicksWhileAPurgeRuns) {
-    view();
-    ui::ProminentButton& button = *view().freeUpButton();
-    EXPECT_EQ(button.toolTip(),
-              "Asks the kernel to drop inactive file cache. You'll be asked for an administrator password.");
-    button.click();
-    ASSERT_TRUE(memory->isPurging());
-    EXPECT_FALSE(button.isEnabled());
-    EXPECT_TRUE(view().purgeSpinner()->isVisible());
-    EXPECT_TRUE(button.text().isEmpty());
-    EXPECT_EQ(button.accessibleName(), "Free Up RAM");
-
-    purgeGate.release();
-    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
-    EXPECT_TRUE(button.isEnabled());
-    EXPECT_FALSE(view().purgeSpinner()->isVisible());
-    EXPECT_EQ(button.text(), "Free Up RAM");
-    // The outcome shows as an error notice until it is dismissed.
-    ASSERT_TRUE(view().notice()->isVisible());
-    EXPECT_TRUE(view().notice()->isError());
-    view().notice()->dismissButton()->click();
-    EXPECT_FALSE(memory->notice());
-    EXPECT_TRUE(view().notice()->isHidden());
-}
-
 TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryControlHasAName) {
-    // One above the kernel's highest process id, so that stopping it signals nothing real.
-    std::ifstream pidMax("/proc/sys/kernel/pid_max");
-    std::int64_t max = 4194304;
-    pidMax >> max;
-    const auto unused = static_cast<pid_t>(max + 1);
+    // Above the most process ids the kernel can ever hand out, so that stopping it signals nothing real.
+    constexpr pid_t unused = (1 << 22) + 1;
     const std::string home = storage.home.string();
     proc.add({.pid = 300,
               .name = "node",
@@ -337,9 +269,7 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     EXPECT_EQ(box->text(), "Stop node?");
     EXPECT_EQ(box->informativeText(),
               "server.js\nin ~/site\n\nIt gets a normal stop signal, like pressing Ctrl-C in its terminal.");
-    ASSERT_TRUE(view().stopTarget());
     box->reject();
-    EXPECT_FALSE(view().stopTarget());
 
     card.stopButton(1)->click();
     box = question(view());
@@ -348,10 +278,7 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
     EXPECT_EQ(box->informativeText(),
               "-m http.server\n\nIt gets a normal stop signal, like pressing Ctrl-C in its terminal.");
     test::boxButton(*box, "Stop")->click();
-    EXPECT_FALSE(view().stopTarget());
-    ASSERT_TRUE(memory->notice());
-    EXPECT_EQ(memory->notice()->text,
-              "Couldn't stop python3 — it may belong to another user or have already exited.");
+    ASSERT_TRUE(memory->notice()) << "nothing there to stop";
     EXPECT_TRUE(view().notice()->isVisible());
 
     memory->toggle(memory->apps().at(0));
@@ -360,7 +287,6 @@ TEST_F(MemoryViewTest, RuntimesShowWhereTheyRunStopOnlyAfterTheQuestionAndEveryC
         if (button->isVisible() && button->accessibleName().isEmpty() && button->text().isEmpty())
             unnamed << button->metaObject()->className();
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
-    EXPECT_EQ(list().accessibleName(), "Running apps");
     EXPECT_EQ(card.stopButton(0)->accessibleName(), "Stop node, PID 300");
 }
 

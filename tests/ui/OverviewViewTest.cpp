@@ -15,7 +15,6 @@
 #include "ui/theme/Palette.h"
 
 #include <QAccessible>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVariantAnimation>
 
@@ -32,40 +31,25 @@ using ui::OverviewView;
 using ui::Page;
 using Segments = std::vector<JunkBreakdownBar::Segment>;
 
-TEST(JunkBreakdownBarGeometry, KindsWithASizeStandTwoPointsApartInKindOrder) {
+// Kinds with a size stand two points apart in kind order, each at least a three-point sliver, sharing
+// out the total given (a total of zero counts as one byte).
+TEST(JunkBreakdownBarGeometry, KindsShareTheWidthApartInOrderAndATinyOneStillShows) {
     const std::map<JunkKind, std::int64_t> sizes = {
         {JunkKind::appCaches, 100}, {JunkKind::logs, 0}, {JunkKind::xcode, 300}, {JunkKind::devCaches, 100}};
-    // Three kinds leave 204 − 2 × 2 = 200 points to share out.
     EXPECT_EQ(
         JunkBreakdownBar::segments(sizes, 500, 204),
         (Segments{{JunkKind::appCaches, 0, 40}, {JunkKind::xcode, 42, 120}, {JunkKind::devCaches, 164, 40}}));
-    // A total below what the kinds hold is not stretched to fill: the share is of the total given.
     EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::trash, 50}}, 100, 300),
               (Segments{{JunkKind::trash, 0, 150}}));
     EXPECT_TRUE(JunkBreakdownBar::segments({{JunkKind::logs, 0}}, 0, 300).empty());
-}
-
-TEST(JunkBreakdownBarGeometry, ATinyKindStillShowsAsAThreePointSliver) {
     const std::int64_t big = 10'000'000'000;
     const Segments shown =
         JunkBreakdownBar::segments({{JunkKind::appCaches, big}, {JunkKind::trash, 1'000}}, big + 1'000, 600);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_NEAR(shown[0].width, 598.0 * static_cast<double>(big) / static_cast<double>(big + 1'000), 1e-9);
-    EXPECT_EQ(shown[1].kind, JunkKind::trash);
-    EXPECT_DOUBLE_EQ(shown[1].width, 3);
-    EXPECT_DOUBLE_EQ(shown[1].left, shown[0].width + 2);
-    // A total of zero counts as one byte: no division by zero, every kind at least its sliver.
+    EXPECT_EQ(shown[1], (JunkBreakdownBar::Segment{JunkKind::trash, shown[0].width + 2, 3}));
     EXPECT_EQ(JunkBreakdownBar::segments({{JunkKind::logs, 1}}, 0, 100),
               (Segments{{JunkKind::logs, 0, 100}}));
-}
-
-TEST(OverviewLegendColumns, AsManyColumnsOfTwoHundredPointsAsFitWithTheirGaps) {
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(0), 1);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(417), 1);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(418), 2); // 2 × 200 + 18
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(635), 2);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(636), 3);
-    EXPECT_EQ(ui::OverviewLegend::columnsFor(1'000), 4);
 }
 
 // Junk of four kinds; the Trash's emptying is counted, and the disk's figures are the test's own.
@@ -92,15 +76,6 @@ protected:
         return *page;
     }
     ui::OverviewJunkCard& junk() { return *view().junkCard(); }
-    void scanAll() { scanJunk(); }
-    // Answers the open confirmation with the button labelled `label`.
-    void answer(const QString& label) {
-        QMessageBox* open = question(view());
-        ASSERT_NE(open, nullptr);
-        QAbstractButton* button = test::boxButton(*open, label);
-        ASSERT_NE(button, nullptr) << label.toStdString();
-        button->click();
-    }
 
     std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<DiskInfo> diskFigures =
@@ -108,38 +83,52 @@ protected:
     std::unique_ptr<OverviewView> page;
 };
 
-TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAsSoonAsAScanStarts) {
+TEST_F(OverviewViewTest, JunkCardLeavesTheFirstScanPanelAtOnceAndItsBarEasesBetweenScans) {
     view().show();
     EXPECT_TRUE(model().scanningJunk().empty()) << "the page scans only when asked";
     EXPECT_TRUE(junk().offersFirstScan());
-
     junk().scanButton()->click();
     EXPECT_EQ(model().scanningJunk().size(), allJunkKinds.size());
     EXPECT_FALSE(junk().offersFirstScan());
-    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    const QString scanning = junk().heading();
     EXPECT_FALSE(junk().cleanButton()->isEnabled()) << "no cleaning while a kind is scanning";
     EXPECT_TRUE(junk().legend()->isSpinning(JunkKind::trash));
 
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
-    EXPECT_EQ(junk().heading(), "Junk found");
+    junkScansDone();
+    EXPECT_NE(junk().heading(), scanning);
     EXPECT_EQ(junk().total()->text(), disk(model().junkTotal()));
-    EXPECT_GT(model().junkTotal(), 0);
     EXPECT_FALSE(junk().legend()->isSpinning(JunkKind::trash));
     EXPECT_EQ(junk().legend()->status(JunkKind::logs), disk(model().junk().at(JunkKind::logs).size()));
-    EXPECT_TRUE(junk().cleanButton()->isEnabled());
     EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().selectedJunkSize()));
+
+    // A rescan eases the bar from the lengths it showed and ends on the new ones.
+    JunkBreakdownBar& bar = *junk().bar();
+    bar.animation()->setCurrentTime(bar.animation()->duration());
+    const Segments before = bar.shownSegments();
+    ASSERT_EQ(before.size(), allJunkKinds.size() - 1) << "four kinds hold something, Xcode nothing";
+    fs::remove(storage.home / ".cache/someapp/data");
+    storage.tree.file("home/.cache/someapp/data", 400'000);
+    scanJunk({JunkKind::appCaches});
+    ASSERT_EQ(bar.animation()->state(), QAbstractAnimation::Running);
+    bar.animation()->setCurrentTime(0);
+    EXPECT_EQ(bar.shownSegments(), before);
+    std::map<JunkKind, std::int64_t> sizes;
+    for (const auto& [kind, category] : model().junk())
+        sizes[kind] = category.size();
+    bar.animation()->setCurrentTime(bar.animation()->duration());
+    EXPECT_EQ(bar.shownSegments(), JunkBreakdownBar::segments(sizes, model().junkTotal(), bar.width()));
+    EXPECT_NE(bar.shownSegments(), before);
 
     // A rescan of one kind shows the card scanning again, with the figures of the last scans.
     model().scanJunk({JunkKind::logs});
-    EXPECT_EQ(junk().heading(), "Scanning for junk…");
+    EXPECT_EQ(junk().heading(), scanning);
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     EXPECT_FALSE(junk().offersFirstScan());
 }
 
 TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoSegment) {
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good") << "before any scan";
-    scanAll();
+    scanJunk();
     EXPECT_EQ(view().trashTile()->subtitle(), disk(model().junk().at(JunkKind::trash).size()) + " in Trash");
     fs::remove_all(storage.home / ".local/share/Trash/files");
     storage.tree.dir("home/.local/share/Trash/files");
@@ -151,10 +140,6 @@ TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoS
     scanJunk({JunkKind::trash});
     ASSERT_TRUE(model().junk().at(JunkKind::trash).accessDenied);
     EXPECT_EQ(junk().legend()->status(JunkKind::trash), "needs access");
-    for (const auto* label : junk().legend()->findChildren<ui::ToneLabel*>())
-        if (label->text() == "needs access") {
-            EXPECT_EQ(label->palette().color(QPalette::WindowText), ui::Palette(view().palette()).orange());
-        }
     EXPECT_EQ(view().trashTile()->subtitle(), "Delete it for good");
     const Segments shown = junk().bar()->shownSegments();
     EXPECT_FALSE(shown.empty());
@@ -162,12 +147,9 @@ TEST_F(OverviewViewTest, TrashTileWordsTheTrashAsScannedAndAnUnreadableOneHasNoS
         std::none_of(shown.begin(), shown.end(), [](const auto& s) { return s.kind == JunkKind::trash; }));
 }
 
-TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
+TEST_F(OverviewViewTest, MemoryCardTilesAndReviewOpenTheirPagesAndTheStorageCardDoesNot) {
     view().show();
     QTest::mouseClick(view().storageCard(), Qt::LeftButton);
-    EXPECT_TRUE(navigated.empty());
-    EXPECT_EQ(view().storageCard()->focusPolicy(), Qt::NoFocus);
-
     // Like a button, letting go away from the card takes the press back.
     QTest::mousePress(view().memoryCard(), Qt::LeftButton, {}, QPoint(20, 20));
     QTest::mouseRelease(view().memoryCard(), Qt::LeftButton, {}, QPoint(-10, 20));
@@ -175,29 +157,21 @@ TEST_F(OverviewViewTest, MemoryCardOpensTheMemoryPageAndTheStorageCardDoesNot) {
 
     QTest::mouseClick(view().memoryCard(), Qt::LeftButton);
     QTest::keyClick(view().memoryCard(), Qt::Key_Space);
-    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory}));
-    EXPECT_EQ(view().memoryCard()->accessibleName(), "Memory");
     QAccessibleInterface* card = QAccessible::queryAccessibleInterface(view().memoryCard());
     ASSERT_NE(card, nullptr);
     EXPECT_EQ(card->role(), QAccessible::Button);
-    EXPECT_EQ(card->text(QAccessible::Name), "Memory");
     ASSERT_NE(card->actionInterface(), nullptr);
     card->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(navigated.size(), 3u);
-    navigated.pop_back();
-    EXPECT_NE(QAccessible::queryAccessibleInterface(view().storageCard())->role(), QAccessible::Button);
-    EXPECT_EQ(view().memoryCard()->cursor().shape(), Qt::PointingHandCursor);
-
     view().nodeModulesTile()->button()->click();
     view().largeFilesTile()->button()->click();
     junk().reviewButton()->click();
-    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory, Page::nodeModules,
-                                                           Page::largeFiles, Page::junk}));
+    EXPECT_EQ(navigated, (std::vector<std::optional<Page>>{Page::memory, Page::memory, Page::memory,
+                                                           Page::nodeModules, Page::largeFiles, Page::junk}));
 }
 
-TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonCleans) {
+TEST_F(OverviewViewTest, CleaningAndEmptyingActOnlyWhenTheQuestionIsAnsweredYes) {
     view().show();
-    scanAll();
+    scanJunk();
     // With nothing selected the button words zero bytes and waits for a selection.
     for (const JunkKind kind : allJunkKinds)
         while (model().checkState(kind) != CheckState::off)
@@ -205,43 +179,29 @@ TEST_F(OverviewViewTest, CleanConfirmationAsksWithItsTextsAndOnlyTheCleanButtonC
     EXPECT_EQ(junk().cleanButton()->text(), "Clean Zero KB");
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     model().toggle(JunkKind::logs);
-    EXPECT_TRUE(junk().cleanButton()->isEnabled());
-    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + disk(model().junk().at(JunkKind::logs).size()));
-    const QString size = disk(model().selectedJunkSize());
+    const QString size = disk(model().junk().at(JunkKind::logs).size());
+    EXPECT_EQ(junk().cleanButton()->text(), "Clean " + size);
     junk().cleanButton()->click();
-    auto* box = view().findChild<QMessageBox*>("confirmation");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Clean " + size + " of junk?");
-    EXPECT_EQ(box->informativeText(),
-              "The selected caches, logs and build files are deleted permanently. Apps "
-              "recreate whatever they still need.");
-    answer("Cancel");
+    ASSERT_NE(question(view()), nullptr);
+    EXPECT_EQ(question(view())->text(), "Clean " + size + " of junk?");
+    answer(view(), "Cancel");
     EXPECT_FALSE(model().isCleaningJunk());
-    EXPECT_TRUE(model().scanningJunk().empty());
-
     view().confirmClean();
-    answer("Clean");
+    answer(view(), "Clean");
     EXPECT_TRUE(model().isCleaningJunk());
     EXPECT_TRUE(junk().cleaningSpinner()->isVisibleTo(&view()));
     EXPECT_FALSE(junk().cleanButton()->isEnabled());
     ASSERT_TRUE(test::waitFor(model(), &StorageModel::isCleaningJunkChanged,
                               [&] { return !model().isCleaningJunk(); }));
     EXPECT_FALSE(junk().cleaningSpinner()->isVisibleTo(&view()));
-}
 
-TEST_F(OverviewViewTest, TrashConfirmationAsksWithItsTextsAndOnlyEmptyTrashEmpties) {
-    view().show();
     view().trashTile()->button()->click();
-    auto* box = view().findChild<QMessageBox*>("confirmation");
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), "Empty the Trash?");
-    EXPECT_EQ(box->informativeText(), "Everything in the Trash is deleted permanently.");
-    answer("Cancel");
+    answer(view(), "Cancel");
     storage.pools.userInitiated().waitForDone();
     EXPECT_EQ(*emptied, 0);
-
     view().confirmTrash();
-    answer("Empty Trash");
+    model().setJunkNotice(std::nullopt);
+    answer(view(), "Empty Trash");
     ASSERT_TRUE(
         test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return model().junkNotice(); }));
     EXPECT_EQ(*emptied, 1);
@@ -253,68 +213,31 @@ TEST_F(OverviewViewTest, TrashConfirmationAsksWithItsTextsAndOnlyEmptyTrashEmpti
     EXPECT_FALSE(view().notice()->isVisibleTo(&view()));
 }
 
-TEST_F(OverviewViewTest, DiskFiguresAreReadAgainEachTimeThePageShows) {
+TEST_F(OverviewViewTest, CardsReadTheDiskAfreshFollowTheThemeAndShareANarrowPage) {
     view();
     *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 123'400'000'000};
     EXPECT_EQ(view().storageCard()->figure()->text(), disk(200'000'000'000));
     view().show();
-    EXPECT_EQ(view().storageCard()->figure()->text(), "123.4 GB");
+    EXPECT_EQ(view().storageCard()->figure()->text(), "123.4 GB") << "read again as the page shows";
     EXPECT_EQ(view().storageCard()->detail()->text(), "available of 500 GB");
-
     view().hide();
     *diskFigures = DiskInfo{"Local Disk", 500'000'000'000, 99'000'000'000};
     view().show();
     EXPECT_EQ(view().storageCard()->figure()->text(), "99 GB");
-}
 
-TEST_F(OverviewViewTest, FreeUpRamTileWaitsOutThePurge) {
-    view().show();
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
-    view().freeUpTile()->button()->click();
-    ASSERT_TRUE(memory->isPurging());
-    EXPECT_FALSE(view().freeUpTile()->isEnabled());
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Working…");
-    purgeGate.release();
-    ASSERT_TRUE(test::waitFor(*memory, &MemoryModel::isPurgingChanged, [&] { return !memory->isPurging(); }));
-    EXPECT_TRUE(view().freeUpTile()->isEnabled());
-    EXPECT_EQ(view().freeUpTile()->subtitle(), "Clear inactive memory");
-}
+    // Secondary text and the memory ring follow a switch to dark.
+    view().setPalette(test::lightPalette());
+    view().setPalette(test::darkPalette());
+    const ui::Palette dark(test::darkPalette());
+    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
+    EXPECT_EQ(
+        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
+        dark.secondaryText());
+    const auto ring = dark.ringColors(memory->snapshot().pressure);
+    EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
 
-TEST_F(OverviewViewTest, BarEasesFromTheLengthsItShowedToTheNewOnes) {
-    view().show();
-    scanAll();
-    JunkBreakdownBar& bar = *junk().bar();
-    bar.animation()->setCurrentTime(bar.animation()->duration());
-    ASSERT_GT(bar.width(), 100);
-    const Segments before = bar.shownSegments();
-    ASSERT_EQ(before.size(), allJunkKinds.size() - 1) << "four kinds hold something, Xcode nothing";
-
-    fs::remove(storage.home / ".cache/someapp/data");
-    storage.tree.file("home/.cache/someapp/data", 400'000);
-    model().scanJunk({JunkKind::appCaches});
-    ASSERT_TRUE(test::waitFor(model(), &StorageModel::scanningJunkChanged,
-                              [&] { return model().scanningJunk().empty(); }));
-    ASSERT_EQ(bar.animation()->state(), QAbstractAnimation::Running);
-    bar.animation()->setCurrentTime(0);
-    EXPECT_EQ(bar.shownSegments(), before);
-
-    std::map<JunkKind, std::int64_t> sizes;
-    for (const auto& [kind, category] : model().junk())
-        sizes[kind] = category.size();
-    const Segments after = JunkBreakdownBar::segments(sizes, model().junkTotal(), bar.width());
-    bar.animation()->setCurrentTime(bar.animation()->duration() / 2);
-    ASSERT_EQ(after.size(), before.size());
-    // App caches come first and grow: half-way, their length lies between the two.
-    ASSERT_EQ(bar.shownSegments().front().kind, JunkKind::appCaches);
-    EXPECT_GT(bar.shownSegments().front().width, before.front().width);
-    EXPECT_LT(bar.shownSegments().front().width, after.front().width);
-    bar.animation()->setCurrentTime(bar.animation()->duration());
-    EXPECT_EQ(bar.shownSegments(), after);
-}
-
-TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
+    // On a narrow page the cards share the width and the pill goes under the figure.
     view().resize(700, 600);
-    view().show();
     QApplication::processEvents();
     EXPECT_TRUE(view().memoryCard()->figureRowWraps());
     EXPECT_EQ(view().memoryCard()->width(), view().storageCard()->width());
@@ -327,24 +250,9 @@ TEST_F(OverviewViewTest, CardsShareANarrowPageAndThePillGoesUnderTheFigure) {
     EXPECT_FALSE(view().memoryCard()->figureRowWraps());
 }
 
-TEST_F(OverviewViewTest, SecondaryTextAndTheMemoryRingFollowASwitchToDark) {
-    view().setPalette(test::lightPalette());
-    const ui::Palette light(test::lightPalette());
-    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), light.secondaryText());
-
-    view().setPalette(test::darkPalette());
-    const ui::Palette dark(test::darkPalette());
-    EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
-    EXPECT_EQ(
-        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
-        dark.secondaryText());
-    const auto ring = dark.ringColors(memory->snapshot().pressure);
-    EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
-}
-
 TEST_F(OverviewViewTest, TabReachesEveryControlInReadingOrderAndEachHasAName) {
     view();
-    scanAll();
+    scanJunk();
     model().setJunkNotice(Notice::make("Freed 1 MB.", false));
     view().show();
     std::vector<QWidget*> order;

@@ -9,6 +9,7 @@
 #include "support/SignalWait.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/IconCache.h"
+#include "ui/components/SelectionBar.h"
 #include "ui/pages/PageContext.h"
 
 #include <QLocale>
@@ -71,6 +72,9 @@ protected:
 
     void scanJunk(std::set<JunkKind> kinds = {allJunkKinds.begin(), allJunkKinds.end()}) {
         model().scanJunk(kinds);
+        junkScansDone();
+    }
+    void junkScansDone() {
         ASSERT_TRUE(waitFor(model(), &StorageModel::scanningJunkChanged,
                             [&] { return model().scanningJunk().empty(); }));
     }
@@ -92,6 +96,14 @@ protected:
             if (!box->isHidden()) return box;
         return nullptr;
     }
+    // Answers the confirmation open on `page` with the button labelled `label`.
+    static void answer(QWidget& page, const QString& label) {
+        QMessageBox* open = question(page);
+        ASSERT_NE(open, nullptr);
+        QPushButton* button = boxButton(*open, label);
+        ASSERT_NE(button, nullptr) << label.toStdString();
+        button->click();
+    }
 
     StorageFixture storage;
     ProcTree proc{storage.tree};
@@ -104,6 +116,24 @@ protected:
 
 private:
     const QLocale m_locale;
+};
+
+// A page that lists what a search of the storage model found, with a selection bar under the list:
+// Large Files and node_modules.
+template <typename View> class ListPageFixture : public PageFixture {
+protected:
+    void build() {
+        view = std::make_unique<View>(context(), storage.home);
+        view->resize(900, 700);
+    }
+    auto& rows() { return *view->model(); }
+    ui::SelectionBar& bar() { return *view->actionBar(); }
+    // Until the model reports, through `changed`, that `busy` is over.
+    void waitOut(void (StorageModel::*changed)(), bool (StorageModel::*busy)() const) {
+        ASSERT_TRUE(waitFor(model(), changed, [&] { return !(model().*busy)(); }));
+    }
+
+    std::unique_ptr<View> view;
 };
 
 } // namespace brisklet::test

@@ -1,6 +1,7 @@
 #include "ui/WidgetImage.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/Card.h"
+#include "ui/components/CheckBox.h"
 #include "ui/components/FileIcon.h"
 #include "ui/components/IconCache.h"
 #include "ui/components/NoticeView.h"
@@ -11,6 +12,7 @@
 #include "ui/theme/Palette.h"
 
 #include <QLayout>
+#include <QPainter>
 #include <QPixmap>
 
 #include <functional>
@@ -46,19 +48,12 @@ Holds faint(QColor hue, double opacity, int hueTolerance = 255) {
 Holds opaque(QColor want, int tolerance) {
     return [=](const QColor& c) { return c.alpha() == 255 && test::near(c, want, tolerance); };
 }
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
-// `top` over `bottom`, as source-over compositing leaves it.
+// `top` painted over `bottom` on a clear pixel.
 QColor over(const QColor& top, const QColor& bottom) {
-    const double a = top.alphaF() + bottom.alphaF() * (1 - top.alphaF());
-    const auto mix = [&](double t, double b) {
-        return (t * top.alphaF() + b * bottom.alphaF() * (1 - top.alphaF())) / a;
-    };
-    return QColor::fromRgbF(static_cast<float>(mix(top.redF(), bottom.redF())),
-                            static_cast<float>(mix(top.greenF(), bottom.greenF())),
-                            static_cast<float>(mix(top.blueF(), bottom.blueF())), static_cast<float>(a));
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    pixel.fill(bottom);
+    QPainter(&pixel).fillRect(0, 0, 1, 1, top);
+    return pixel.pixelColor(0, 0);
 }
 
 struct Probe {
@@ -120,6 +115,26 @@ std::vector<Painted> paintedRows() {
          {48, 24},
          {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
     };
+    // A check box's symbol in its state's tint: the accent when on or mixed; when off the probe
+    // palette's red text, faint, where a thin stroke may cover no pixel fully.
+    const QRect box(QPoint(), CheckBox(CheckState::on, {}).sizeHint());
+    for (const CheckState state : {CheckState::on, CheckState::mixed, CheckState::off}) {
+        const bool off = state == CheckState::off;
+        const QColor hue = off ? QColor(255, 0, 0) : QColor(41, 120, 255);
+        const int minAlpha = off ? 30 : 150;
+        const int maxAlpha = off ? 70 : 255;
+        rows.push_back(
+            {"check box " + std::to_string(static_cast<int>(state)),
+             build<CheckBox>(test::probePalette(), state, std::function<void()>{}),
+             box.size(),
+             {},
+             {{box, [=](const QColor& c) { return c.alpha() >= minAlpha && test::near(c, hue, 4); }, 0},
+              {box,
+               [=](const QColor& c) {
+                   return c.alpha() > maxAlpha || (c.alpha() >= minAlpha && !test::near(c, hue, 4));
+               },
+               -1, 0}}});
+    }
     // The badge: a square of the tint that only darkens towards the far corner, round-cornered,
     // the symbol white inside its 20-point box and the margin around it pure gradient.
     const auto header = [] {
@@ -181,7 +196,7 @@ std::vector<Painted> paintedRows() {
                                 return view;
                             },
                             {400, 60},
-                            {{{6, 30}, like(withAlpha(accent, 0.13), 6)}, {{0.5, 0.5}, clear()}},
+                            {{{6, 30}, faint(accent, 0.13, 6)}, {{0.5, 0.5}, clear()}},
                             {{sign, opaque(accent, 8), 20}, {sign, opaque(other, 8), -1, 0}}});
         }
         // The bar material under a one-point hairline at any ratio, colours set after construction.

@@ -1,12 +1,9 @@
+#include "ui/components/Ring.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/PercentRing.h"
-#include "ui/components/Ring.h"
 
 #include <QVariantAnimation>
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -116,14 +113,8 @@ TEST_F(RingTest, ChangeAnimatesFromTheShownFractionToTheNewOne) {
     EXPECT_EQ(ring.fraction(), 1);
     EXPECT_EQ(ring.shownFraction(), 0);
 
-    QVariantAnimation* animation = ring.fractionAnimation();
-    animation->setCurrentTime(Ring::animationMilliseconds / 2);
+    ring.fractionAnimation()->setCurrentTime(Ring::animationMilliseconds / 2);
     EXPECT_NEAR(ring.shownFraction(), 0.5, 0.01);
-    // Eased: slow at the start, so a tenth of the time covers well under a tenth of the way.
-    animation->setCurrentTime(Ring::animationMilliseconds / 10);
-    EXPECT_LT(ring.shownFraction(), 0.05);
-
-    animation->setCurrentTime(Ring::animationMilliseconds / 2);
     const QImage halfway = renderWidget(ring, ringSize, 1);
     EXPECT_TRUE(isArc(sample(halfway, atClock(3))));
     EXPECT_TRUE(isTrackOnly(sample(halfway, atClock(9))));
@@ -134,15 +125,6 @@ TEST_F(RingTest, ChangeAnimatesFromTheShownFractionToTheNewOne) {
     EXPECT_NEAR(ring.shownFraction(), 0.5, 0.01);
     ring.fractionAnimation()->setCurrentTime(Ring::animationMilliseconds);
     EXPECT_EQ(ring.shownFraction(), 0.25);
-
-    // A ten-thousandth of a 100-point ring moves its end by 0.03 points: not worth 600 ms of frames.
-    ring.resize(ringSize);
-    ring.setFraction(0.5, Ring::Transition::immediate);
-    ring.setFraction(0.5001);
-    EXPECT_NE(ring.fractionAnimation()->state(), QAbstractAnimation::Running);
-    EXPECT_EQ(ring.shownFraction(), 0.5001);
-    ring.setFraction(0.51);
-    EXPECT_EQ(ring.fractionAnimation()->state(), QAbstractAnimation::Running);
 }
 
 TEST(PercentRingText, RoundsToWholePercentWithHalvesAwayFromZero) {
@@ -163,47 +145,26 @@ protected:
         ring.setFontSize(24);
     }
 
-    // Pixels of text in the primary colour (red in the probe palette) within a band of rows.
-    static int textPixels(const QImage& image, int fromRow, int toRow, int minimumAlpha) {
-        int count = 0;
-        for (int y = fromRow; y < toRow; ++y)
-            for (int x = 30; x < 130; ++x) {
-                const QColor pixel = sample(image, QPointF(x, y));
-                if (pixel.red() > 200 && pixel.blue() < 50 && pixel.alpha() >= minimumAlpha) ++count;
-            }
-        return count;
-    }
     PercentRing ring;
 };
+
+// Text in the primary colour (red in the probe palette) at least `alpha` opaque, in the rows from
+// `top`, `height` high.
+int textPixels(const QImage& image, int top, int height, int alpha) {
+    return brisklet::test::countPixels(image, QRect(30, top, 100, height), [=](const QColor& c) {
+        return c.red() > 200 && c.blue() < 50 && c.alpha() >= alpha;
+    });
+}
 
 TEST_F(PercentRingTest, ShowsThePercentageInTheMiddleAndTheCaptionBelowIt) {
     ring.setFraction(0.42, Ring::Transition::immediate);
     EXPECT_EQ(ring.text(), "42%");
-    const QSize size(160, 160);
-    const QImage plain = renderWidget(ring, size, 1);
-    EXPECT_GT(textPixels(plain, 65, 95, 200), 20) << "no figure in the middle";
-
+    EXPECT_GT(textPixels(renderWidget(ring, {160, 160}, 1), 65, 30, 200), 20) << "no figure in the middle";
     ring.setCaption("used");
-    const QImage captioned = renderWidget(ring, size, 2);
+    const QImage captioned = renderWidget(ring, {160, 160}, 2);
     // The caption is drawn faded, below the figure, which moves up to make room.
-    EXPECT_GT(textPixels(captioned, 90, 110, 40), 5) << "no caption under the figure";
-    EXPECT_EQ(textPixels(captioned, 90, 110, 200), 0) << "the caption is not in the secondary style";
-}
-
-TEST_F(PercentRingTest, NewFigureFadesInOverTheOldOne) {
-    ring.setFraction(0.42, Ring::Transition::immediate);
-    ring.setFraction(0.43);
-    EXPECT_EQ(ring.text(), "43%");
-    QVariantAnimation* fade = ring.textAnimation();
-    ASSERT_EQ(fade->state(), QAbstractAnimation::Running);
-    fade->setCurrentTime(PercentRing::textFadeMilliseconds / 2);
-    // Halfway, both figures are half transparent, so no text pixel is fully opaque.
-    const QImage halfway = renderWidget(ring, {160, 160}, 1);
-    EXPECT_EQ(textPixels(halfway, 65, 95, 250), 0);
-    EXPECT_GT(textPixels(halfway, 65, 95, 60), 20);
-    fade->setCurrentTime(PercentRing::textFadeMilliseconds);
-    EXPECT_EQ(fade->state(), QAbstractAnimation::Stopped);
-    EXPECT_GT(textPixels(renderWidget(ring, {160, 160}, 1), 65, 95, 250), 10);
+    EXPECT_GT(textPixels(captioned, 90, 20, 40), 5 * 4) << "no caption under the figure";
+    EXPECT_EQ(textPixels(captioned, 90, 20, 200), 0) << "the caption is not in the secondary style";
 }
 
 } // namespace

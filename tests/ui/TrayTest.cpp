@@ -5,13 +5,9 @@
 #include "ui/tray/TrayIconPainter.h"
 #include "ui/tray/TrayPanel.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QToolButton>
-
-#include <cmath>
 
 namespace brisklet::ui {
 namespace {
@@ -44,33 +40,30 @@ TEST(TrayIconPainterTest, ChipWithPinsCarriesTheDigitsAtEveryTraySizeAndDensity)
     EXPECT_EQ(TrayIconPainter::percentText({.total = 0, .app = 500}), "0%");
     test::ensureQApplication();
     const QColor chip = TrayIconPainter::chipColor(MemoryPressure::normal);
-    for (const int size : {16, 22, 24, 32}) {
+    for (const int size : {16, 22, 24, 32})
         for (const qreal ratio : {1.0, 2.0}) {
             SCOPED_TRACE(testing::Message() << size << "px at " << ratio << "x");
             const QImage image = TrayIconPainter::paint("63%", MemoryPressure::normal, size, ratio);
             ASSERT_EQ(image.size(), QSize(size, size) * ratio);
-            int fill = 0;
-            int white = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                for (int x = 0; x < image.width(); ++x) {
-                    const QColor pixel = image.pixelColor(x, y);
-                    fill += pixel.alpha() == 255 && near(pixel, chip, 8);
-                    white += pixel.alpha() == 255 && near(pixel, Qt::white, 30);
-                }
-            }
-            const int all = image.width() * image.height();
-            EXPECT_GT(fill, all / 4) << "the chip's body is its backdrop";
-            EXPECT_GT(white, all / 16) << "the digits must be large enough to read";
+            const int side = image.width();
+            const auto count = [&](int rows, const QColor& want, int tolerance, int alpha) {
+                int n = 0;
+                for (int y = 0; y < rows; ++y)
+                    for (int x = 0; x < side; ++x)
+                        n += image.pixelColor(x, y).alpha() >= alpha &&
+                             near(image.pixelColor(x, y), want, tolerance);
+                return n;
+            };
+            EXPECT_GT(count(side, chip, 8, 255), side * side / 4) << "the chip's body is its backdrop";
+            EXPECT_GT(count(side, Qt::white, 30, 255), side * side / 16)
+                << "the digits must be large enough to read";
             // The top row is pins with gaps between them, not a solid edge.
-            int pinPixels = 0;
-            for (int x = 0; x < image.width(); ++x)
-                pinPixels += qAlpha(image.pixel(x, 0)) > 200;
-            EXPECT_GT(pinPixels, 0);
-            EXPECT_LT(pinPixels, image.width() / 2);
+            const int pins = count(1, Qt::black, 255, 201);
+            EXPECT_GT(pins, 0);
+            EXPECT_LT(pins, side / 2);
             EXPECT_NE(image, TrayIconPainter::paint("18%", MemoryPressure::normal, size, ratio));
             EXPECT_NE(image, TrayIconPainter::paint("63%", MemoryPressure::critical, size, ratio));
         }
-    }
 }
 
 // The follow-up refresh after a quit comes at once; the purge waits for the test, then fails.
@@ -81,7 +74,6 @@ protected:
         refreshSoonDelay = std::chrono::milliseconds(1);
     }
     void start() { context(true); }
-    void releasePurge() { purgeGate.release(); }
     // The login item lives in the fixture's own configuration folder.
     Autostart loginItem() const { return Autostart(storage.tree.path("config"), "/usr/bin/brisklet"); }
     static QList<QToolButton*> quitButtons(TrayPanel& panel) {
@@ -92,12 +84,44 @@ protected:
             if (label->text() == "Using the most memory") return true;
         return false;
     }
+    // The top-level message box of that name that is showing.
+    static QMessageBox* shownBox(const QString& name) {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget);
+                box && box->objectName() == name && box->isVisible())
+                return box;
+        return nullptr;
+    }
 };
 
-TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
+TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
+    for (pid_t pid : {100, 200, 300})
+        proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
+    running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
+    running.politeQuitEnds = true;
     start();
+    ASSERT_EQ(memory->apps().size(), 3u);
+    TrayPanel panel(model(), *memory, [] {});
+
+    const QList<QToolButton*> buttons = quitButtons(panel);
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(hasHeading(panel));
+    EXPECT_EQ(buttons[0]->toolTip(), "Quit Mail");
+    buttons[0]->click();
+    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
+    EXPECT_TRUE(running.forceQuitRequests.empty());
+
+    // The app that quit leaves the list with the refresh that follows shortly.
+    ASSERT_TRUE(
+        test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
+    EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
+}
+
+TEST_F(TrayTest, IconFollowsTheFigureAndLevelMenuAndPanelOpenTheWindowStartAtLoginFollowsTheItem) {
+    start();
+    int shown = 0;
     TrayController tray(
-        model(), *memory, [] {}, loginItem());
+        model(), *memory, [&] { ++shown; }, loginItem());
     const int first = tray.iconRedraws();
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 38% used · Pressure normal");
 
@@ -123,117 +147,23 @@ TEST_F(TrayTest, IconIsRedrawnOnlyWhenTheFigureOrTheLevelChanges) {
     ASSERT_EQ(memory->snapshot().pressure, MemoryPressure::warning);
     EXPECT_EQ(tray.iconRedraws(), first + 3);
     EXPECT_EQ(tray.trayIcon().toolTip(), "Memory 56% used · Pressure high");
-}
 
-TEST_F(TrayTest, PanelListsTheRunningAppsAndQuitsOneAtOnce) {
-    for (pid_t pid : {100, 200, 300})
-        proc.add({.pid = pid, .name = "app", .footprintKiB = 1000u * pid});
-    running.apps = {app(100, "Editor"), app(200, "Browser"), app(300, "Mail")};
-    running.politeQuitEnds = true;
-    start();
-    ASSERT_EQ(memory->apps().size(), 3u);
-    TrayPanel panel(model(), *memory, [] {});
-
-    const QList<QToolButton*> buttons = quitButtons(panel);
-    ASSERT_EQ(buttons.size(), 3);
-    EXPECT_TRUE(hasHeading(panel));
-    EXPECT_EQ(buttons[0]->toolTip(), "Quit Mail");
-    buttons[0]->click();
-    EXPECT_EQ(running.quitRequests, std::vector<pid_t>{300});
-    EXPECT_TRUE(running.forceQuitRequests.empty());
-
-    // The app that quit leaves the list with the refresh that follows shortly.
-    ASSERT_TRUE(
-        test::waitFor(*memory, &MemoryModel::appsChanged, [&] { return quitButtons(panel).size() == 2; }));
-    EXPECT_EQ(quitButtons(panel)[0]->toolTip(), "Quit Browser");
-}
-
-TEST_F(TrayTest, PanelKeepsItsRowsWhenAnAppsPassBringsNothingNew) {
-    proc.add({.pid = 100, .name = "app", .footprintKiB = 100'000});
-    running.apps = {app(100, "Editor")};
-    start();
-    TrayPanel panel(model(), *memory, [] {});
-    const QPointer<QToolButton> row = quitButtons(panel).value(0);
-    ASSERT_TRUE(row);
-
-    QSignalSpy passes(memory.get(), &MemoryModel::backgroundChanged);
-    memory->refreshApps();
-    ASSERT_TRUE(passes.wait(30'000));
-    EXPECT_TRUE(row) << "an unchanged row was rebuilt";
-
-    proc.add({.pid = 100, .name = "app", .footprintKiB = 900'000});
-    memory->refreshApps();
-    ASSERT_TRUE(passes.wait(30'000));
-    EXPECT_FALSE(row) << "a new figure must show";
-}
-
-TEST_F(TrayTest, FreeUpButtonWaitsOutThePurgeAndAFailureReadsOrange) {
-    start();
-    TrayPanel panel(model(), *memory, [] {});
-    EXPECT_TRUE(quitButtons(panel).isEmpty());
-    EXPECT_FALSE(hasHeading(panel)) << "no apps, no heading";
-    QPushButton& button = *panel.freeUpButton();
-    EXPECT_EQ(button.text(), "Free Up RAM");
-    EXPECT_TRUE(panel.noticeLabel()->isHidden());
-
-    button.click();
-    EXPECT_TRUE(memory->isPurging());
-    EXPECT_EQ(button.text(), "Freeing…");
-    EXPECT_FALSE(button.isEnabled());
-
-    releasePurge();
-    ASSERT_TRUE(
-        test::waitFor(*memory, &MemoryModel::noticeChanged, [&] { return memory->notice().has_value(); }));
-    EXPECT_EQ(button.text(), "Free Up RAM");
-    EXPECT_TRUE(button.isEnabled());
-
-    QLabel& notice = *panel.noticeLabel();
-    EXPECT_FALSE(notice.isHidden());
-    EXPECT_TRUE(notice.text().startsWith("Couldn't free memory. "));
-    const QImage image = test::renderWidget(notice, QSize(288, 40), 2);
-    const Palette colors(panel.palette());
-    int orange = 0;
-    int green = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() < 230) continue;
-            orange += near(pixel, colors.orange(), 30);
-            green += near(pixel, colors.green(), 30);
-        }
-    }
-    EXPECT_GT(orange, 0);
-    EXPECT_EQ(green, 0);
-}
-
-TEST_F(TrayTest, PanelAndMenuOpenTheWindow) {
-    start();
-    int shown = 0;
-    TrayController tray(
-        model(), *memory, [&] { ++shown; }, loginItem());
+    // The menu's first entry and the panel's button open the window.
     tray.menu().actions().first()->trigger();
     EXPECT_EQ(shown, 1);
-
     // Where the tray reports no geometry, the panel still opens, by the pointer.
     tray.panel().showNear({});
     ASSERT_TRUE(tray.panel().isVisible());
-    for (QPushButton* button : tray.panel().findChildren<QPushButton*>()) {
+    for (QPushButton* button : tray.panel().findChildren<QPushButton*>())
         if (button->text() == "Open brisklet") button->click();
-    }
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(tray.panel().width(), TrayPanel::panelWidth);
     EXPECT_FALSE(tray.panel().isVisible());
-}
 
-TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne) {
-    start();
-    TrayController tray(
-        model(), *memory, [] {}, loginItem());
     QAction& startAtLogin = tray.startAtLoginAction();
     ASSERT_TRUE(startAtLogin.isCheckable());
     EXPECT_TRUE(tray.menu().actions().contains(&startAtLogin));
     EXPECT_FALSE(startAtLogin.isChecked());
-
     // Checking it writes the entry; unchecking removes it again.
     startAtLogin.trigger();
     EXPECT_TRUE(loginItem().isOn());
@@ -241,7 +171,6 @@ TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne
     startAtLogin.trigger();
     EXPECT_FALSE(loginItem().isOn());
     EXPECT_FALSE(startAtLogin.isChecked());
-
     // Each time the menu opens, the mark shows what is on disk now.
     ASSERT_EQ(loginItem().turnOn().status, Autostart::Status::done);
     emit tray.menu().aboutToShow();
@@ -251,40 +180,26 @@ TEST_F(TrayTest, StartAtLoginFollowsTheLoginItemAndAsksBeforeRemovingAnEditedOne
     const std::filesystem::path file = loginItem().file();
     storage.tree.text("config/autostart/org.brisklet.Brisklet.desktop",
                       "[Desktop Entry]\nType=Application\nExec=x\n");
-    const auto question = [] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(widget);
-                box && box->objectName() == "confirmation" && box->isVisible())
-                return box;
-        return static_cast<QMessageBox*>(nullptr);
-    };
     startAtLogin.trigger();
-    QMessageBox* box = question();
+    QMessageBox* box = shownBox("confirmation");
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->informativeText().contains(QString::fromStdString(file.string())));
     EXPECT_TRUE(startAtLogin.isChecked()) << "still there, still checked";
     test::boxButton(*box, "Cancel")->click();
     EXPECT_TRUE(std::filesystem::exists(file));
-
     startAtLogin.trigger();
-    box = question();
+    box = shownBox("confirmation");
     ASSERT_NE(box, nullptr);
     test::boxButton(*box, "Remove")->click();
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_FALSE(startAtLogin.isChecked());
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
 
-TEST_F(TrayTest, StartAtLoginSaysWhenTheLoginItemCannotBeWritten) {
-    start();
+    // Where the entry cannot be written, the mark stays off and a message names the folder.
+    std::filesystem::remove_all(storage.tree.path("config"));
     storage.tree.text("config", "a file where the folder should be");
-    TrayController tray(
-        model(), *memory, [] {}, loginItem());
-    tray.startAtLoginAction().trigger();
-    EXPECT_FALSE(tray.startAtLoginAction().isChecked());
-    QMessageBox* box = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "loginItemFailed") box = qobject_cast<QMessageBox*>(widget);
+    startAtLogin.trigger();
+    EXPECT_FALSE(startAtLogin.isChecked());
+    box = shownBox("loginItemFailed");
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->informativeText().contains("autostart"));
     box->close();
