@@ -107,8 +107,8 @@ TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButOursIsNone) {
 
 TEST(AppGrouping, AnAppWeRunInsideIsListedWithoutOurProcess) {
     // However the host found us inside the terminal's unit, only our own process leaves its total.
-    RunningApp terminal{300, {300, 310, kOwn}, "terminal", "Terminal", "", "/usr/libexec/terminal-server",
-                        std::nullopt};
+    RunningApp terminal{
+        300, {300, 310, kOwn}, "terminal", "Terminal", "", "/usr/libexec/terminal-server", std::nullopt};
     const std::vector<ProcessSample> samples = {
         sample(300, 1, "terminal-server", 40, "/usr/libexec/terminal-server"),
         sample(310, 300, "bash", 5, "/usr/bin/bash"),

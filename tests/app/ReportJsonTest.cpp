@@ -45,13 +45,15 @@ protected:
             return DiskInfo{"Fixture Disk", 500'107'862'016, 182'400'000'000};
         };
         for (int i = 0; i < 7; ++i)
-            tree.file("home/.cache/tool" + std::to_string(i) + "/blob", 60'000 + 30'000 * static_cast<std::size_t>(i));
+            tree.file("home/.cache/tool" + std::to_string(i) + "/blob",
+                      60'000 + 30'000 * static_cast<std::size_t>(i));
         tree.file("home/.cache/fontconfig/cache-9", 500'000);
         tree.file("home/.local/share/xorg/Xorg.0.log", 120'000);
         tree.text("home/.local/share/Trash/files", "a file where the folder should be");
         proc.memInfo(16 * 1024 * 1024, 6 * 1024 * 1024 + 123, 3 * 1024 * 1024);
         for (pid_t pid = 100; pid < 110; ++pid)
-            proc.add({.pid = pid, .name = "proc" + std::to_string(pid), .footprintKiB = 1000u * ((pid % 4) + 1)});
+            proc.add(
+                {.pid = pid, .name = "proc" + std::to_string(pid), .footprintKiB = 1000u * ((pid % 4) + 1)});
     }
 
     QJsonObject json() const {
@@ -96,9 +98,10 @@ TEST_F(ReportJsonTest, CarriesTheTextReportsFiguresAsIntegers) {
 
     // Memory: every worded amount of the line is the JSON figure worded.
     const QJsonObject memory = report["memory"].toObject();
-    ASSERT_TRUE(std::regex_match(lines.at(at++), m,
-                                 std::regex("RAM   (.+) used of (.+) · app (.+) · wired (.+) · compressed (.+) · "
-                                            "cached (.+) · swap (.+) · pressure (.+)")));
+    ASSERT_TRUE(
+        std::regex_match(lines.at(at++), m,
+                         std::regex("RAM   (.+) used of (.+) · app (.+) · wired (.+) · compressed (.+) · "
+                                    "cached (.+) · swap (.+) · pressure (.+)")));
     const char* keys[] = {"used", "total", "app", "wired", "compressed", "cached", "swapUsed"};
     for (std::size_t i = 0; i < std::size(keys); ++i)
         EXPECT_EQ(m[i + 1], Bytes::memory(static_cast<std::uint64_t>(bytes(memory[keys[i]])))) << keys[i];
@@ -164,24 +167,17 @@ TEST_F(ReportJsonTest, CarriesTheTextReportsFiguresAsIntegers) {
     EXPECT_EQ(bytes(processes[0]["footprint"]), 4000 * 1024);
 }
 
-TEST(ReportJsonPieces, MemoryBeyondTheSignedRangeIsHeldAtTheTop) {
-    MemorySnapshot m;
-    m.total = UINT64_MAX;
-    m.swapUsed = 5;
-    const QJsonObject memory = Report::memoryJson(m);
-    EXPECT_EQ(memory["total"].toInteger(), INT64_MAX);
+// Memory beyond the signed range is held at the top and survives the text form exactly, which a
+// double would not; names are kept as they are, since JSON escapes them itself.
+TEST(ReportJsonPieces, FiguresAreClampedAndNamesKeptAsTheyAre) {
+    const QJsonObject memory = Report::memoryJson(MemorySnapshot{.total = UINT64_MAX, .swapUsed = 5});
     EXPECT_EQ(memory["swapUsed"].toInteger(), 5);
-    // Large integers survive the text form exactly, which a double would not.
     const QByteArray text = QJsonDocument(memory).toJson(QJsonDocument::Compact);
     EXPECT_TRUE(text.contains("\"total\":9223372036854775807")) << text.toStdString();
-}
-
-TEST(ReportJsonPieces, ItemsKeepNamesAsTheyAreAndSayWhetherTheyAreSelected) {
-    const JunkCategory category{
-        JunkKind::trash, {JunkItem{"/t/a", "two\nlines", 7, true, std::nullopt, std::nullopt}}, false};
-    const QJsonObject kind = Report::junkJson(category);
+    const QJsonObject kind = Report::junkJson(
+        {JunkKind::trash, {JunkItem{"/t/a", "two\nlines", 7, true, std::nullopt, std::nullopt}}, false});
     EXPECT_EQ(str(kind["kind"]), "trash");
-    EXPECT_EQ(str(kind["items"][0]["name"]), "two\nlines"); // JSON escapes it; no need to mangle
+    EXPECT_EQ(str(kind["items"][0]["name"]), "two\nlines");
     EXPECT_EQ(str(kind["items"][0]["path"]), "/t/a");
     EXPECT_TRUE(kind["items"][0]["selected"].toBool());
 }

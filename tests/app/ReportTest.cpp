@@ -1,10 +1,6 @@
 #include "app/Report.h"
 
-#include "support/TempTree.h"
-
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 namespace brisklet {
 namespace {
@@ -22,14 +18,12 @@ TEST(Report, DiskAndMemoryLines) {
     EXPECT_EQ(Report::diskLine(DiskInfo{"Data", 494'000'000'000, 120'500'000'000}),
               "Disk  Data: 120.5 GB free of 494 GB");
 
-    MemorySnapshot m;
-    m.total = 16ULL << 30;
-    m.app = 6ULL << 30;
-    m.wired = 2ULL << 30;
-    m.compressed = 512ULL << 20;
-    m.cached = 5ULL << 30;
-    m.swapUsed = 0;
-    m.pressure = MemoryPressure::warning;
+    const MemorySnapshot m{.total = 16ULL << 30,
+                           .app = 6ULL << 30,
+                           .wired = 2ULL << 30,
+                           .compressed = 512ULL << 20,
+                           .cached = 5ULL << 30,
+                           .pressure = MemoryPressure::warning};
     EXPECT_EQ(Report::memoryLine(m),
               "RAM   8.5 GB used of 16 GB · app 6 GB · wired 2 GB · compressed 512 MB · "
               "cached 5 GB · swap Zero KB · pressure warning");
@@ -77,56 +71,10 @@ TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {
     for (int i = 0; i < 10; ++i)
         samples.push_back(process(100 + i, "p" + std::to_string(i), static_cast<std::uint64_t>(i % 3) << 20));
     const auto lines = Report::processLines(samples);
-    ASSERT_EQ(lines.size(), 9u);
     // Footprints 2 MB (p2, p5, p8), 1 MB (p1, p4, p7), 0 (p0, p3, p6, p9): ties keep the reader's order.
-    EXPECT_EQ(lines[1], "  2 MB       p2");
-    EXPECT_EQ(lines[2], "  2 MB       p5");
-    EXPECT_EQ(lines[3], "  2 MB       p8");
-    EXPECT_EQ(lines[4], "  1 MB       p1");
-    EXPECT_EQ(lines[7], "  Zero KB    p0");
-    EXPECT_EQ(lines[8], "  Zero KB    p3");
-}
-
-// The whole report over a fixture home and a fixture process table.
-TEST(Report, WritesEverySectionInOrder) {
-    test::TempTree tree;
-    Report::Sources sources;
-    sources.locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
-    sources.locations.crashDir = tree.path("var/crash");
-    sources.locations.dataDirs = {tree.path("usr/share")};
-    sources.procRoot = tree.path("proc");
-    sources.sysRoot = tree.path("sys");
-    tree.file("home/.local/share/Trash/files/old-video.mkv", 300'000);
-    tree.text("home/.local/share/Trash/info/old-video.mkv.trashinfo",
-              "[Trash Info]\nPath=/h/Old%20video.mkv\n");
-    tree.text("proc/meminfo", "MemTotal:       16384 kB\nMemFree:         1024 kB\nMemAvailable:   12000 kB\n"
-                              "Active(anon):    4096 kB\nInactive(anon):  2048 kB\nActive(file):    1024 kB\n"
-                              "Inactive(file):  1024 kB\nKReclaimable:     512 kB\nSwapTotal:       4096 kB\n"
-                              "SwapFree:        4096 kB\n");
-    tree.text("proc/42/stat", "42 (editor) S 1 42 42 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 100 0 0\n");
-    tree.text("proc/42/status", "Name:\teditor\nPPid:\t1\nRssAnon:\t  2048 kB\nVmSwap:\t       0 kB\n");
-
-    std::ostringstream out;
-    Report::write(out, sources);
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-
-    ASSERT_EQ(lines.size(), 1u + 1u + 5u * 2u + 1u + 2u + 1u);
-    EXPECT_EQ(lines[0].rfind("Disk  ", 0), 0u);
-    EXPECT_NE(lines[0].find(" free of "), std::string::npos);
-    EXPECT_EQ(lines[1].rfind("RAM   ", 0), 0u);
-    EXPECT_NE(lines[1].find(" used of 16 MB · app 6 MB · "), std::string::npos);
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3], "App Caches: Zero KB (Zero KB pre-selected)");
-    EXPECT_EQ(lines[9], "Developer Caches: Zero KB (Zero KB pre-selected)");
-    EXPECT_EQ(lines[11].rfind("Trash: ", 0), 0u);
-    EXPECT_NE(lines[12].find(" Old video.mkv"), std::string::npos);
-    EXPECT_EQ(lines[12].rfind("  ☑ ", 0), 0u);
-    EXPECT_EQ(lines[13], "");
-    EXPECT_EQ(lines[14], "Top processes");
-    EXPECT_EQ(lines[15], "  2 MB       editor");
+    EXPECT_EQ(lines, (std::vector<std::string>{"\nTop processes", "  2 MB       p2", "  2 MB       p5",
+                                               "  2 MB       p8", "  1 MB       p1", "  1 MB       p4",
+                                               "  1 MB       p7", "  Zero KB    p0", "  Zero KB    p3"}));
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-
 #include <ostream>
 
 // Readable test failures for texts.
@@ -55,6 +54,12 @@ struct StorageFixture {
         };
         s.settingsFile = QString::fromStdString(tree.path("settings.ini").native());
         return s;
+    }
+
+    // Runs the event loop until no junk scan is left running.
+    bool junkSettled() {
+        return waitFor(*model, &StorageModel::scanningJunkChanged,
+                       [&] { return !model->isCleaningJunk() && model->scanningJunk().empty(); });
     }
 };
 
