@@ -25,151 +25,120 @@ std::int64_t bytes(const QJsonValue& value) {
     return value.toInteger(-1);
 }
 
-std::string trimmed(std::string text) {
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
-
 // A home with something in every section: eight caches (one a desktop cache left unchecked), an
-// Xorg log, a Trash that cannot be listed, and ten processes of which eight are listed.
-class ReportJsonTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        sources.locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
-        sources.locations.crashDir = tree.path("var/crash");
-        sources.locations.dataDirs = {tree.path("usr/share")};
-        sources.procRoot = proc.root();
-        sources.sysRoot = tree.path("sys");
-        // The real volume's free space moves while the suite runs; both reports must see one figure.
-        sources.disk = [](const std::filesystem::path&) {
-            return DiskInfo{"Fixture Disk", 500'107'862'016, 182'400'000'000};
-        };
-        for (int i = 0; i < 7; ++i)
-            tree.file("home/.cache/tool" + std::to_string(i) + "/blob",
-                      60'000 + 30'000 * static_cast<std::size_t>(i));
-        tree.file("home/.cache/fontconfig/cache-9", 500'000);
-        tree.file("home/.local/share/xorg/Xorg.0.log", 120'000);
-        tree.text("home/.local/share/Trash/files", "a file where the folder should be");
-        proc.memInfo(16 * 1024 * 1024, 6 * 1024 * 1024 + 123, 3 * 1024 * 1024);
-        for (pid_t pid = 100; pid < 110; ++pid)
-            proc.add(
-                {.pid = pid, .name = "proc" + std::to_string(pid), .footprintKiB = 1000u * ((pid % 4) + 1)});
-    }
-
-    QJsonObject json() const {
-        std::ostringstream out;
-        Report::writeJson(out, sources);
-        QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-        EXPECT_TRUE(document.isObject());
-        return document.object();
-    }
-
-    std::vector<std::string> textLines() const {
-        std::ostringstream out;
-        Report::write(out, sources);
-        std::vector<std::string> lines;
-        std::istringstream in(out.str());
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
+// Xorg log, a Trash that cannot be listed, and ten processes of which eight are listed. Every figure
+// of the text report is read back out of its line and matched against the JSON one.
+TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     test::TempTree tree;
     test::ProcTree proc{tree};
+    tree.build(R"(
+        home/.cache/tool{0,1,2,3,4,5,6}/blob 60000
+        home/.cache/fontconfig/cache-9 500000
+        home/.local/share/xorg/Xorg.0.log 120000
+        home/.local/share/Trash/files = a file where the folder should be)");
+    proc.memInfo(16 * 1024 * 1024, 6 * 1024 * 1024 + 123, 3 * 1024 * 1024);
+    for (pid_t pid = 100; pid < 110; ++pid)
+        proc.add({.pid = pid, .name = "proc" + std::to_string(pid), .footprintKiB = 1000u * ((pid % 4) + 1)});
     Report::Sources sources;
-};
-
-TEST_F(ReportJsonTest, CarriesTheTextReportsFiguresAsIntegers) {
-    const QJsonObject report = json();
-    const std::vector<std::string> lines = textLines();
+    sources.locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
+    sources.locations.crashDir = tree.path("var/crash");
+    sources.locations.dataDirs = {tree.path("usr/share")};
+    sources.procRoot = proc.root();
+    sources.sysRoot = tree.path("sys");
+    // The real volume's free space moves while the suite runs; both reports must see one figure.
+    sources.disk = [](const std::filesystem::path&) {
+        return DiskInfo{"Fixture Disk", 500'107'862'016, 182'400'000'000};
+    };
+    std::ostringstream jsonOut, textOut;
+    Report::writeJson(jsonOut, sources);
+    Report::write(textOut, sources);
+    QJsonParseError error;
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(jsonOut.str()), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    std::vector<std::string> lines;
+    std::istringstream in(textOut.str());
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     std::size_t at = 0;
     std::smatch m;
+    const auto next = [&](const char* pattern) {
+        const std::string& line = lines.at(at++);
+        const bool matched = std::regex_match(line, m, std::regex(pattern));
+        EXPECT_TRUE(matched) << line;
+        return matched;
+    };
+    const auto disk = [](const QJsonValue& v) { return Bytes::disk(bytes(v)); };
+    const auto memory = [](const QJsonValue& v) {
+        return Bytes::memory(static_cast<std::uint64_t>(bytes(v)));
+    };
 
-    // Disk.
-    const QJsonObject disk = report["disk"].toObject();
-    ASSERT_TRUE(std::regex_match(lines.at(at++), m, std::regex("Disk  (.+): (.+) free of (.+)")));
-    EXPECT_EQ(m[1], str(disk["name"]));
-    EXPECT_EQ(m[2], Bytes::disk(bytes(disk["available"])));
-    EXPECT_EQ(m[3], Bytes::disk(bytes(disk["total"])));
-    EXPECT_EQ(bytes(disk["total"]), 500'107'862'016);
-    EXPECT_EQ(bytes(disk["used"]), bytes(disk["total"]) - bytes(disk["available"]));
+    const QJsonObject volume = report["disk"].toObject();
+    ASSERT_TRUE(next("Disk  (.+): (.+) free of (.+)"));
+    EXPECT_EQ(
+        std::vector<std::string>(m.begin() + 1, m.end()),
+        (std::vector<std::string>{str(volume["name"]), disk(volume["available"]), disk(volume["total"])}));
+    EXPECT_EQ(bytes(volume["total"]), 500'107'862'016);
+    EXPECT_EQ(bytes(volume["used"]), bytes(volume["total"]) - bytes(volume["available"]));
 
-    // Memory: every worded amount of the line is the JSON figure worded.
-    const QJsonObject memory = report["memory"].toObject();
-    ASSERT_TRUE(
-        std::regex_match(lines.at(at++), m,
-                         std::regex("RAM   (.+) used of (.+) · app (.+) · wired (.+) · compressed (.+) · "
-                                    "cached (.+) · swap (.+) · pressure (.+)")));
+    const QJsonObject ram = report["memory"].toObject();
+    ASSERT_TRUE(next("RAM   (.+) used of (.+) · app (.+) · wired (.+) · compressed (.+) · cached (.+) · "
+                     "swap (.+) · pressure (.+)"));
     const char* keys[] = {"used", "total", "app", "wired", "compressed", "cached", "swapUsed"};
     for (std::size_t i = 0; i < std::size(keys); ++i)
-        EXPECT_EQ(m[i + 1], Bytes::memory(static_cast<std::uint64_t>(bytes(memory[keys[i]])))) << keys[i];
-    EXPECT_EQ(m[8], str(memory["pressure"]));
-    EXPECT_EQ(bytes(memory["total"]), std::int64_t{16} << 30);
-    EXPECT_EQ(bytes(memory["app"]), (std::int64_t{6} << 30) + 123 * 1024);
+        EXPECT_EQ(m[i + 1], memory(ram[keys[i]])) << keys[i];
+    EXPECT_EQ(m[8], str(ram["pressure"]));
+    EXPECT_EQ(bytes(ram["total"]), std::int64_t{16} << 30);
+    EXPECT_EQ(bytes(ram["app"]), (std::int64_t{6} << 30) + 123 * 1024);
 
-    // Junk: each kind's title line, then its first six items in the same order.
+    // Each kind's title line, then its first six items in the same order; the JSON holds them all.
     const QJsonArray junk = report["junk"].toArray();
     ASSERT_EQ(junk.size(), 5);
-    const std::regex heading("\\n?(.+): (.+) \\((.+) pre-selected\\)( — access denied)?");
-    const std::regex itemLine("  (☑|☐) (.{10}) (.+)");
-    for (const QJsonValue& value : junk) {
-        const QJsonObject kind = value.toObject();
-        ASSERT_EQ(lines.at(at++), "");
-        ASSERT_TRUE(std::regex_match(lines.at(at++), m, heading)) << lines.at(at - 1);
-        EXPECT_EQ(m[1], str(kind["title"]));
-        EXPECT_EQ(m[2], Bytes::disk(bytes(kind["size"])));
-        EXPECT_EQ(m[3], Bytes::disk(bytes(kind["selectedSize"])));
+    for (const QJsonValue& kind : junk) {
+        ASSERT_TRUE(next("") && next("(.+): (.+) \\((.+) pre-selected\\)( — access denied)?"));
+        EXPECT_EQ(
+            std::vector<std::string>(m.begin() + 1, m.begin() + 4),
+            (std::vector<std::string>{str(kind["title"]), disk(kind["size"]), disk(kind["selectedSize"])}));
         EXPECT_EQ(m[4].matched, kind["accessDenied"].toBool());
-
         const QJsonArray items = kind["items"].toArray();
-        std::int64_t total = 0;
-        std::int64_t selected = 0;
-        for (const QJsonValue& item : items) {
-            total += bytes(item["size"]);
-            if (item["selected"].toBool()) selected += bytes(item["size"]);
+        std::int64_t total = 0, selected = 0;
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            total += bytes(items[i]["size"]);
+            selected += items[i]["selected"].toBool() ? bytes(items[i]["size"]) : 0;
+            EXPECT_FALSE(str(items[i]["path"]).empty());
+            if (i >= 6) continue;
+            ASSERT_TRUE(next("  (☑|☐) (.{10}) (.+)"));
+            EXPECT_EQ(m[1] == "☑", items[i]["selected"].toBool());
+            EXPECT_EQ(std::string(m[2]), (disk(items[i]["size"]) + std::string(10, ' ')).substr(0, 10));
+            EXPECT_EQ(m[3], str(items[i]["name"]));
         }
         EXPECT_EQ(total, bytes(kind["size"]));
         EXPECT_EQ(selected, bytes(kind["selectedSize"]));
-
-        const auto shown = std::min<qsizetype>(items.size(), 6);
-        for (qsizetype i = 0; i < shown; ++i) {
-            const QJsonObject item = items[i].toObject();
-            ASSERT_TRUE(std::regex_match(lines.at(at++), m, itemLine)) << lines.at(at - 1);
-            EXPECT_EQ(m[1] == "☑", item["selected"].toBool());
-            EXPECT_EQ(trimmed(m[2]), Bytes::disk(bytes(item["size"])));
-            EXPECT_EQ(m[3], str(item["name"]));
-            EXPECT_FALSE(str(item["path"]).empty());
-        }
     }
-    // The JSON holds every item the text cuts off, and the fixture's states all showed up.
+    // The fixture's states all showed up.
     EXPECT_EQ(junk[0]["items"].toArray().size(), 8);
     EXPECT_FALSE(junk[0]["items"][0]["selected"].toBool()); // the desktop cache, largest, unchecked
     EXPECT_EQ(junk[1]["items"].toArray().size(), 1);
     EXPECT_TRUE(junk[4]["accessDenied"].toBool());
 
-    // Processes: the same eight, heaviest first.
-    ASSERT_EQ(lines.at(at++), "");
-    ASSERT_EQ(lines.at(at++), "Top processes");
+    // The same eight processes, the heaviest (one of 4,000 KiB) first.
+    ASSERT_TRUE(next("") && next("Top processes"));
     const QJsonArray processes = report["topProcesses"].toArray();
     ASSERT_EQ(processes.size(), 8);
     ASSERT_EQ(lines.size(), at + 8);
-    for (const QJsonValue& value : processes) {
-        const QJsonObject process = value.toObject();
-        ASSERT_TRUE(std::regex_match(lines.at(at++), m, std::regex("  (.{10}) (.+)")));
-        EXPECT_EQ(trimmed(m[1]), Bytes::memory(static_cast<std::uint64_t>(bytes(process["footprint"]))));
+    for (const QJsonValue& process : processes) {
+        ASSERT_TRUE(next("  (.{10}) (.+)"));
+        EXPECT_EQ(std::string(m[1]), (memory(process["footprint"]) + std::string(10, ' ')).substr(0, 10));
         EXPECT_EQ(m[2], str(process["name"]));
         EXPECT_EQ(str(process["name"]), "proc" + std::to_string(process["pid"].toInt()));
     }
-    // The heaviest first: one of the processes of 4,000 KiB.
     EXPECT_EQ(processes[0]["pid"].toInt() % 4, 3);
     EXPECT_EQ(bytes(processes[0]["footprint"]), 4000 * 1024);
 }
 
 // Memory beyond the signed range is held at the top and survives the text form exactly, which a
 // double would not; names are kept as they are, since JSON escapes them itself.
-TEST(ReportJsonPieces, FiguresAreClampedAndNamesKeptAsTheyAre) {
+TEST(ReportJson, FiguresAreClampedAndNamesKeptAsTheyAre) {
     const QJsonObject memory = Report::memoryJson(MemorySnapshot{.total = UINT64_MAX, .swapUsed = 5});
     EXPECT_EQ(memory["swapUsed"].toInteger(), 5);
     const QByteArray text = QJsonDocument(memory).toJson(QJsonDocument::Compact);
