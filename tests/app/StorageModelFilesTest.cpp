@@ -39,42 +39,29 @@ struct Projects : StorageFixture {
     }
 };
 
-TEST(StorageModelNodeModules, ARootChosenDuringASearchListsWhatTheSearchStartedWith) {
+// A root chosen during a search shows the list of the root the search started with; a new root
+// otherwise empties the list at once. Deleting keeps what failed listed and reports it.
+TEST(StorageModelNodeModules, ListsSelectsAndDeletesFromTheRootTheSearchStartedWith) {
     Projects p;
     StorageModel& m = p.make();
+    m.setNodeSelection({p.fresh});
     m.scanNodeModules();
     m.setNodeRoot(p.tree.path("elsewhere"));
     EXPECT_EQ(m.nodeRoot(), p.tree.path("elsewhere"));
     ASSERT_TRUE(p.settled());
     EXPECT_EQ(p.listed(), (std::vector<fs::path>{p.fresh, p.recent, p.stale}));
-}
-
-TEST(StorageModelNodeModules, StaleSelectionReplacesTheOldOneAndANewRootClearsTheList) {
-    Projects p;
-    StorageModel& m = p.make();
-    m.setNodeSelection({p.fresh});
-    m.scanNodeModules();
-    ASSERT_TRUE(p.settled());
     EXPECT_TRUE(m.nodeSelection().empty()); // a fresh list starts with nothing selected
     m.setNodeSelection({p.fresh});
     m.selectStaleNodeModules(30);
     EXPECT_EQ(m.nodeSelection(), (std::set<fs::path>{p.stale}));
     EXPECT_GT(m.nodeSelectedSize(), 0);
 
-    // A new root empties the list at once; what is still selected no longer counts.
-    m.setNodeRoot(p.tree.path("elsewhere"));
+    // What is still selected no longer counts.
+    m.setNodeRoot(p.tree.root());
     EXPECT_FALSE(m.nodeFolders().has_value());
     EXPECT_EQ(m.nodeSelectedSize(), 0);
     ASSERT_TRUE(p.settled());
-    EXPECT_EQ(p.listed(), (std::vector<fs::path>{p.outside}));
-}
-
-TEST(StorageModelNodeModules, DeletionKeepsWhatFailedListedAndReportsIt) {
-    Projects p;
-    StorageModel& m = p.make();
-    m.setNodeRoot(p.tree.root());
-    ASSERT_TRUE(p.settled());
-    ASSERT_EQ(p.listed().size(), 4u);
+    ASSERT_EQ(p.listed(), (std::vector<fs::path>{p.outside, p.fresh, p.recent, p.stale}));
 
     m.setNodeSelection({p.stale, p.recent, p.outside, "/not/listed/node_modules"});
     std::int64_t freed = 0;

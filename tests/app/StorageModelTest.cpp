@@ -25,10 +25,7 @@ struct JunkHome : StorageFixture {
 
     JunkHome() {
         tree.build(R"(
-            home/.cache/someapp/data 120000
-            home/.cache/fontconfig/data 90000
-            home/.npm/_cacache/index 200000
-            home/.gradle/caches/jar 70000
+            home/{.cache/someapp,.cache/fontconfig,.npm/_cacache,.gradle/caches}/data 100000
             home/.local/share/Trash/files/old.txt 80000
             home/.local/share/Trash/info/old.txt.trashinfo = [Trash Info]\nPath=/x/old.txt\n)");
     }
@@ -46,7 +43,7 @@ struct JunkHome : StorageFixture {
     }
 };
 
-TEST(StorageModelSetUp, StartsUnscannedWithTheRememberedOrDefaultRoots) {
+TEST(StorageModelSetUp, StartsUnscannedWithTheRememberedOrDefaultRootsAndNoticesOnlyChange) {
     StorageFixture f;
     {
         QSettings settings(f.services.settingsFile, QSettings::IniFormat);
@@ -70,6 +67,16 @@ TEST(StorageModelSetUp, StartsUnscannedWithTheRememberedOrDefaultRoots) {
 
     StorageFixture fresh;
     EXPECT_EQ(fresh.make().nodeRoot(), fresh.home / "Desktop");
+
+    // An equal notice changes nothing and a fresh one always does.
+    StorageModel& n = *fresh.model;
+    QSignalSpy changes(&n, &StorageModel::junkNoticeChanged);
+    const Notice first = Notice::make("Emptied the Trash.", false);
+    for (const auto& notice :
+         {std::optional(first), std::optional(first), std::optional(Notice::make(first.text, false)),
+          std::optional<Notice>(), std::optional<Notice>()})
+        n.setJunkNotice(notice);
+    EXPECT_EQ(changes.count(), 3);
 }
 
 TEST(StorageModelJunk, ScansLandWithTheRecommendedItemsSelectedAndARescanResetsOnlyItsKind) {
@@ -196,18 +203,6 @@ TEST(StorageModelTrash, EmptyingWordsEachOutcomeAndAlwaysRescansTheTrash) {
     ASSERT_TRUE(
         waitFor(denied, &StorageModel::junkNoticeChanged, [&] { return denied.junkNotice().has_value(); }));
     EXPECT_EQ(denied.junkNotice()->text, "Emptied the Trash.");
-}
-
-TEST(StorageModelNotices, AnEqualNoticeChangesNothingAndAFreshOneAlwaysDoes) {
-    StorageFixture f;
-    StorageModel& m = f.make();
-    QSignalSpy changes(&m, &StorageModel::junkNoticeChanged);
-    const Notice first = Notice::make("Emptied the Trash.", false);
-    for (const auto& notice :
-         {std::optional(first), std::optional(first), std::optional(Notice::make(first.text, false)),
-          std::optional<Notice>(), std::optional<Notice>()})
-        m.setJunkNotice(notice);
-    EXPECT_EQ(changes.count(), 3);
 }
 
 TEST(StorageModelLifetime, AModelDestroyedWithWorkInFlightIsNeverWrittenTo) {

@@ -51,11 +51,15 @@ public:
     Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
 };
 
-std::vector<std::string> ids(const std::vector<RunningApp>& apps) {
-    std::vector<std::string> result;
-    for (const auto& app : apps)
-        result.push_back(app.desktopId);
-    return result;
+// One line per app, in the order listed: its entry, its main process, then every process.
+std::vector<std::string> listed(const std::vector<RunningApp>& apps) {
+    std::vector<std::string> lines;
+    for (const auto& app : apps) {
+        lines.push_back(app.desktopId + " " + std::to_string(app.pid) + ":");
+        for (const pid_t pid : app.pids)
+            lines.back() += " " + std::to_string(pid);
+    }
+    return lines;
 }
 
 WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200, bool hidden = false) {
@@ -74,10 +78,7 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
               "/usr/libexec/gnome-terminal-server");
     s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope")); // our own, and older than all
     const auto apps = s.scan({}, 50, "de_DE.UTF-8");
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].pid, 300);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{120, 130, 300}));
-    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
     EXPECT_EQ(apps[0].executable, fs::path("/usr/libexec/gnome-terminal-server"));
@@ -94,11 +95,7 @@ TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
     s.process(310, 300, 600, terminal, "/usr/bin/bash");
     s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
     s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
-    const auto apps = s.scan({}, 320);
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
-    EXPECT_EQ(apps[0].pid, 300);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{300, 310, 330}));
+    EXPECT_EQ(listed(s.scan({}, 320)), std::vector<std::string>{"org.gnome.Terminal 300: 300 310 330"});
 
     // Started as our own app, the scope is ours, whatever else runs in it.
     Session own;
@@ -122,7 +119,7 @@ TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
     s.process(14, 1, 14, std::string(kSession) + "app-gnome-org.gnome.Shell-4.scope\n");
     s.process(15, 1, 15, inApp("app-gnome-unknown-5.scope"));
     s.process(16, 1, 16, "0::/system.slice/shown.service\n");
-    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"shown"}));
+    EXPECT_EQ(listed(s.scan()), std::vector<std::string>{"shown 10: 10"});
 }
 
 TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntryListedInLaunchOrder) {
@@ -140,11 +137,9 @@ TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntryListedInLaunchOrder) 
     s.process(
         24, 20, 5000,
         "11:memory:/user.slice\n1:name=systemd:/user.slice/app-gnome-google\\x2dchrome-77.scope\n0::/\n");
-    const auto apps = s.scan();
-    EXPECT_EQ(ids(apps), (std::vector<std::string>{"org.mozilla.firefox", "org.gnome.Nautilus",
-                                                   "google-chrome", "org.kde.konsole"}));
-    ASSERT_EQ(apps.size(), 4u);
-    EXPECT_EQ(apps[2].pids, (std::vector<pid_t>{20, 24}));
+    EXPECT_EQ(listed(s.scan()),
+              (std::vector<std::string>{"org.mozilla.firefox 21: 21", "org.gnome.Nautilus 23: 23",
+                                        "google-chrome 20: 20 24", "org.kde.konsole 22: 22"}));
 }
 
 TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
@@ -160,8 +155,7 @@ TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
     s.tree.text("proc/self/stat", "not a process");
     s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
     const auto apps = s.scan();
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{60}));
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"app 60: 60"});
     EXPECT_EQ(apps[0].executable, std::nullopt);
     EXPECT_EQ(apps[0].bundle, std::nullopt);
 }
@@ -176,8 +170,7 @@ TEST(RunningApps, FlatpakSandboxesAreFoundWithoutAUnit) {
     s.process(71, 1, 71, std::string(kSession) + "portal.service\n");
     s.tree.text("proc/71/root/.flatpak-info", "[Application]\nname=org.gimp.GIMP\n");
     const auto apps = s.scan();
-    ASSERT_EQ(ids(apps), (std::vector<std::string>{"org.gimp.GIMP"}));
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{70}));
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gimp.GIMP 70: 70"});
     EXPECT_EQ(apps[0].bundle, std::nullopt); // every sandbox has its own /app/bin
 }
 
@@ -196,9 +189,8 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
     windows[0].wmInstance = "gvim";
     windows[0].wmClass = "GVIM";
     const auto apps = s.scan(windows, 82);
-    ASSERT_EQ(ids(apps), (std::vector<std::string>{"byclass", "byexec"}));
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{80, 81})); // the owner's children come along
-    EXPECT_EQ(apps[1].pid, 90);
+    // The owner's children come along.
+    ASSERT_EQ(listed(apps), (std::vector<std::string>{"byclass 80: 80 81", "byexec 90: 90"}));
     EXPECT_EQ(apps[1].bundle, fs::path("/opt/My App"));
     // Without a window list there is nobody to match.
     EXPECT_TRUE(s.scan(std::nullopt).empty());
