@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <regex>
 #include <sstream>
 
 namespace brisklet {
@@ -25,9 +23,13 @@ std::int64_t bytes(const QJsonValue& value) {
     return value.toInteger(-1);
 }
 
+std::uint64_t ubytes(const QJsonValue& value) {
+    return static_cast<std::uint64_t>(bytes(value));
+}
+
 // A home with something in every section: eight caches (one a desktop cache left unchecked), an
-// Xorg log, a Trash that cannot be listed, and ten processes of which eight are listed. Every figure
-// of the text report is read back out of its line and matched against the JSON one.
+// Xorg log, a Trash that cannot be listed, and ten processes of which eight are listed. The text
+// report, written again from the figures the JSON one holds, comes out the same.
 TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     test::TempTree tree;
     test::ProcTree proc{tree};
@@ -49,91 +51,60 @@ TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     sources.disk = [](const std::filesystem::path&) {
         return DiskInfo{"Fixture Disk", 500'107'862'016, 182'400'000'000};
     };
-    std::ostringstream jsonOut, textOut;
+    std::ostringstream jsonOut, text, rewritten;
     Report::writeJson(jsonOut, sources);
-    Report::write(textOut, sources);
+    Report::write(text, sources);
     QJsonParseError error;
     const QJsonObject report =
         QJsonDocument::fromJson(QByteArray::fromStdString(jsonOut.str()), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
-    std::vector<std::string> lines;
-    std::istringstream in(textOut.str());
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    std::size_t at = 0;
-    std::smatch m;
-    const auto next = [&](const char* pattern) {
-        const std::string& line = lines.at(at++);
-        const bool matched = std::regex_match(line, m, std::regex(pattern));
-        EXPECT_TRUE(matched) << line;
-        return matched;
-    };
-    const auto disk = [](const QJsonValue& v) { return Bytes::disk(bytes(v)); };
-    const auto memory = [](const QJsonValue& v) {
-        return Bytes::memory(static_cast<std::uint64_t>(bytes(v)));
-    };
 
-    const QJsonObject volume = report["disk"].toObject();
-    ASSERT_TRUE(next("Disk  (.+): (.+) free of (.+)"));
-    EXPECT_EQ(
-        std::vector<std::string>(m.begin() + 1, m.end()),
-        (std::vector<std::string>{str(volume["name"]), disk(volume["available"]), disk(volume["total"])}));
-    EXPECT_EQ(bytes(volume["total"]), 500'107'862'016);
-    EXPECT_EQ(bytes(volume["used"]), bytes(volume["total"]) - bytes(volume["available"]));
+    const QJsonObject disk = report["disk"].toObject(), ram = report["memory"].toObject();
+    rewritten << Report::diskLine({str(disk["name"]), bytes(disk["total"]), bytes(disk["available"])})
+              << '\n';
+    EXPECT_EQ(bytes(disk["total"]), 500'107'862'016);
+    EXPECT_EQ(bytes(disk["used"]), bytes(disk["total"]) - bytes(disk["available"]));
+    MemorySnapshot m{ubytes(ram["total"]),      ubytes(ram["app"]),    ubytes(ram["wired"]),
+                     ubytes(ram["compressed"]), ubytes(ram["cached"]), ubytes(ram["swapUsed"])};
+    for (const auto pressure : {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical})
+        if (toString(pressure) == str(ram["pressure"])) m.pressure = pressure;
+    rewritten << Report::memoryLine(m) << '\n';
+    EXPECT_EQ(ubytes(ram["used"]), m.used());
+    EXPECT_EQ(m.total, std::uint64_t{16} << 30);
+    EXPECT_EQ(m.app, (std::uint64_t{6} << 30) + 123 * 1024);
 
-    const QJsonObject ram = report["memory"].toObject();
-    ASSERT_TRUE(next("RAM   (.+) used of (.+) · app (.+) · wired (.+) · compressed (.+) · cached (.+) · "
-                     "swap (.+) · pressure (.+)"));
-    const char* keys[] = {"used", "total", "app", "wired", "compressed", "cached", "swapUsed"};
-    for (std::size_t i = 0; i < std::size(keys); ++i)
-        EXPECT_EQ(m[i + 1], memory(ram[keys[i]])) << keys[i];
-    EXPECT_EQ(m[8], str(ram["pressure"]));
-    EXPECT_EQ(bytes(ram["total"]), std::int64_t{16} << 30);
-    EXPECT_EQ(bytes(ram["app"]), (std::int64_t{6} << 30) + 123 * 1024);
-
-    // Each kind's title line, then its first six items in the same order; the JSON holds them all.
+    // Every item is in the JSON, where the text shows the first six of each kind.
     const QJsonArray junk = report["junk"].toArray();
-    ASSERT_EQ(junk.size(), 5);
-    for (const QJsonValue& kind : junk) {
-        ASSERT_TRUE(next("") && next("(.+): (.+) \\((.+) pre-selected\\)( — access denied)?"));
-        EXPECT_EQ(
-            std::vector<std::string>(m.begin() + 1, m.begin() + 4),
-            (std::vector<std::string>{str(kind["title"]), disk(kind["size"]), disk(kind["selectedSize"])}));
-        EXPECT_EQ(m[4].matched, kind["accessDenied"].toBool());
-        const QJsonArray items = kind["items"].toArray();
-        std::int64_t total = 0, selected = 0;
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            total += bytes(items[i]["size"]);
-            selected += items[i]["selected"].toBool() ? bytes(items[i]["size"]) : 0;
-            EXPECT_FALSE(str(items[i]["path"]).empty());
-            if (i >= 6) continue;
-            ASSERT_TRUE(next("  (☑|☐) (.{10}) (.+)"));
-            EXPECT_EQ(m[1] == "☑", items[i]["selected"].toBool());
-            EXPECT_EQ(std::string(m[2]), (disk(items[i]["size"]) + std::string(10, ' ')).substr(0, 10));
-            EXPECT_EQ(m[3], str(items[i]["name"]));
+    ASSERT_EQ(junk.size(), static_cast<qsizetype>(std::size(allJunkKinds)));
+    for (qsizetype k = 0; k < junk.size(); ++k) {
+        JunkCategory category{allJunkKinds[k], {}, junk[k]["accessDenied"].toBool()};
+        EXPECT_EQ(str(junk[k]["kind"]), rawValue(category.kind));
+        std::int64_t selected = 0;
+        for (const QJsonValue& item : junk[k]["items"].toArray()) {
+            category.items.push_back({str(item["path"]), str(item["name"]), bytes(item["size"]),
+                                      item["selected"].toBool(), std::nullopt, std::nullopt});
+            selected += item["selected"].toBool() ? bytes(item["size"]) : 0;
         }
-        EXPECT_EQ(total, bytes(kind["size"]));
-        EXPECT_EQ(selected, bytes(kind["selectedSize"]));
+        EXPECT_EQ(bytes(junk[k]["size"]), category.size());
+        EXPECT_EQ(bytes(junk[k]["selectedSize"]), selected);
+        for (const std::string& line : Report::junkLines(category))
+            rewritten << line << '\n';
     }
-    // The fixture's states all showed up.
     EXPECT_EQ(junk[0]["items"].toArray().size(), 8);
     EXPECT_FALSE(junk[0]["items"][0]["selected"].toBool()); // the desktop cache, largest, unchecked
     EXPECT_EQ(junk[1]["items"].toArray().size(), 1);
     EXPECT_TRUE(junk[4]["accessDenied"].toBool());
 
-    // The same eight processes, the heaviest (one of 4,000 KiB) first.
-    ASSERT_TRUE(next("") && next("Top processes"));
     const QJsonArray processes = report["topProcesses"].toArray();
-    ASSERT_EQ(processes.size(), 8);
-    ASSERT_EQ(lines.size(), at + 8);
-    for (const QJsonValue& process : processes) {
-        ASSERT_TRUE(next("  (.{10}) (.+)"));
-        EXPECT_EQ(std::string(m[1]), (memory(process["footprint"]) + std::string(10, ' ')).substr(0, 10));
-        EXPECT_EQ(m[2], str(process["name"]));
-        EXPECT_EQ(str(process["name"]), "proc" + std::to_string(process["pid"].toInt()));
-    }
-    EXPECT_EQ(processes[0]["pid"].toInt() % 4, 3);
-    EXPECT_EQ(bytes(processes[0]["footprint"]), 4000 * 1024);
+    std::vector<ProcessSample> samples;
+    for (const QJsonValue& p : processes)
+        samples.push_back({p["pid"].toInt(), 1, str(p["name"]), "", ubytes(p["footprint"])});
+    for (const std::string& line : Report::processLines(samples))
+        rewritten << line << '\n';
+    ASSERT_EQ(samples.size(), 8u);
+    EXPECT_EQ(samples[0].pid % 4, 3); // the heaviest first: one of the processes of 4,000 KiB
+    EXPECT_EQ(samples[0].footprint, 4000u * 1024);
+    EXPECT_EQ(rewritten.str(), text.str());
 }
 
 // Memory beyond the signed range is held at the top and survives the text form exactly, which a

@@ -16,15 +16,12 @@ namespace {
 
 using test::TempTree;
 
-// Sources pointing into a fixture tree; only the files a case writes exist.
+// Sources in the same places below a fixture tree; only the files a case writes exist.
 SystemInfo::Sources fixtureSources(const TempTree& t) {
     SystemInfo::Sources s;
-    s.machineInfo = t.path("etc/machine-info");
-    s.osRelease = t.path("etc/os-release");
-    s.osReleaseFallback = t.path("usr/lib/os-release");
-    s.cpuInfo = t.path("proc/cpuinfo");
-    s.hostname = t.path("proc/sys/kernel/hostname");
-    s.kernelRelease = t.path("proc/sys/kernel/osrelease");
+    for (std::filesystem::path* path :
+         {&s.machineInfo, &s.osRelease, &s.osReleaseFallback, &s.cpuInfo, &s.hostname, &s.kernelRelease})
+        *path = t.root() / path->relative_path();
     return s;
 }
 
