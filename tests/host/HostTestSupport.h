@@ -47,7 +47,6 @@ public:
     pid_t pid() const;
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
-    int exitCode() const { return m_process.exitCode(); }
 
 private:
     QProcess m_process;
