@@ -79,26 +79,13 @@ TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButOursIsNone) {
     const AppGrouping::Grouping g =
         AppGrouping::group({viewer, gone, editor, late, oursAsMain}, samples, kOwn);
 
-    ASSERT_EQ(g.apps.size(), 4u);
-    const AppUsage& e = g.apps[0];
-    EXPECT_EQ(e.id, 10);
-    EXPECT_EQ(e.app, editor);
-    EXPECT_EQ(e.name, "Editor");
-    EXPECT_EQ(e.iconName, "editor-icon");
-    EXPECT_EQ(e.memory, 100u + 20 + 3 + 7 + 50 + 9);
-    EXPECT_EQ(e.processCount, 6);
-    EXPECT_TRUE(e.hasWindows);
-    EXPECT_FALSE(e.isHidden);
-    EXPECT_EQ(g.apps[1].name, "Viewer");
-    EXPECT_EQ(g.apps[1].memory, 40u + 9);
-    EXPECT_TRUE(g.apps[1].isHidden);
     // Listed even without a sample of its own: nothing to add up but itself. Equal totals keep
     // launch order.
-    EXPECT_EQ(g.apps[2].name, "App");
-    EXPECT_EQ(g.apps[2].memory, 0u);
-    EXPECT_EQ(g.apps[2].processCount, 1);
-    EXPECT_EQ(g.apps[3].name, "Late");
-
+    EXPECT_EQ(g.apps, (std::vector<AppUsage>{
+                          {10, editor, "Editor", "editor-icon", 100 + 20 + 3 + 7 + 50 + 9, 6, false, true},
+                          {30, viewer, "Viewer", "", 40 + 9, 2, true, false},
+                          {60, gone, "App", "", 0, 1, false, false},
+                          {70, late, "Late", "", 0, 1, false, false}}));
     EXPECT_EQ(g.claimed, (std::unordered_set<pid_t>{kOwn, 10, 11, 12, 13, 20, 30, 31, 60, 70}));
     // Our app's other processes are not ours: they show like any unclaimed process.
     EXPECT_EQ(pids(g.background), (std::vector<pid_t>{50, 21, 32}));
