@@ -76,7 +76,7 @@ protected:
 
 // How apps and runtimes are told apart is the grouping's own test; here the model reads the
 // developer processes' command lines and folders, and never lists itself.
-TEST_F(MemoryModelTest, ListsAppsAndDeveloperProcessesButNeverOurOwnProcess) {
+TEST_F(MemoryModelTest, ListsAppsAndDeveloperProcessesButNeverOurOwnAndKeepsAHistory) {
     const std::string home = tree.path("home").string();
     proc.add({.pid = workspace.pid, .name = "node", .footprintKiB = 40'000, .exe = "/usr/bin/node"});
     proc.add({.pid = 100, .name = "editor", .footprintKiB = 80'000, .exe = "/opt/editor/editor"});
@@ -93,12 +93,10 @@ TEST_F(MemoryModelTest, ListsAppsAndDeveloperProcessesButNeverOurOwnProcess) {
               (std::vector<DevProcess>{{200, "python3.12", "-m http.server 8000", "/srv/www", 60'000 * 1024},
                                        {101, "node", "server.js --stdio", "~/src/site", 30'000 * 1024},
                                        {201, "node", "", std::nullopt, 25'000 * 1024}}));
-}
 
-TEST_F(MemoryModelTest, HistoryKeepsTheLastNinetyPointsAndAnEqualSnapshotIsNoChange) {
-    const auto model = start(services());
-    QSignalSpy snapshots(model.get(), &MemoryModel::snapshotChanged);
-    QSignalSpy history(model.get(), &MemoryModel::historyChanged);
+    // The history keeps the last ninety points, and an equal snapshot is no change.
+    QSignalSpy snapshots(model.get(), &MemoryModel::snapshotChanged),
+        history(model.get(), &MemoryModel::historyChanged);
     model->refreshStats();
     EXPECT_EQ(snapshots.count(), 0);
     std::vector<double> last;
@@ -169,11 +167,11 @@ TEST_F(MemoryModelTest, AppsPassWaitsForAViewerAndRunsAtOnceForTheFirstOne) {
         {&window, false, false, 2},     // nobody left
         {closing.get(), true, true, 3}, // one that goes away below
     };
-    for (std::size_t i = 0; i < std::size(steps); ++i) {
-        model.setAppsWatched(steps[i].viewer, steps[i].watched);
-        EXPECT_EQ(model.appsWatched(), steps[i].anyoneWatches) << i;
+    for (const auto& [viewer, watched, anyoneWatches, count] : steps) {
+        model.setAppsWatched(viewer, watched);
+        EXPECT_EQ(model.appsWatched(), anyoneWatches) << count;
         settle();
-        EXPECT_EQ(passes, steps[i].passes) << i;
+        EXPECT_EQ(passes, count);
     }
     ASSERT_EQ(model.apps().size(), 1u);
     // A viewer destroyed while watching no longer counts, so the next one brings a pass again.
@@ -185,7 +183,7 @@ TEST_F(MemoryModelTest, AppsPassWaitsForAViewerAndRunsAtOnceForTheFirstOne) {
     model.setAppsWatched(&panel, false);
 }
 
-TEST_F(MemoryModelTest, SelectionCountsOnlyListedAppsAndQuittingDeselects) {
+TEST_F(MemoryModelTest, SelectionCountsOnlyListedAppsQuittingDeselectsAndStopSignals) {
     for (const auto& [pid, kib] : {std::pair{10, 1000u}, {20, 2000u}, {30, 4000u}})
         proc.add({.pid = pid, .name = "app", .footprintKiB = kib});
     running.apps = {app(10, "A"), app(20, "B"), app(30, "C")};
@@ -206,51 +204,44 @@ TEST_F(MemoryModelTest, SelectionCountsOnlyListedAppsAndQuittingDeselects) {
     running.apps = {app(10, "A"), app(20, "B"), app(30, "C")};
     model->refreshApps();
     ASSERT_TRUE(waitForAppsPass(*model));
-    for (const std::size_t count : {0u, 1u, 3u}) {
+    const std::vector<pid_t> ids{apps[0].id, apps[1].id, apps[2].id};
+    for (const auto& [count, word] : {std::pair{0u, "apps"}, {1u, "app"}, {3u, "apps"}}) {
         running.quitRequests.clear();
-        std::vector<pid_t> expected;
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < count; ++i)
             model->toggle(apps[i]);
-            expected.push_back(apps[i].id);
-        }
         model->quitSelected();
-        EXPECT_EQ(running.quitRequests, expected);
+        EXPECT_EQ(running.quitRequests, std::vector<pid_t>(ids.begin(), ids.begin() + count));
         EXPECT_TRUE(model->selectedApps().empty());
-        const QString text = QString("Asked %1 %2 to quit. Any with unsaved work will ask you first.")
-                                 .arg(count)
-                                 .arg(count == 1 ? "app" : "apps");
-        EXPECT_EQ(*model->notice(), (Notice{model->notice()->id, text, false}));
+        const QString text = QString("Asked %1 %2 to quit. Any with unsaved work will ask you first.");
+        EXPECT_EQ(*model->notice(), (Notice{model->notice()->id, text.arg(count).arg(word), false}));
     }
     EXPECT_TRUE(running.forceQuitRequests.empty());
 
     // One app at a time: deselected at once, before it has gone, and without a notice.
     const std::optional<Notice> notice = model->notice();
     running.quitRequests.clear();
-    model->toggle(apps[0]);
-    model->quit(apps[0], false);
-    EXPECT_TRUE(model->selectedApps().empty());
-    model->toggle(apps[1]);
-    model->quit(apps[1], true);
-    EXPECT_TRUE(model->selectedApps().empty());
+    for (const bool force : {false, true}) {
+        model->toggle(apps[force]);
+        model->quit(apps[force], force);
+        EXPECT_TRUE(model->selectedApps().empty());
+    }
     EXPECT_EQ(running.quitRequests, std::vector<pid_t>{apps[0].id});
     EXPECT_EQ(running.forceQuitRequests, std::vector<pid_t>{apps[1].id});
     EXPECT_EQ(model->notice(), notice);
     ASSERT_TRUE(waitForAppsPass(*model));
     EXPECT_EQ(model->apps().size(), 2u); // the forced one is gone; the polite one may ask first
-}
 
-TEST_F(MemoryModelTest, StopSignalsTheProcessReportsAndRefreshesEitherWay) {
-    const auto model = start(services());
+    // Stopping a developer process signals it and says so, or says why not; a refresh follows either way.
     pid_t child = 0;
-    char program[] = "sleep", duration[] = "1000";
-    char* argv[] = {program, duration, nullptr};
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
     ASSERT_EQ(::posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+    model->setNotice(std::nullopt);
     model->stop(DevProcess{child, "sleep", "1000", std::nullopt, 25 << 20});
-    ASSERT_TRUE(model->notice());
-    if (model->notice()->isError) ::kill(child, SIGKILL); // never leave it behind
+    if (!model->notice() || model->notice()->isError) ::kill(child, SIGKILL); // never leave it behind
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    ASSERT_TRUE(model->notice());
     EXPECT_EQ(*model->notice(),
               (Notice{model->notice()->id, "Stopped sleep (1000) and freed about 25 MB.", false}));
     EXPECT_TRUE(waitForAppsPass(*model));

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace fs = std::filesystem;
 
 namespace brisklet {
@@ -110,10 +108,12 @@ TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndANewRootCle
     ASSERT_EQ(m.largeFiles()->size(), 2u);
     const std::int64_t total = m.largeSelectedSize() + (*m.largeFiles())[0].size + (*m.largeFiles())[1].size;
     const auto notice = [](int moved, std::int64_t size, int failed) {
-        return QString::fromStdString("Moved " + std::to_string(moved) +
-                                      (moved == 1 ? " item (" : " items (") + Bytes::disk(size) +
-                                      ") to the Trash. Empty the Trash to get the space back. " +
-                                      std::to_string(failed) + " couldn't be moved.");
+        return QString("Moved %1 %2 (%3) to the Trash. Empty the Trash to get the space back. "
+                       "%4 couldn't be moved.")
+            .arg(moved)
+            .arg(moved == 1 ? "item" : "items")
+            .arg(Bytes::disk(size).c_str())
+            .arg(failed);
     };
 
     m.trashSelectedLargeFiles(); // nothing selected: nothing happens

@@ -30,12 +30,6 @@ struct JunkHome : StorageFixture {
             home/.local/share/Trash/info/old.txt.trashinfo = [Trash Info]\nPath=/x/old.txt\n)");
     }
 
-    StorageModel& scanned() {
-        StorageModel& m = make();
-        m.scanJunk({allJunkKinds.begin(), allJunkKinds.end()});
-        EXPECT_TRUE(junkSettled());
-        return m;
-    }
     const JunkItem& item(JunkKind kind, const fs::path& url) {
         for (const JunkItem& i : model->junk().at(kind).items)
             if (i.url == url) return i;
@@ -69,20 +63,20 @@ TEST(StorageModelSetUp, StartsUnscannedWithTheRememberedOrDefaultRootsAndNotices
     EXPECT_EQ(fresh.make().nodeRoot(), fresh.home / "Desktop");
 
     // An equal notice changes nothing and a fresh one always does.
-    StorageModel& n = *fresh.model;
-    QSignalSpy changes(&n, &StorageModel::junkNoticeChanged);
-    const Notice first = Notice::make("Emptied the Trash.", false);
-    for (const auto& notice :
-         {std::optional(first), std::optional(first), std::optional(Notice::make(first.text, false)),
-          std::optional<Notice>(), std::optional<Notice>()})
-        n.setJunkNotice(notice);
+    QSignalSpy changes(fresh.model.get(), &StorageModel::junkNoticeChanged);
+    const std::optional first = Notice::make("Emptied the Trash.", false), none = std::optional<Notice>();
+    for (const auto& notice : {first, first, std::optional(Notice::make(first->text, false)), none, none})
+        fresh.model->setJunkNotice(notice);
     EXPECT_EQ(changes.count(), 3);
 }
 
-TEST(StorageModelJunk, ScansLandWithTheRecommendedItemsSelectedAndARescanResetsOnlyItsKind) {
+// Then cleaning removes only what is selected, once at a time, and rescans the kinds it touched.
+TEST(StorageModelJunk, ScansLandPreselectedRescansResetTheirKindAndCleaningTakesTheSelection) {
     JunkHome h;
     StorageModel& m = h.make();
-    QSignalSpy landed(&m, &StorageModel::junkChanged);
+    QSignalSpy landed(&m, &StorageModel::junkChanged), busy(&m, &StorageModel::isCleaningJunkChanged);
+    m.cleanSelectedJunk(); // nothing selected
+    EXPECT_EQ(busy.count(), 0);
     m.scanJunk({allJunkKinds.begin(), allJunkKinds.end()});
     EXPECT_EQ(m.scanningJunk().size(), 5u);
     m.scanJunk({JunkKind::trash}); // already running: left alone
@@ -119,31 +113,19 @@ TEST(StorageModelJunk, ScansLandWithTheRecommendedItemsSelectedAndARescanResetsO
     EXPECT_EQ(m.checkState(JunkKind::appCaches), CheckState::on);
     EXPECT_TRUE(m.junkSelection().contains(h.npm));
     EXPECT_FALSE(m.junkSelection().contains(h.gradle));
-}
 
-TEST(StorageModelJunk, CleaningRemovesOnlyTheSelectionOnceAndRescansTheKindsItTouched) {
-    JunkHome h;
-    StorageModel& m = h.scanned();
-    for (const JunkKind kind : allJunkKinds)
-        while (m.checkState(kind) != CheckState::off)
-            m.toggle(kind);
-    QSignalSpy notices(&m, &StorageModel::junkNoticeChanged);
-    QSignalSpy busy(&m, &StorageModel::isCleaningJunkChanged);
-    m.cleanSelectedJunk(); // nothing selected
-    EXPECT_EQ(busy.count(), 0);
-
-    m.toggle(h.item(JunkKind::appCaches, h.someCache));
-    m.toggle(h.item(JunkKind::devCaches, h.npm));
+    m.toggle(h.item(JunkKind::appCaches, h.fontCache));
+    m.toggle(h.item(JunkKind::trash, h.trashed));
     const std::int64_t selected = m.selectedJunkSize();
+    QSignalSpy notices(&m, &StorageModel::junkNoticeChanged);
     m.cleanSelectedJunk();
     m.cleanSelectedJunk(); // ignored while the first one runs
     EXPECT_TRUE(m.isCleaningJunk());
     ASSERT_TRUE(h.junkSettled());
     EXPECT_EQ(busy.count(), 2);
     ASSERT_EQ(notices.count(), 1);
-    EXPECT_EQ(
-        *m.junkNotice(),
-        (Notice{m.junkNotice()->id, QString::fromStdString("Freed " + Bytes::disk(selected) + "."), false}));
+    const QString freed = QString::fromStdString("Freed " + Bytes::disk(selected) + ".");
+    EXPECT_EQ(*m.junkNotice(), (Notice{m.junkNotice()->id, freed, false}));
     EXPECT_FALSE(fs::exists(h.someCache) || fs::exists(h.npm));
     EXPECT_TRUE(fs::exists(h.fontCache) && fs::exists(h.gradle) && fs::exists(h.trashed));
     EXPECT_EQ(m.junk().at(JunkKind::appCaches).items.size(), 1u);
@@ -153,7 +135,6 @@ TEST(StorageModelJunk, CleaningRemovesOnlyTheSelectionOnceAndRescansTheKindsItTo
 TEST(StorageModelJunk, SummaryWordsTheFreedBytesAndTheFailures) {
     const QString partial = " couldn't be fully removed (in use or protected by the system).";
     EXPECT_EQ(StorageModel::summary(0, 0, JunkLayout::freedesktop), "Freed Zero KB.");
-    EXPECT_EQ(StorageModel::summary(1'500'000, 1, JunkLayout::freedesktop), "Freed 1.5 MB. 1 item" + partial);
     EXPECT_EQ(StorageModel::summary(2'000'000'000, 12'345, JunkLayout::freedesktop),
               "Freed 2 GB. 12345 items" + partial);
     EXPECT_EQ(StorageModel::summary(1, 2, JunkLayout::macOS),

@@ -8,8 +8,6 @@
 
 #include <array>
 #include <ctime>
-#include <optional>
-#include <string>
 
 namespace brisklet {
 namespace {
@@ -38,14 +36,10 @@ TEST(SystemInfo, GreetingFollowsTheLocalHour) {
     };
     for (const auto& [hour, greeting] : rows)
         EXPECT_EQ(SystemInfo::greetingForHour(hour), greeting) << hour;
-    // The clock may pass the hour between the readings; then the next try falls within one hour.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const int before = localHour();
-        const std::string now = SystemInfo::greeting();
-        if (before != localHour()) continue;
-        EXPECT_EQ(now, SystemInfo::greetingForHour(before));
-        break;
-    }
+    // Should the clock pass the hour between the readings, there is nothing to compare.
+    const int before = localHour();
+    const std::string now = SystemInfo::greeting();
+    EXPECT_TRUE(before != localHour() || now == SystemInfo::greetingForHour(before)) << now;
 }
 
 // The pretty name, unquoted the way a shell would, else the host name, else a fixed phrase.

@@ -10,22 +10,16 @@ namespace {
 using Kind = AppScan::UnitReading::Kind;
 
 TEST(AppUnit, UnescapesOnlyCompleteEscapes) {
-    const struct {
-        const char* in;
-        const char* out;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"google\\x2dchrome", "google-chrome"}, {"a\\x2Db", "a-b"},       {"caf\\xc3\\xa9", "caf\xc3\xa9"},
         {"trailing\\x2", "trailing\\x2"},       {"bad\\xZZ", "bad\\xZZ"}, {"nul\\x00byte", "nul\\x00byte"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::unescapeUnitName(row.in), row.out) << row.in;
+    for (const auto& [in, out] : rows)
+        EXPECT_EQ(AppScan::unescapeUnitName(in), out) << in;
 }
 
 TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
-    const struct {
-        const char* file;
-        std::optional<std::string> path;
-    } rows[] = {
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
         {"0::/user.slice/app-x-1.scope\n", "/user.slice/app-x-1.scope"},
         // Hybrid: the unified line only holds the root, the named hierarchy holds the unit.
         {"12:cpu,cpuacct:/user.slice\n1:name=systemd:/user.slice/app-x-1.scope\n0::/\n",
@@ -35,8 +29,8 @@ TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
         {"0::/\n", "/"},
         {"garbage\n", std::nullopt},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::systemdCgroupPath(row.file), row.path) << row.file;
+    for (const auto& [file, path] : rows)
+        EXPECT_EQ(AppScan::systemdCgroupPath(file), path) << file;
 }
 
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
@@ -111,16 +105,13 @@ TEST(AppUnit, NamesFollowTheLocaleFallbacks) {
     const DesktopEntry entry =
         DesktopEntry::parse("[Desktop Entry]\nName=Files\nName[de]=Dateien\n"
                             "Name[de_AT]=Dateien (AT)\nName[sr@latin]=Datoteke\nName[fr]=\n");
-    const struct {
-        const char* locale;
-        const char* name;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"de_DE.UTF-8", "Dateien"},  {"de_AT.UTF-8", "Dateien (AT)"},
         {"sr_RS@latin", "Datoteke"}, {"sr_RS", "Files"},
         {"fr_FR", "Files"},          {"C", "Files"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::localizedValue(entry, "Name", row.locale), row.name) << row.locale;
+    for (const auto& [locale, name] : rows)
+        EXPECT_EQ(AppScan::localizedValue(entry, "Name", locale), name) << locale;
 }
 
 } // namespace

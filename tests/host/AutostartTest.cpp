@@ -33,7 +33,7 @@ protected:
     Autostart loginItem{tree.path("config"), "/usr/bin/brisklet"};
 };
 
-TEST_F(AutostartTest, TurningOnWritesAnEntryThatStartsBriskletInTheTrayAndNeverOverwrites) {
+TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesItAndNeitherOverwrites) {
     EXPECT_FALSE(loginItem.isOn());
     EXPECT_EQ(loginItem.file(), tree.path("config/autostart/org.brisklet.Brisklet.desktop"));
     EXPECT_EQ(loginItem.turnOn().status, Status::done);
@@ -49,7 +49,11 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryThatStartsBriskletInTheTrayAndNeverO
     // Nothing is left behind from writing it.
     EXPECT_EQ(std::distance(fs::directory_iterator(loginItem.file().parent_path()), fs::directory_iterator{}),
               1);
+    EXPECT_EQ(loginItem.turnOff().status, Status::done);
+    EXPECT_FALSE(loginItem.isOn());
+    EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
 
+    // An entry of the user's own is never overwritten.
     const std::string mine =
         "[Desktop Entry]\nType=Application\nName=brisklet\nExec=brisklet --tray -style Fusion\n";
     tree.text("config/autostart/org.brisklet.Brisklet.desktop", mine);
@@ -79,12 +83,7 @@ TEST(Autostart, AProgramPathOfAnyShapeComesBackWholeAndTheEntryIsKnownAsOurs) {
         EXPECT_FALSE(Autostart::isOurs(text)) << text;
 }
 
-TEST_F(AutostartTest, TurningOffRemovesOnlyOurOwnEntry) {
-    ASSERT_EQ(loginItem.turnOn().status, Status::done);
-    EXPECT_EQ(loginItem.turnOff().status, Status::done);
-    EXPECT_FALSE(loginItem.isOn());
-    EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
-
+TEST_F(AutostartTest, AnEntryChangedOrLinkedBySomeoneElseIsTheirsAndAFolderInTheWayIsReported) {
     // One line changed by hand makes it the user's: it stays unless they insist.
     ASSERT_EQ(loginItem.turnOn().status, Status::done);
     std::string edited = contents(loginItem.file());

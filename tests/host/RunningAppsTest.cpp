@@ -2,7 +2,7 @@
 #include "host/Fakes.h"
 #include "host/LiveRunningApps.h"
 
-#include "support/TempTree.h"
+#include "support/ProcTree.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +29,10 @@ public:
                   "[Desktop Entry]\nType=Application\n" + std::string(body));
     }
 
-    // A process as the kernel shows it; `cgroup` is the whole cgroup file.
-    void process(pid_t pid, pid_t parent, std::uint64_t start, std::string_view cgroup,
-                 std::string_view exe = {}) {
-        const std::string dir = "proc/" + std::to_string(pid) + "/";
-        // A command name with a space and a parenthesis, as the kernel allows.
-        tree.text(dir + "stat", std::to_string(pid) + " (a (b) c) S " + std::to_string(parent) +
-                                    " 1 1 0 -1 4194304 100 0 0 0 5 3 0 0 20 0 1 0 " + std::to_string(start) +
-                                    " 1000 200\n");
-        tree.text(dir + "cgroup", cgroup);
-        if (!exe.empty()) tree.symlink(dir + "exe", fs::path(exe));
+    // A process as the kernel shows it, with a command name holding a space and a parenthesis, as the
+    // kernel allows; `cgroup` is the whole cgroup file.
+    void process(pid_t pid, pid_t parent, std::uint64_t start, std::string cgroup, std::string exe = {}) {
+        proc.add({pid, parent, "a (b) c", 0, std::move(exe), {}, {}, std::move(cgroup), start});
     }
 
     std::vector<RunningApp> scan(std::optional<std::vector<WindowInfo>> windows = std::vector<WindowInfo>{},
@@ -48,6 +42,7 @@ public:
     }
 
     test::TempTree tree;
+    test::ProcTree proc{tree};
     Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
 };
 
@@ -76,7 +71,9 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
     s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
     s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"),
               "/usr/libexec/gnome-terminal-server");
-    s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope")); // our own, and older than all
+    // Started as our own app, the scope is ours, whatever else runs in it; and ours is older than all.
+    s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/brisklet");
+    s.process(51, 50, 210, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/helper");
     const auto apps = s.scan({}, 50, "de_DE.UTF-8");
     ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
@@ -96,18 +93,15 @@ TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
     s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
     s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
     EXPECT_EQ(listed(s.scan({}, 320)), std::vector<std::string>{"org.gnome.Terminal 300: 300 310 330"});
-
-    // Started as our own app, the scope is ours, whatever else runs in it.
-    Session own;
-    own.entry("brisklet", "Name=brisklet\n");
-    own.process(40, 1, 100, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/brisklet"); // ours
-    own.process(41, 40, 200, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/helper");
-    EXPECT_TRUE(own.scan({}, 40).empty());
 }
 
-TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
+// Only shown apps outside session services count; launcher tokens, escapes and the named hierarchy
+// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit; processes that vanish or
+// make no sense are left out. Apps come in launch order.
+TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     Session s;
-    s.entry("shown", "Name=Shown\n");
+    for (const char* id : {"shown", "google-chrome", "org.mozilla.firefox", "org.gimp.GIMP"})
+        s.entry(id, "Name=" + std::string(id) + "\n");
     s.entry("nodisplay", "Name=Settings daemon\nNoDisplay=true\n");
     s.entry("nameless", "Icon=x\n");
     s.entry("nm-applet", "Name=Network\n");
@@ -119,54 +113,31 @@ TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
     s.process(14, 1, 14, std::string(kSession) + "app-gnome-org.gnome.Shell-4.scope\n");
     s.process(15, 1, 15, inApp("app-gnome-unknown-5.scope"));
     s.process(16, 1, 16, "0::/system.slice/shown.service\n");
-    EXPECT_EQ(listed(s.scan()), std::vector<std::string>{"shown 10: 10"});
-}
-
-// The unit forms themselves are read in the unit tests; here they lead to entries, in launch order.
-TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntryListedInLaunchOrder) {
-    Session s;
-    s.entry("google-chrome", "Name=Chrome\n");
-    s.entry("org.mozilla.firefox", "Name=Firefox\n");
     s.process(20, 1, 3000, inApp("app-gnome-google\\x2dchrome-77.scope"));
     s.process(21, 1, 1000, inApp("app-flatpak-org.mozilla.firefox-5678.scope"));
-    // cgroup v1 hybrid: the unit is only in the named systemd hierarchy.
     s.process(
         24, 20, 5000,
         "11:memory:/user.slice\n1:name=systemd:/user.slice/app-gnome-google\\x2dchrome-77.scope\n0::/\n");
-    EXPECT_EQ(listed(s.scan()),
-              (std::vector<std::string>{"org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"}));
-}
-
-TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
-    Session s;
-    s.entry("app", "Name=App\n");
-    s.process(60, 1, 60, inApp("app-app-1.scope"));
-    // Gone between listing and reading: a folder with nothing left in it.
-    s.tree.dir("proc/61");
-    // Exited after its stat was read.
-    s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
-    s.tree.text("proc/63/stat", "63 (truncated");
-    s.tree.text("proc/63/cgroup", inApp("app-app-1.scope"));
-    s.tree.text("proc/self/stat", "not a process");
-    s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
-    const auto apps = s.scan();
-    ASSERT_EQ(listed(apps), std::vector<std::string>{"app 60: 60"});
-    EXPECT_EQ(apps[0].executable, std::nullopt);
-    EXPECT_EQ(apps[0].bundle, std::nullopt);
-}
-
-TEST(RunningApps, FlatpakSandboxesAreFoundWithoutAUnit) {
-    Session s;
-    s.entry("org.gimp.GIMP", "Name=GIMP\n");
     s.process(70, 1, 70, kNoUnit, "/app/bin/gimp-2.10");
     s.tree.text("proc/70/root/.flatpak-info",
                 "[Instance]\nname=wrong\n[Application]\nname = org.gimp.GIMP\n");
     // A sandboxed session service stays a session service.
     s.process(71, 1, 71, std::string(kSession) + "portal.service\n");
     s.tree.text("proc/71/root/.flatpak-info", "[Application]\nname=org.gimp.GIMP\n");
+    // Gone between listing and reading: a folder with nothing left in it; exited after its stat was read.
+    s.tree.dir("proc/61");
+    s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
+    s.tree.text("proc/63/stat", "63 (truncated");
+    s.tree.text("proc/63/cgroup", inApp("app-shown-1.scope"));
+    s.tree.text("proc/self/stat", "not a process");
+    s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
     const auto apps = s.scan();
-    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gimp.GIMP 70: 70"});
-    EXPECT_EQ(apps[0].bundle, std::nullopt); // every sandbox has its own /app/bin
+    ASSERT_EQ(listed(apps),
+              (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
+                                        "google-chrome 20: 20 24"}));
+    EXPECT_EQ(apps[0].executable, std::nullopt);
+    EXPECT_EQ(apps[0].bundle, std::nullopt);
+    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
 }
 
 TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {

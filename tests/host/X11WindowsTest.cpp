@@ -106,41 +106,24 @@ TEST(X11Windows, UnknownWithoutAnXServer) {
     }
 }
 
-class X11Session : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!xvfb.running()) GTEST_SKIP() << "No X server could be started (is Xvfb installed?)";
-        windows = X11Windows::connect(xvfb.display());
-        ASSERT_TRUE(windows->windows()) << "an X server answers, even an empty one";
-        client.emplace(QStringList{}, xvfb.display());
-        ASSERT_TRUE(client->waitForLine("ready"));
-    }
-
+// Without a window manager the normal windows are listed with their owner and geometry; a
+// manager's client list and close request are used while it runs, and only then.
+TEST(X11Windows, ListsNormalWindowsAndUsesAWindowManagerOnlyWhileItRuns) {
     test::Xvfb xvfb;
-    std::unique_ptr<X11Windows> windows;
-    std::optional<test::TestWindowClient> client; // only once our own X server runs
-};
-
-TEST_F(X11Session, ListsNormalWindowsWithOwnerAndGeometryWithoutAWindowManager) {
-    std::vector<WindowInfo> mine;
-    for (const WindowInfo& w : windows->windows().value_or(std::vector<WindowInfo>{}))
-        if (w.pid == client->pid()) mine.push_back(w);
-    // The 50 × 50 tool window is no normal window and is not listed at all.
-    ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ((std::array{mine[0].x, mine[0].y, mine[0].width, mine[0].height}),
-              (std::array{40, 30, 300, 200}));
-    EXPECT_FALSE(mine[0].isHidden);
-    EXPECT_FALSE(mine[0].wmClass.empty());
-    EXPECT_TRUE(countsAsOpenWindow(mine[0]));
-}
-
-// A manager's client list and close request are used while it runs, and only then.
-TEST_F(X11Session, AWindowManagersClientListAndCloseRequestAreUsedOnlyWhileItRuns) {
-    test::TestWindowClient unlisted({}, xvfb.display());
-    ASSERT_TRUE(unlisted.waitForLine("ready"));
+    if (!xvfb.running()) GTEST_SKIP() << "No X server could be started (is Xvfb installed?)";
+    const auto windows = X11Windows::connect(xvfb.display());
+    test::TestWindowClient client({}, xvfb.display()), unlisted({}, xvfb.display());
+    ASSERT_TRUE(client.waitForLine("ready") && unlisted.waitForLine("ready"));
     const auto all = windows->windows();
-    ASSERT_TRUE(listsWindowOf(all, client->pid()) && listsWindowOf(all, unlisted.pid()));
-    const std::uint32_t listedId = std::ranges::find(*all, client->pid(), &WindowInfo::pid)->id;
+    ASSERT_TRUE(listsWindowOf(all, client.pid()) && listsWindowOf(all, unlisted.pid()));
+    // The 50 × 50 tool window is no normal window and is not listed at all.
+    ASSERT_EQ(std::ranges::count(*all, client.pid(), &WindowInfo::pid), 1);
+    const WindowInfo& mine = *std::ranges::find(*all, client.pid(), &WindowInfo::pid);
+    EXPECT_EQ((std::array{mine.x, mine.y, mine.width, mine.height}), (std::array{40, 30, 300, 200}));
+    EXPECT_FALSE(mine.isHidden || mine.wmClass.empty());
+    EXPECT_TRUE(countsAsOpenWindow(mine));
+
+    const std::uint32_t listedId = mine.id;
     PretendWindowManager wm(xvfb.display());
     ASSERT_TRUE(wm.ok());
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
@@ -151,19 +134,19 @@ TEST_F(X11Session, AWindowManagersClientListAndCloseRequestAreUsedOnlyWhileItRun
     const auto managed = windows->windows();
     ASSERT_TRUE(managed);
     ASSERT_EQ(managed->size(), 1u);
-    EXPECT_EQ((*managed)[0].pid, client->pid());
+    EXPECT_EQ((*managed)[0].pid, client.pid());
     EXPECT_TRUE((*managed)[0].isHidden);
     ASSERT_TRUE(windows->close(listedId));
     EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), listedId));
     // A check window that does not point at itself was left by a manager that is gone.
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.root()});
     const auto unmanaged = windows->windows();
-    EXPECT_TRUE(listsWindowOf(unmanaged, client->pid()) && listsWindowOf(unmanaged, unlisted.pid()));
+    EXPECT_TRUE(listsWindowOf(unmanaged, client.pid()) && listsWindowOf(unmanaged, unlisted.pid()));
     ASSERT_TRUE(windows->close(listedId));
     // The client itself ends on its close event, as it would not on a signal.
-    ASSERT_TRUE(client->waitForLine("closed"));
-    ASSERT_TRUE(client->waitForExit());
-    EXPECT_EQ(client->exitStatus(), QProcess::NormalExit);
+    ASSERT_TRUE(client.waitForLine("closed"));
+    ASSERT_TRUE(client.waitForExit());
+    EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
 }
 
 } // namespace
