@@ -12,9 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using CleanerUnprivileged = test::Unprivileged;
+using Unprivileged = test::Unprivileged;
 
-TEST_F(CleanerUnprivileged, AnItemLeftPartlyInPlaceCountsWhatWentAndFailsWhileBytesRemain) {
+TEST_F(Unprivileged, CleaningAnItemLeftPartlyInPlaceCountsWhatWentAndFailsWhileBytesRemain) {
     // A read-only folder inside the item keeps its file; an empty folder in a folder we may not write
     // to stays, with nothing left to reclaim; a file in a folder we may not search can be neither
     // removed nor measured.
@@ -37,7 +37,7 @@ TEST_F(CleanerUnprivileged, AnItemLeftPartlyInPlaceCountsWhatWentAndFailsWhileBy
     EXPECT_TRUE(fs::exists(empty));
 }
 
-TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsRecord) {
+TEST_F(Unprivileged, CleaningWhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsRecord) {
     // Inside an unreadable folder nothing can be measured, so measuring says nothing is left.
     tree.build(R"(
         home/.cache/app/gone.bin 10000
@@ -59,8 +59,6 @@ TEST_F(CleanerUnprivileged, WhatStaysUnmeasuredStillFailsAndATrashEntryKeepsItsR
     EXPECT_TRUE(fs::exists(tree.path("home/.local/share/Trash/info/a.trashinfo")));
 }
 
-using UnprivilegedEmptying = test::Unprivileged;
-
 Outcome leftBehind(int items) {
     return Outcome::failed(std::to_string(items) + (items == 1 ? " item" : " items") +
                            " couldn't be removed. Permission denied.");
@@ -68,7 +66,7 @@ Outcome leftBehind(int items) {
 
 // A read-only folder keeps what is inside it (and its description), though whatever below it could
 // go went; an unreadable folder goes when it is empty and stays when not.
-TEST_F(UnprivilegedEmptying, WhatCannotGoStaysWithItsDescriptionAndTheRestGoes) {
+TEST_F(Unprivileged, EmptyingWhatCannotGoStaysWithItsDescriptionAndTheRestGoes) {
     tree.build(R"(
         home/.local/share/Trash/files/locked/{inside,open/also-inside}
         home/.local/share/Trash/files/{sealed-empty/,sealed-full/x,fine}
@@ -85,7 +83,7 @@ TEST_F(UnprivilegedEmptying, WhatCannotGoStaysWithItsDescriptionAndTheRestGoes) 
         EXPECT_FALSE(fs::exists(tree.path(trash + gone))) << gone;
 }
 
-TEST_F(UnprivilegedEmptying, CountsEveryItemLeftBehind) {
+TEST_F(Unprivileged, EmptyingCountsEveryItemLeftBehind) {
     // Entries in a read-only files/ folder, then descriptions that cannot go with their removed entries,
     // then a Trash that cannot be read at all, which is no empty Trash.
     tree.build(R"(
@@ -102,8 +100,6 @@ TEST_F(UnprivilegedEmptying, CountsEveryItemLeftBehind) {
     chmod(trash, 0);
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), leftBehind(1));
 }
-
-using Unprivileged = test::Unprivileged;
 
 TEST_F(Unprivileged, AnUnreadableTrashIsDeniedAndEmpty) {
     const std::pair<JunkLayout, const char*> layouts[] = {

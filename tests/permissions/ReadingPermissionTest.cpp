@@ -18,12 +18,12 @@ namespace fs = std::filesystem;
 
 using test::ftsOnDisk;
 using test::TempTree;
-using FileSizePermissionTest = test::Unprivileged;
+using Unprivileged = test::Unprivileged;
 
 // A folder `locked` whose data the walk may or may not reach. Unsearchable (0 and 0444): fts reports
 // each name inside as unstatable and counts none, and neither does a walk that stats relative to the
 // folder. Unreadable (0 and 0111): no names to count, though one given by name is reachable.
-TEST_F(FileSizePermissionTest, AFolderThatCannotBeReadOrSearchedIsPassedOver) {
+TEST_F(Unprivileged, FileSizePassesOverAFolderThatCannotBeReadOrSearched) {
     for (const mode_t mode : {0000, 0444, 0111}) {
         SCOPED_TRACE(mode);
         TempTree tree;
@@ -40,7 +40,7 @@ TEST_F(FileSizePermissionTest, AFolderThatCannotBeReadOrSearchedIsPassedOver) {
     }
 }
 
-TEST_F(FileSizePermissionTest, UnreadableRootMeasuresZeroButUnreadableFilesCount) {
+TEST_F(Unprivileged, FileSizeOfAnUnreadableRootMeasuresZeroButUnreadableFilesCount) {
     const fs::path secret = tree.file("secret", 60000);
     chmod("secret", 0);
     // Blocks come from the entry's status, which needs no right to read the file.
@@ -94,9 +94,7 @@ TEST_F(FinderPermissionTest, NodeModulesThatCannotBeMeasuredIsDroppedAndAnUnlist
     EXPECT_NE(NodeModulesFinder::lastTouched(tree.path("fine")), std::nullopt);
 }
 
-using UnprivilegedProcessReader = test::Unprivileged;
-
-TEST_F(UnprivilegedProcessReader, UnreadableProcessesAreLeftOutAndTheRestRemain) {
+TEST_F(Unprivileged, ProcessReaderLeavesOutUnreadableProcessesAndKeepsTheRest) {
     for (const std::string pid : {"10", "11", "12", "13"})
         tree.build("proc/" + pid + "/stat = " + pid + " (p" + pid + ") S 1 1 1 0 -1\\n\nproc/" + pid +
                    "/status = Name:\\tp\\nRssAnon:\\t  64 kB\\nVmSwap:\\t 0 kB\\n\nproc/" + pid +

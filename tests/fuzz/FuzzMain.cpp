@@ -1,19 +1,33 @@
-// Runs a fuzz harness once over stored inputs, without libFuzzer: every file named on the command
-// line and every file below every folder named there. Builds without clang use it to check the seed
-// corpus under their own sanitizers.
+// The entry of the fuzz program built for the format BRISKLET_FUZZ_FORMAT names. Without libFuzzer
+// it also runs that harness once over stored inputs: every file named on the command line and every
+// file below every folder named there, so builds without clang check the seed corpus under their own
+// sanitizers.
 
-#include <algorithm>
+#include "FuzzCheck.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
-#include <string_view>
-#include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Filled as the harnesses load, before main or libFuzzer runs.
+static std::map<std::string_view, FuzzHarness>* formats;
 
+bool addFuzzFormat(const char* name, FuzzHarness harness) {
+    static std::map<std::string_view, FuzzHarness> all;
+    formats = &all;
+    return all.emplace(name, harness).second;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzHarness harness = formats->at(BRISKLET_FUZZ_FORMAT);
+    harness(std::string_view(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
+
+#ifndef BRISKLET_FUZZ_WITH_LIBFUZZER
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::vector<fs::path> inputs;
@@ -36,7 +50,7 @@ int main(int argc, char** argv) {
         const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         // A buffer of exactly the input's size, as libFuzzer passes it, so that reading one byte past
         // the end is caught instead of landing in a container's spare capacity.
-        const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[bytes.size()]);
+        const auto data = std::make_unique_for_overwrite<std::uint8_t[]>(bytes.size());
         std::copy(bytes.begin(), bytes.end(), data.get());
         std::fprintf(stderr, "running %s (%zu bytes)\n", file.c_str(), bytes.size());
         LLVMFuzzerTestOneInput(data.get(), bytes.size());
@@ -45,3 +59,4 @@ int main(int argc, char** argv) {
     // No input at all is a broken corpus path, not a pass.
     return inputs.empty() ? 1 : 0;
 }
+#endif
