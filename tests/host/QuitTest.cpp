@@ -58,7 +58,7 @@ TEST_F(QuitTest, ForceQuitKillsEveryProcessEvenOneIgnoringSigterm) {
     ASSERT_TRUE(main.waitForLine("term"));
     ASSERT_TRUE(main.isRunning());
     apps.forceQuit(appOf({main.pid(), helper.pid()}));
-    for (test::TestWindowClient* client : {&main, &helper}) {
+    for (test::TestProcess* client : {&main, &helper}) {
         ASSERT_TRUE(client->waitForExit());
         EXPECT_EQ(client->exitStatus(), QProcess::CrashExit);
     }
