@@ -23,16 +23,14 @@ protected:
         test::ensureGuiApplication();
         ASSERT_FALSE(m_bus.address().isEmpty()) << "dbus-daemon did not start";
     }
-
-    QDBusConnection connect(const QString& name) {
-        QDBusConnection connection = QDBusConnection::connectToBus(m_bus.address(), name);
-        m_names.push_back(name);
-        return connection;
-    }
-
     void TearDown() override {
         for (const QString& name : m_names)
             QDBusConnection::disconnectFromBus(name);
+    }
+
+    QDBusConnection connect(const QString& name) {
+        m_names.push_back(name);
+        return QDBusConnection::connectToBus(m_bus.address(), name);
     }
 
     test::PrivateBus m_bus;
@@ -67,10 +65,8 @@ TEST_F(SingleInstanceTest, ALaterStartActivatesTheRunningOneAndStepsAside) {
     EXPECT_EQ(secondRole, static_cast<int>(Role::Activated));
 
     // The name stays with the first start.
-    const QDBusConnection observer = connect(QStringLiteral("observer"));
-    const QString owner =
-        observer.interface()->serviceOwner(QString::fromLatin1(SingleInstance::kServiceName));
-    EXPECT_EQ(owner, QDBusConnection(QStringLiteral("first")).baseService());
+    EXPECT_EQ(connect("observer").interface()->serviceOwner(SingleInstance::kServiceName).value(),
+              QDBusConnection("first").baseService());
 }
 
 TEST_F(SingleInstanceTest, AQuietLaterStartLeavesTheRunningOneAloneAndTheNameIsFreedAtTheEnd) {
