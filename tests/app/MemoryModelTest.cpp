@@ -152,11 +152,7 @@ TEST_F(MemoryModelTest, AppsPassWaitsForAViewerAndRunsAtOnceForTheFirstOne) {
 
     QObject window, panel;
     auto closing = std::make_unique<QObject>();
-    const struct {
-        const QObject* viewer;
-        bool watched, anyoneWatches;
-        int passes;
-    } steps[] = {
+    const std::tuple<const QObject*, bool, bool, int> steps[] = {
         {&window, true, true, 1},       // the first viewer: a pass at once
         {&window, true, true, 1},       // saying it again is still one viewer
         {&panel, true, true, 1},        // a second viewer: the lists are fresh already
@@ -257,25 +253,22 @@ TEST_F(MemoryModelTest, SelectionCountsOnlyListedAppsQuittingDeselectsAndStopSig
 
 // The purge itself is the system actions' test; here it drops the fixture's cache, or does not.
 TEST_F(MemoryModelTest, FreeUpRamPurgesOnceAtATimeAndReportsTheOutcome) {
-    const struct {
-        std::uint64_t cachedAfterKiB;
-        Outcome outcome;
-        std::optional<QString> notice; // none: the earlier notice stays
-    } rows[] = {
+    // No notice: the earlier notice stays.
+    const std::tuple<std::uint64_t, Outcome, std::optional<QString>> rows[] = {
         {3 * kGiB / 2, Outcome::done(), "Cleared 2.5 GB of inactive cache. 10 GB is now available."},
         {5 * kGiB, Outcome::done(), "Cleared Zero KB of inactive cache. 10 GB is now available."},
         {4 * kGiB, Outcome::cancelled(), std::nullopt},
         {4 * kGiB, Outcome::failed("Not authorized"), "Couldn't free memory. Not authorized"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.cachedAfterKiB);
+    for (const auto& [cachedAfterKiB, outcome, notice] : rows) {
+        SCOPED_TRACE(cachedAfterKiB);
         proc.memInfo(16 * kGiB, 6 * kGiB, 4 * kGiB);
         std::atomic<int> runs = 0;
         auto s = services();
         s.purge = [&] {
             ++runs;
-            proc.memInfo(16 * kGiB, 6 * kGiB, row.cachedAfterKiB);
-            return row.outcome;
+            proc.memInfo(16 * kGiB, 6 * kGiB, cachedAfterKiB);
+            return outcome;
         };
         const auto model = start(std::move(s));
         const Notice earlier = Notice::make("earlier", false);
@@ -287,10 +280,10 @@ TEST_F(MemoryModelTest, FreeUpRamPurgesOnceAtATimeAndReportsTheOutcome) {
         ASSERT_TRUE(waitUntil(purging, [&] { return !model->isPurging(); }));
         EXPECT_EQ(purging.count(), 2);
         EXPECT_EQ(runs, 1);
-        const Notice expected{row.notice ? model->notice()->id : earlier.id,
-                              row.notice.value_or(earlier.text), row.outcome.isFailed()};
+        const Notice expected{notice ? model->notice()->id : earlier.id, notice.value_or(earlier.text),
+                              outcome.isFailed()};
         EXPECT_EQ(model->notice(), expected);
-        EXPECT_EQ(model->notice()->id == earlier.id, !row.notice);
+        EXPECT_EQ(model->notice()->id == earlier.id, !notice);
     }
 }
 

@@ -45,10 +45,7 @@ TEST(SystemInfo, GreetingFollowsTheLocalHour) {
 // The pretty name, unquoted the way a shell would, else the host name, else a fixed phrase.
 TEST(SystemInfo, ComputerNamePrefersThePrettyName) {
     const std::optional<std::string> none;
-    const struct {
-        std::optional<std::string> machineInfo, hostname;
-        const char* expected;
-    } rows[] = {
+    const std::tuple<std::optional<std::string>, std::optional<std::string>, const char*> rows[] = {
         {"PRETTY_HOSTNAME=\"Ada's Laptop\"\n", "h", "Ada's Laptop"},
         {"PRETTY_HOSTNAME='Lab \"B\" \\n'\n", "h", "Lab \"B\" \\n"},
         {"PRETTY_HOSTNAME=Family PC   \n", "h", "Family PC"},
@@ -65,12 +62,12 @@ TEST(SystemInfo, ComputerNamePrefersThePrettyName) {
         {none, "(none)\n", "Your computer"},
         {none, "h\xffst\n", "h\xef\xbf\xbdst"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [machineInfo, hostname, expected] : rows) {
         TempTree t;
-        if (row.machineInfo) t.text("etc/machine-info", *row.machineInfo);
-        if (row.hostname) t.text("proc/sys/kernel/hostname", *row.hostname);
-        EXPECT_EQ(SystemInfo::readComputerName(fixtureSources(t)), row.expected)
-            << row.machineInfo.value_or("(no machine-info)");
+        if (machineInfo) t.text("etc/machine-info", *machineInfo);
+        if (hostname) t.text("proc/sys/kernel/hostname", *hostname);
+        EXPECT_EQ(SystemInfo::readComputerName(fixtureSources(t)), expected)
+            << machineInfo.value_or("(none)");
     }
     // Without a host name file the system is asked.
     std::array<char, 256> host{};
@@ -106,10 +103,8 @@ TEST(SystemInfo, OsVersionFromOsReleaseElseTheKernel) {
         "PRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\nNAME=\"Debian GNU/Linux\"\n"
         "VERSION_ID=\"12\"\nVERSION=\"12 (bookworm)\"\nID=debian\n";
     const std::optional<std::string> none;
-    const struct {
-        std::optional<std::string> etc, usrLib, kernel;
-        const char* expected;
-    } rows[] = {
+    using Text = std::optional<std::string>;
+    const std::tuple<Text, Text, Text, const char*> rows[] = {
         {kDebian, none, "6.1.0-18-amd64\n", "Debian GNU/Linux 12"},
         {"NAME=\"Arch Linux\"\nID=arch\n", none, none, "Arch Linux"}, // rolling, no version
         {none, "NAME=\"Ubuntu\"\nVERSION_ID=\"24.04\"\n", none, "Ubuntu 24.04"},
@@ -122,12 +117,12 @@ TEST(SystemInfo, OsVersionFromOsReleaseElseTheKernel) {
         {none, none, "custom-build\n", "Linux"},
         {none, none, "", "Linux"},
     };
-    for (const auto& row : rows) {
+    for (const auto& [etc, usrLib, kernel, expected] : rows) {
         TempTree t;
-        if (row.etc) t.text("etc/os-release", *row.etc);
-        if (row.usrLib) t.text("usr/lib/os-release", *row.usrLib);
-        if (row.kernel) t.text("proc/sys/kernel/osrelease", *row.kernel);
-        EXPECT_EQ(SystemInfo::readOsVersion(fixtureSources(t)), row.expected) << row.expected;
+        if (etc) t.text("etc/os-release", *etc);
+        if (usrLib) t.text("usr/lib/os-release", *usrLib);
+        if (kernel) t.text("proc/sys/kernel/osrelease", *kernel);
+        EXPECT_EQ(SystemInfo::readOsVersion(fixtureSources(t)), expected) << expected;
     }
 }
 

@@ -36,11 +36,7 @@ TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
     const std::string user = "/user.slice/user-1000.slice/user@1000.service/";
     const std::string apps = user + "app.slice/";
-    const struct {
-        std::string path;
-        Kind kind;
-        std::vector<std::string> ids;
-    } rows[] = {
+    const std::tuple<std::string, Kind, std::vector<std::string>> rows[] = {
         {apps + "app-gnome-org.gnome.Terminal-1234.scope",
          Kind::app,
          {"gnome-org.gnome.Terminal", "org.gnome.Terminal"}},
@@ -65,10 +61,10 @@ TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
         {apps + "app-.scope", Kind::none, {}},
         {apps + "app-x-1.socket", Kind::none, {}},
     };
-    for (const auto& row : rows) {
-        const auto reading = AppScan::readAppUnit(row.path);
-        EXPECT_EQ(reading.kind, row.kind) << row.path;
-        EXPECT_EQ(reading.candidateIds, row.ids) << row.path;
+    for (const auto& [path, kind, ids] : rows) {
+        const auto reading = AppScan::readAppUnit(path);
+        EXPECT_EQ(reading.kind, kind) << path;
+        EXPECT_EQ(reading.candidateIds, ids) << path;
     }
 }
 

@@ -167,12 +167,7 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
     s.entry("app", "Name=App\n");
     s.process(100, 1, 100, inApp("app-app-1.scope"));
     s.process(101, 100, 101, inApp("app-app-1.scope"));
-    const struct {
-        const char* what;
-        std::optional<std::vector<WindowInfo>> windows;
-        bool hasWindows;
-        bool isHidden;
-    } rows[] = {
+    const std::tuple<const char*, std::optional<std::vector<WindowInfo>>, bool, bool> rows[] = {
         {"unknown on Wayland", std::nullopt, true, false},
         {"a helper's window counts", std::vector{window(1, 101)}, true, false},
         {"80 wide is too small", std::vector{window(1, 100, 80, 500)}, false, false},
@@ -185,11 +180,11 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
         {"a small shown one does not stop it being hidden",
          std::vector{window(1, 100, 300, 200, true), window(2, 100, 20, 20)}, true, true},
     };
-    for (const auto& row : rows) {
-        const auto apps = s.scan(row.windows);
-        ASSERT_EQ(apps.size(), 1u) << row.what;
-        EXPECT_EQ(apps[0].hasWindows, row.hasWindows) << row.what;
-        EXPECT_EQ(apps[0].isHidden, row.isHidden) << row.what;
+    for (const auto& [what, windows, hasWindows, isHidden] : rows) {
+        const auto apps = s.scan(windows);
+        ASSERT_EQ(apps.size(), 1u) << what;
+        EXPECT_EQ(apps[0].hasWindows, hasWindows) << what;
+        EXPECT_EQ(apps[0].isHidden, isHidden) << what;
     }
     // A window list that lists nothing under XWayland proves nothing: windows are unknown.
     FakeWindowList partial;
