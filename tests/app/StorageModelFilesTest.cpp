@@ -85,22 +85,11 @@ TEST(StorageModelNodeModules, ListsSelectsAndDeletesFromTheRootTheSearchStartedW
                       false}));
 }
 
-// The mover stands in for the real one (which the cleaner's own tests cover): what still exists
-// goes into the fixture home's Trash.
+// The fixture's mover stands in for the real one (which the cleaner's own tests cover).
 TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndANewRootClearsTheList) {
     StorageFixture l;
     const fs::path big = l.tree.file("home/Videos/big.mkv", 300'000);
     const fs::path bigger = l.tree.file("home/Videos/bigger.mkv", 400'000);
-    l.services.moveToTrash =
-        [trash = l.tree.dir("home/.local/share/Trash/files")](const std::vector<fs::path>& paths) {
-            TrashMoveResult result;
-            for (const fs::path& path : paths) {
-                std::error_code error;
-                fs::rename(path, trash / path.filename(), error);
-                (error ? result.failed : result.moved).push_back(path);
-            }
-            return result;
-        };
     StorageModel& m = l.make();
     m.setLargeMinSize(200'000);
     m.scanLargeFiles();
