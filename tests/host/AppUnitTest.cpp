@@ -34,32 +34,32 @@ TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
 }
 
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
-    const std::string user = "/user.slice/user-1000.slice/user@1000.service/";
-    const std::string apps = user + "app.slice/";
+    using enum Kind;
+    const std::string user = "/user.slice/user-1000.slice/user@1000.service/", apps = user + "app.slice/";
     const std::tuple<std::string, Kind, std::vector<std::string>> rows[] = {
         {apps + "app-gnome-org.gnome.Terminal-1234.scope",
-         Kind::app,
+         app,
          {"gnome-org.gnome.Terminal", "org.gnome.Terminal"}},
-        {apps + "app-org.kde.konsole@abc.service", Kind::app, {"org.kde.konsole"}},
-        {apps + "app-org.kde.kate.service", Kind::app, {"org.kde.kate"}},
-        {apps + "app-org.kde.dolphin.scope", Kind::app, {"org.kde.dolphin"}},
+        {apps + "app-org.kde.konsole@abc.service", app, {"org.kde.konsole"}},
+        {apps + "app-org.kde.kate.service", app, {"org.kde.kate"}},
+        {apps + "app-org.kde.dolphin.scope", app, {"org.kde.dolphin"}},
         {apps + "app-gnome-google\\x2dchrome-99.scope",
-         Kind::app,
+         app,
          {"gnome-google-chrome", "google-chrome", "chrome"}},
         // A launcher that does not escape: the random part is still only the last piece.
-        {apps + "app-google-chrome-99.scope", Kind::app, {"google-chrome", "chrome"}},
+        {apps + "app-google-chrome-99.scope", app, {"google-chrome", "chrome"}},
         // D-Bus activation: the app is named by the slice around the service.
         {apps + "app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service",
-         Kind::app,
+         app,
          {"dbus-:1.2-org.gnome.Nautilus", ":1.2-org.gnome.Nautilus", "org.gnome.Nautilus"}},
-        {apps + "app-gnome-nm\\x2dapplet@autostart.service", Kind::excluded, {}},
-        {user + "session.slice/org.gnome.Shell@x11.service", Kind::excluded, {}},
-        {user + "background.slice/app-gnome-x-1.scope", Kind::excluded, {}},
-        {"/system.slice/sshd.service", Kind::none, {}},
-        {"/user.slice/user-1000.slice/session-2.scope", Kind::none, {}},
-        {"", Kind::none, {}},
-        {apps + "app-.scope", Kind::none, {}},
-        {apps + "app-x-1.socket", Kind::none, {}},
+        {apps + "app-gnome-nm\\x2dapplet@autostart.service", excluded, {}},
+        {user + "session.slice/org.gnome.Shell@x11.service", excluded, {}},
+        {user + "background.slice/app-gnome-x-1.scope", excluded, {}},
+        {"/system.slice/sshd.service", none, {}},
+        {"/user.slice/user-1000.slice/session-2.scope", none, {}},
+        {"", none, {}},
+        {apps + "app-.scope", none, {}},
+        {apps + "app-x-1.socket", none, {}},
     };
     for (const auto& [path, kind, ids] : rows) {
         const auto reading = AppScan::readAppUnit(path);

@@ -66,11 +66,10 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
     s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
     s.entry("brisklet", "Name=brisklet\n");
     // The server started first but has the higher pid: age, not the number, makes it the main one.
-    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"),
-              "/usr/libexec/gnome-terminal-server");
+    const std::string server = "/usr/libexec/gnome-terminal-server";
+    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"), server);
     s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
-    s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"),
-              "/usr/libexec/gnome-terminal-server");
+    s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"), server);
     // Started as our own app, the scope is ours, whatever else runs in it; and ours is older than all.
     s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/brisklet");
     s.process(51, 50, 210, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/helper");
@@ -78,7 +77,7 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
     ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
-    EXPECT_EQ(apps[0].executable, fs::path("/usr/libexec/gnome-terminal-server"));
+    EXPECT_EQ(apps[0].executable, fs::path(server));
     EXPECT_EQ(apps[0].bundle, std::nullopt); // /usr/libexec is every system service's folder
 }
 
