@@ -1,6 +1,12 @@
 #include "app/Report.h"
+#include "app/ReportJson.h"
 
+#include "core/fs/Bytes.h"
+#include "support/ProcTree.h"
 #include "support/TempTree.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
@@ -18,24 +24,18 @@ ProcessSample process(std::int32_t pid, std::string name, std::uint64_t footprin
 }
 
 TEST(Report, DiskAndMemoryLines) {
-    EXPECT_EQ(Report::diskLine(DiskInfo{"Local Disk", 0, 0}), "Disk  Local Disk: Zero KB free of Zero KB");
     EXPECT_EQ(Report::diskLine(DiskInfo{"Data", 494'000'000'000, 120'500'000'000}),
               "Disk  Data: 120.5 GB free of 494 GB");
 
-    MemorySnapshot m;
-    m.total = 16ULL << 30;
-    m.app = 6ULL << 30;
-    m.wired = 2ULL << 30;
-    m.compressed = 512ULL << 20;
-    m.cached = 5ULL << 30;
-    m.swapUsed = 0;
-    m.pressure = MemoryPressure::warning;
+    const MemorySnapshot m{.total = 16ULL << 30,
+                           .app = 6ULL << 30,
+                           .wired = 2ULL << 30,
+                           .compressed = 512ULL << 20,
+                           .cached = 5ULL << 30,
+                           .pressure = MemoryPressure::warning};
     EXPECT_EQ(Report::memoryLine(m),
               "RAM   8.5 GB used of 16 GB · app 6 GB · wired 2 GB · compressed 512 MB · "
               "cached 5 GB · swap Zero KB · pressure warning");
-    EXPECT_EQ(Report::memoryLine(MemorySnapshot{}),
-              "RAM   Zero KB used of Zero KB · app Zero KB · wired Zero KB · "
-              "compressed Zero KB · cached Zero KB · swap Zero KB · pressure normal");
 }
 
 TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
@@ -64,8 +64,6 @@ TEST(Report, JunkBlockPadsAndCutsAmountsToTenCharacters) {
     // A name keeps to its own line.
     EXPECT_EQ(lines[2], "  ☑ 50 KB      two\xEF\xBF\xBDlines");
 
-    JunkCategory wide{JunkKind::xcode, {item("x", -1'234'567'890'123, false)}, false};
-    EXPECT_EQ(Report::junkLines(wide)[1], "  ☐ -1.23 TB   x");
     JunkCategory widest{JunkKind::xcode, {item("x", -123'456'789'012'345, false)}, false};
     EXPECT_EQ(Report::junkLines(widest)[1], "  ☐ -123.46 TB x"); // exactly ten characters: no padding
 }
@@ -77,56 +75,117 @@ TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {
     for (int i = 0; i < 10; ++i)
         samples.push_back(process(100 + i, "p" + std::to_string(i), static_cast<std::uint64_t>(i % 3) << 20));
     const auto lines = Report::processLines(samples);
-    ASSERT_EQ(lines.size(), 9u);
     // Footprints 2 MB (p2, p5, p8), 1 MB (p1, p4, p7), 0 (p0, p3, p6, p9): ties keep the reader's order.
-    EXPECT_EQ(lines[1], "  2 MB       p2");
-    EXPECT_EQ(lines[2], "  2 MB       p5");
-    EXPECT_EQ(lines[3], "  2 MB       p8");
-    EXPECT_EQ(lines[4], "  1 MB       p1");
-    EXPECT_EQ(lines[7], "  Zero KB    p0");
-    EXPECT_EQ(lines[8], "  Zero KB    p3");
+    EXPECT_EQ(lines, (std::vector<std::string>{"\nTop processes", "  2 MB       p2", "  2 MB       p5",
+                                               "  2 MB       p8", "  1 MB       p1", "  1 MB       p4",
+                                               "  1 MB       p7", "  Zero KB    p0", "  Zero KB    p3"}));
 }
 
-// The whole report over a fixture home and a fixture process table.
-TEST(Report, WritesEverySectionInOrder) {
+std::string str(const QJsonValue& value) {
+    return value.toString().toStdString();
+}
+
+std::int64_t bytes(const QJsonValue& value) {
+    EXPECT_TRUE(value.isDouble()) << "not a number";
+    return value.toInteger(-1);
+}
+
+std::uint64_t ubytes(const QJsonValue& value) {
+    return static_cast<std::uint64_t>(bytes(value));
+}
+
+// A home with something in every section: eight caches (one a desktop cache left unchecked), an
+// Xorg log, a Trash that cannot be listed, and ten processes of which eight are listed. The text
+// report, written again from the figures the JSON one holds, comes out the same.
+TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     test::TempTree tree;
+    test::ProcTree proc{tree};
+    tree.build(R"(
+        home/.cache/tool{0,1,2,3,4,5,6}/blob 60000
+        home/.cache/fontconfig/cache-9 500000
+        home/.local/share/xorg/Xorg.0.log 120000
+        home/.local/share/Trash/files = a file where the folder should be)");
+    proc.memInfo(16 * 1024 * 1024, 6 * 1024 * 1024 + 123, 3 * 1024 * 1024);
+    for (pid_t pid = 100; pid < 110; ++pid)
+        proc.add({.pid = pid, .name = "proc" + std::to_string(pid), .footprintKiB = 1000u * ((pid % 4) + 1)});
     Report::Sources sources;
     sources.locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
     sources.locations.crashDir = tree.path("var/crash");
     sources.locations.dataDirs = {tree.path("usr/share")};
-    sources.procRoot = tree.path("proc");
+    sources.procRoot = proc.root();
     sources.sysRoot = tree.path("sys");
-    tree.file("home/.local/share/Trash/files/old-video.mkv", 300'000);
-    tree.text("home/.local/share/Trash/info/old-video.mkv.trashinfo",
-              "[Trash Info]\nPath=/h/Old%20video.mkv\n");
-    tree.text("proc/meminfo", "MemTotal:       16384 kB\nMemFree:         1024 kB\nMemAvailable:   12000 kB\n"
-                              "Active(anon):    4096 kB\nInactive(anon):  2048 kB\nActive(file):    1024 kB\n"
-                              "Inactive(file):  1024 kB\nKReclaimable:     512 kB\nSwapTotal:       4096 kB\n"
-                              "SwapFree:        4096 kB\n");
-    tree.text("proc/42/stat", "42 (editor) S 1 42 42 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 100 0 0\n");
-    tree.text("proc/42/status", "Name:\teditor\nPPid:\t1\nRssAnon:\t  2048 kB\nVmSwap:\t       0 kB\n");
+    // The real volume's free space moves while the suite runs; both reports must see one figure.
+    sources.disk = [](const std::filesystem::path&) {
+        return DiskInfo{"Fixture Disk", 500'107'862'016, 182'400'000'000};
+    };
+    std::ostringstream jsonOut, text, rewritten;
+    Report::writeJson(jsonOut, sources);
+    Report::write(text, sources);
+    QJsonParseError error;
+    const QJsonObject report =
+        QJsonDocument::fromJson(QByteArray::fromStdString(jsonOut.str()), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
 
-    std::ostringstream out;
-    Report::write(out, sources);
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+    const QJsonObject disk = report["disk"].toObject(), ram = report["memory"].toObject();
+    rewritten << Report::diskLine({str(disk["name"]), bytes(disk["total"]), bytes(disk["available"])})
+              << '\n';
+    EXPECT_EQ(bytes(disk["total"]), 500'107'862'016);
+    EXPECT_EQ(bytes(disk["used"]), bytes(disk["total"]) - bytes(disk["available"]));
+    MemorySnapshot m{ubytes(ram["total"]),      ubytes(ram["app"]),    ubytes(ram["wired"]),
+                     ubytes(ram["compressed"]), ubytes(ram["cached"]), ubytes(ram["swapUsed"])};
+    for (const auto pressure : {MemoryPressure::normal, MemoryPressure::warning, MemoryPressure::critical})
+        if (toString(pressure) == str(ram["pressure"])) m.pressure = pressure;
+    rewritten << Report::memoryLine(m) << '\n';
+    EXPECT_EQ(ubytes(ram["used"]), m.used());
+    EXPECT_EQ(m.app, (std::uint64_t{6} << 30) + 123 * 1024); // the fixture's memory, not the machine's
 
-    ASSERT_EQ(lines.size(), 1u + 1u + 5u * 2u + 1u + 2u + 1u);
-    EXPECT_EQ(lines[0].rfind("Disk  ", 0), 0u);
-    EXPECT_NE(lines[0].find(" free of "), std::string::npos);
-    EXPECT_EQ(lines[1].rfind("RAM   ", 0), 0u);
-    EXPECT_NE(lines[1].find(" used of 16 MB · app 6 MB · "), std::string::npos);
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3], "App Caches: Zero KB (Zero KB pre-selected)");
-    EXPECT_EQ(lines[9], "Developer Caches: Zero KB (Zero KB pre-selected)");
-    EXPECT_EQ(lines[11].rfind("Trash: ", 0), 0u);
-    EXPECT_NE(lines[12].find(" Old video.mkv"), std::string::npos);
-    EXPECT_EQ(lines[12].rfind("  ☑ ", 0), 0u);
-    EXPECT_EQ(lines[13], "");
-    EXPECT_EQ(lines[14], "Top processes");
-    EXPECT_EQ(lines[15], "  2 MB       editor");
+    // Every item is in the JSON, where the text shows the first six of each kind.
+    const QJsonArray junk = report["junk"].toArray();
+    ASSERT_EQ(junk.size(), static_cast<qsizetype>(std::size(allJunkKinds)));
+    for (qsizetype k = 0; k < junk.size(); ++k) {
+        JunkCategory category{allJunkKinds[k], {}, junk[k]["accessDenied"].toBool()};
+        EXPECT_EQ(str(junk[k]["kind"]), rawValue(category.kind));
+        std::int64_t selected = 0;
+        for (const QJsonValue& item : junk[k]["items"].toArray()) {
+            category.items.push_back({str(item["path"]), str(item["name"]), bytes(item["size"]),
+                                      item["selected"].toBool(), std::nullopt, std::nullopt});
+            selected += item["selected"].toBool() ? bytes(item["size"]) : 0;
+        }
+        EXPECT_EQ(bytes(junk[k]["size"]), category.size());
+        EXPECT_EQ(bytes(junk[k]["selectedSize"]), selected);
+        for (const std::string& line : Report::junkLines(category))
+            rewritten << line << '\n';
+    }
+    EXPECT_EQ(junk[0]["items"].toArray().size(), 8);
+    EXPECT_FALSE(junk[0]["items"][0]["selected"].toBool()); // the desktop cache, largest, unchecked
+    EXPECT_EQ(junk[1]["items"].toArray().size(), 1);
+    EXPECT_TRUE(junk[4]["accessDenied"].toBool());
+
+    const QJsonArray processes = report["topProcesses"].toArray();
+    std::vector<ProcessSample> samples;
+    for (const QJsonValue& p : processes)
+        samples.push_back({p["pid"].toInt(), 1, str(p["name"]), "", ubytes(p["footprint"])});
+    for (const std::string& line : Report::processLines(samples))
+        rewritten << line << '\n';
+    ASSERT_EQ(samples.size(), 8u);
+    EXPECT_EQ(samples[0].pid % 4, 3); // the heaviest first: one of the processes of 4,000 KiB
+    EXPECT_EQ(samples[0].footprint, 4000u * 1024);
+    EXPECT_EQ(rewritten.str(), text.str());
+}
+
+// Memory beyond the signed range is held at the top and survives the text form exactly, which a
+// double would not; names are kept as they are, since JSON escapes them itself.
+TEST(ReportJson, FiguresAreClampedAndNamesKeptAsTheyAre) {
+    const QJsonObject memory = Report::memoryJson(MemorySnapshot{.total = UINT64_MAX, .swapUsed = 5});
+    EXPECT_EQ(memory["swapUsed"].toInteger(), 5);
+    const QByteArray text = QJsonDocument(memory).toJson(QJsonDocument::Compact);
+    EXPECT_TRUE(text.contains("\"total\":9223372036854775807")) << text.toStdString();
+    const QJsonObject kind = Report::junkJson(
+        {JunkKind::trash, {JunkItem{"/t/a", "two\nlines", 7, true, std::nullopt, std::nullopt}}, false});
+    EXPECT_EQ(str(kind["kind"]), "trash");
+    EXPECT_EQ(str(kind["items"][0]["name"]), "two\nlines");
+    EXPECT_EQ(str(kind["items"][0]["path"]), "/t/a");
+    EXPECT_TRUE(kind["items"][0]["selected"].toBool());
 }
 
 } // namespace

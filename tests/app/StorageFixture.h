@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-
 #include <ostream>
 
 // Readable test failures for texts.
@@ -48,13 +47,25 @@ struct StorageFixture {
     StorageModel::Services fixtureServices() {
         StorageModel::Services s;
         s.locations = [l = locations] { return l; };
-        // Never the real volumes' Trash folders: only the fixture home's.
+        // Never the real volumes' Trash folders: only the fixture home's, where what still exists goes.
         s.emptyTrash = [](const Locations&) { return Outcome::failed("no emptying in this test"); };
-        s.moveToTrash = [](const std::vector<std::filesystem::path>& paths) {
-            return TrashMoveResult{{}, paths};
+        s.moveToTrash = [trash = tree.dir("home/.local/share/Trash/files")](const auto& paths) {
+            TrashMoveResult result;
+            for (const std::filesystem::path& path : paths) {
+                std::error_code error;
+                std::filesystem::rename(path, trash / path.filename(), error);
+                (error ? result.failed : result.moved).push_back(path);
+            }
+            return result;
         };
         s.settingsFile = QString::fromStdString(tree.path("settings.ini").native());
         return s;
+    }
+
+    // Runs the event loop until no junk scan is left running.
+    bool junkSettled() {
+        return waitFor(*model, &StorageModel::scanningJunkChanged,
+                       [&] { return !model->isCleaningJunk() && model->scanningJunk().empty(); });
     }
 };
 

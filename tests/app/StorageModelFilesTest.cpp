@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-
 namespace fs = std::filesystem;
 
 namespace brisklet {
@@ -18,10 +15,8 @@ using test::waitFor;
 // Projects with dependencies: two in the home's Desktop touched 31 and 29 days ago, one touched
 // now, and one outside the home folder, where nothing may ever be deleted.
 struct Projects : StorageFixture {
-    fs::path stale = project("home/Desktop/stale", 31);
-    fs::path recent = project("home/Desktop/recent", 29);
-    fs::path fresh = project("home/Desktop/fresh", 0);
-    fs::path outside = project("elsewhere/app", 0);
+    fs::path stale = project("home/Desktop/stale", 31), recent = project("home/Desktop/recent", 29);
+    fs::path fresh = project("home/Desktop/fresh", 0), outside = project("elsewhere/app", 0);
 
     fs::path project(const std::string& folder, int daysAgo) {
         tree.file(folder + "/node_modules/lib/index.js", 60'000);
@@ -36,49 +31,35 @@ struct Projects : StorageFixture {
         std::sort(urls.begin(), urls.end());
         return urls;
     }
-    void scan(StorageModel& m) {
-        m.scanNodeModules();
-        ASSERT_TRUE(waitFor(m, &StorageModel::isScanningNodeChanged, [&] { return !m.isScanningNode(); }));
+    bool settled() {
+        return waitFor(*model, &StorageModel::isScanningNodeChanged,
+                       [&] { return !model->isScanningNode(); });
     }
 };
 
-TEST(StorageModelNodeModules, StaleSelectionReplacesTheOldOneAndCountsOnlyListedFolders) {
+// A root chosen during a search shows the list of the root the search started with; a new root
+// otherwise empties the list at once. Deleting keeps what failed listed and reports it.
+TEST(StorageModelNodeModules, ListsSelectsAndDeletesFromTheRootTheSearchStartedWith) {
     Projects p;
     StorageModel& m = p.make();
     m.setNodeSelection({p.fresh});
-    p.scan(m);
+    m.scanNodeModules();
+    m.setNodeRoot(p.tree.path("elsewhere"));
+    EXPECT_EQ(m.nodeRoot(), p.tree.path("elsewhere"));
+    ASSERT_TRUE(p.settled());
     EXPECT_EQ(p.listed(), (std::vector<fs::path>{p.fresh, p.recent, p.stale}));
     EXPECT_TRUE(m.nodeSelection().empty()); // a fresh list starts with nothing selected
-
     m.setNodeSelection({p.fresh});
     m.selectStaleNodeModules(30);
     EXPECT_EQ(m.nodeSelection(), (std::set<fs::path>{p.stale}));
     EXPECT_GT(m.nodeSelectedSize(), 0);
 
-    // A new root empties the list at once; what is still selected no longer counts.
-    m.setNodeRoot(p.tree.path("elsewhere"));
+    // What is still selected no longer counts.
+    m.setNodeRoot(p.tree.root());
     EXPECT_FALSE(m.nodeFolders().has_value());
     EXPECT_EQ(m.nodeSelectedSize(), 0);
-    ASSERT_TRUE(waitFor(m, &StorageModel::isScanningNodeChanged, [&] { return !m.isScanningNode(); }));
-    EXPECT_EQ(p.listed(), (std::vector<fs::path>{p.outside}));
-}
-
-TEST(StorageModelNodeModules, ARootChosenDuringASearchShowsTheListOfTheRootItStartedWith) {
-    Projects p;
-    StorageModel& m = p.make();
-    m.scanNodeModules();
-    m.setNodeRoot(p.tree.path("elsewhere"));
-    EXPECT_EQ(m.nodeRoot(), p.tree.path("elsewhere"));
-    ASSERT_TRUE(waitFor(m, &StorageModel::isScanningNodeChanged, [&] { return !m.isScanningNode(); }));
-    EXPECT_EQ(p.listed(), (std::vector<fs::path>{p.fresh, p.recent, p.stale}));
-}
-
-TEST(StorageModelNodeModules, DeletionKeepsWhatFailedListedAndReportsIt) {
-    Projects p;
-    StorageModel& m = p.make();
-    m.setNodeRoot(p.tree.root());
-    ASSERT_TRUE(waitFor(m, &StorageModel::isScanningNodeChanged, [&] { return !m.isScanningNode(); }));
-    ASSERT_EQ(p.listed().size(), 4u);
+    ASSERT_TRUE(p.settled());
+    ASSERT_EQ(p.listed(), (std::vector<fs::path>{p.outside, p.fresh, p.recent, p.stale}));
 
     m.setNodeSelection({p.stale, p.recent, p.outside, "/not/listed/node_modules"});
     std::int64_t freed = 0;
@@ -96,85 +77,54 @@ TEST(StorageModelNodeModules, DeletionKeepsWhatFailedListedAndReportsIt) {
     EXPECT_TRUE(m.nodeSelection().empty());
     EXPECT_TRUE(fs::exists(p.outside) && fs::exists(p.fresh));
     EXPECT_FALSE(fs::exists(p.stale) || fs::exists(p.recent));
-    EXPECT_EQ(m.nodeNotice()->text,
-              QString::fromStdString("Freed " + Bytes::disk(freed) +
-                                     ". 1 item couldn't be fully removed (in use or protected by the system)."
-                                     " Run npm install in a project to bring its packages back."));
-    EXPECT_FALSE(m.nodeNotice()->isError);
+    EXPECT_EQ(*m.nodeNotice(),
+              (Notice{m.nodeNotice()->id,
+                      QString::fromStdString("Freed " + Bytes::disk(freed)) +
+                          ". 1 item couldn't be fully removed (in use or protected by the system)."
+                          " Run npm install in a project to bring its packages back.",
+                      false}));
 }
 
-// The variables Qt's move to the Trash reads, pointed at the fixture home until destroyed.
-struct FixtureEnvironment {
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    explicit FixtureEnvironment(const fs::path& home) {
-        set("HOME", home.native());
-        set("XDG_DATA_HOME", (home / ".local/share").native());
-    }
-    ~FixtureEnvironment() {
-        for (auto it = saved.rbegin(); it != saved.rend(); ++it)
-            it->second ? ::setenv(it->first, it->second->c_str(), 1) : ::unsetenv(it->first);
-    }
-    void set(const char* name, const std::string& value) {
-        const char* old = std::getenv(name);
-        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name, value.c_str(), 1);
-    }
-};
-
-struct LargeFiles : StorageFixture {
-    fs::path big = tree.file("home/Videos/big.mkv", 300'000);
-    fs::path bigger = tree.file("home/Videos/bigger.mkv", 400'000);
-
-    void scan(StorageModel& m) {
-        m.setLargeMinSize(200'000);
-        m.scanLargeFiles();
-        ASSERT_TRUE(waitFor(m, &StorageModel::isScanningLargeChanged, [&] { return !m.isScanningLarge(); }));
-        ASSERT_EQ(m.largeFiles()->size(), 2u);
-    }
-};
-
-TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndRemeasuresTheTrash) {
-    LargeFiles l;
-    FixtureEnvironment environment(l.home);
-    l.services.moveToTrash = &Cleaner::moveToTrash;
+// The fixture's mover stands in for the real one (which the cleaner's own tests cover).
+TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndANewRootClearsTheList) {
+    StorageFixture l;
+    const fs::path big = l.tree.file("home/Videos/big.mkv", 300'000);
+    const fs::path bigger = l.tree.file("home/Videos/bigger.mkv", 400'000);
     StorageModel& m = l.make();
-    l.scan(m);
+    m.setLargeMinSize(200'000);
+    m.scanLargeFiles();
+    ASSERT_TRUE(waitFor(m, &StorageModel::isScanningLargeChanged, [&] { return !m.isScanningLarge(); }));
+    ASSERT_EQ(m.largeFiles()->size(), 2u);
     const std::int64_t total = m.largeSelectedSize() + (*m.largeFiles())[0].size + (*m.largeFiles())[1].size;
+    const auto notice = [](int moved, std::int64_t size, int failed) {
+        return QString("Moved %1 %2 (%3) to the Trash. Empty the Trash to get the space back. "
+                       "%4 couldn't be moved.")
+            .arg(moved)
+            .arg(moved == 1 ? "item" : "items")
+            .arg(Bytes::disk(size).c_str())
+            .arg(failed);
+    };
 
     m.trashSelectedLargeFiles(); // nothing selected: nothing happens
     EXPECT_FALSE(m.largeNotice().has_value());
-
-    m.setLargeSelection({l.big, l.bigger});
-    fs::remove(l.bigger); // gone before the move: it cannot be moved
+    m.setLargeSelection({big, bigger});
+    fs::remove(bigger); // gone before the move: it cannot be moved
     m.trashSelectedLargeFiles();
-    EXPECT_EQ(m.largeNotice()->text,
-              QString::fromStdString(
-                  "Moved 1 item (" + Bytes::disk(total) +
-                  ") to the Trash. Empty the Trash to get the space back. 1 couldn't be moved."));
-    EXPECT_FALSE(m.largeNotice()->isError);
+    EXPECT_EQ(*m.largeNotice(), (Notice{m.largeNotice()->id, notice(1, total, 1), false}));
     ASSERT_EQ(m.largeFiles()->size(), 1u);
-    EXPECT_EQ(m.largeFiles()->front().url, l.bigger);
+    EXPECT_EQ(m.largeFiles()->front().url, bigger);
     EXPECT_TRUE(m.largeSelection().empty());
-    EXPECT_TRUE(fs::exists(l.home / ".local/share/Trash/files/big.mkv"));
-    ASSERT_TRUE(waitFor(m, &StorageModel::scanningJunkChanged, [&] { return m.scanningJunk().empty(); }));
+    ASSERT_TRUE(l.junkSettled()); // the Trash is measured again
     EXPECT_EQ(m.junk().at(JunkKind::trash).items.size(), 1u);
-}
 
-TEST(StorageModelLargeFiles, NothingMovedIsAnErrorAndANewRootClearsTheListAtOnce) {
-    LargeFiles l;
-    StorageModel& m = l.make(); // the fixture's mover refuses everything
-    l.scan(m);
-    const std::int64_t total = m.largeSelectedSize() + (*m.largeFiles())[0].size + (*m.largeFiles())[1].size;
-    m.setLargeSelection({l.big, l.bigger});
+    // Nothing moved is an error, and the entry stays listed.
+    m.setLargeSelection({bigger});
+    const std::int64_t left = m.largeSelectedSize();
     m.trashSelectedLargeFiles();
-    EXPECT_EQ(m.largeNotice()->text,
-              QString::fromStdString(
-                  "Moved 0 items (" + Bytes::disk(total) +
-                  ") to the Trash. Empty the Trash to get the space back. 2 couldn't be moved."));
-    EXPECT_TRUE(m.largeNotice()->isError);
-    EXPECT_EQ(m.largeFiles()->size(), 2u);
+    EXPECT_EQ(*m.largeNotice(), (Notice{m.largeNotice()->id, notice(0, left, 1), true}));
+    EXPECT_EQ(m.largeFiles()->size(), 1u);
 
-    m.setLargeSelection({l.big});
+    m.setLargeSelection({bigger});
     m.setLargeRoot(l.tree.dir("empty"));
     EXPECT_FALSE(m.largeFiles().has_value());
     EXPECT_TRUE(m.isScanningLarge());

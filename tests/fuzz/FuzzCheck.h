@@ -1,8 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -23,11 +21,12 @@ using namespace brisklet;
         }                                                                                                    \
     } while (false)
 
-// The harness over its input as text: libFuzzer's entry point hands the bytes to the body as `text`.
-#define FUZZ_TEXT_HARNESS(text)                                                                              \
-    static void fuzzText(std::string_view text);                                                             \
-    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {                      \
-        fuzzText(std::string_view(reinterpret_cast<const char*>(data), size));                               \
-        return 0;                                                                                            \
-    }                                                                                                        \
-    static void fuzzText(std::string_view text)
+// One input format's harness over any text. Every format is in every fuzz program; the program runs
+// the one it is built for (FuzzMain.cpp).
+using FuzzHarness = void (*)(std::string_view text);
+bool addFuzzFormat(const char* name, FuzzHarness harness);
+
+#define FUZZ_FORMAT(name, text)                                                                              \
+    static void fuzz##name(std::string_view text);                                                           \
+    [[maybe_unused]] static const bool added##name = addFuzzFormat(#name, fuzz##name);                       \
+    static void fuzz##name(std::string_view text)

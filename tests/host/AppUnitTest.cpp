@@ -10,22 +10,16 @@ namespace {
 using Kind = AppScan::UnitReading::Kind;
 
 TEST(AppUnit, UnescapesOnlyCompleteEscapes) {
-    const struct {
-        const char* in;
-        const char* out;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"google\\x2dchrome", "google-chrome"}, {"a\\x2Db", "a-b"},       {"caf\\xc3\\xa9", "caf\xc3\xa9"},
         {"trailing\\x2", "trailing\\x2"},       {"bad\\xZZ", "bad\\xZZ"}, {"nul\\x00byte", "nul\\x00byte"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::unescapeUnitName(row.in), row.out) << row.in;
+    for (const auto& [in, out] : rows)
+        EXPECT_EQ(AppScan::unescapeUnitName(in), out) << in;
 }
 
 TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
-    const struct {
-        const char* file;
-        std::optional<std::string> path;
-    } rows[] = {
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
         {"0::/user.slice/app-x-1.scope\n", "/user.slice/app-x-1.scope"},
         // Hybrid: the unified line only holds the root, the named hierarchy holds the unit.
         {"12:cpu,cpuacct:/user.slice\n1:name=systemd:/user.slice/app-x-1.scope\n0::/\n",
@@ -35,46 +29,42 @@ TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
         {"0::/\n", "/"},
         {"garbage\n", std::nullopt},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::systemdCgroupPath(row.file), row.path) << row.file;
+    for (const auto& [file, path] : rows)
+        EXPECT_EQ(AppScan::systemdCgroupPath(file), path) << file;
 }
 
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
-    const std::string user = "/user.slice/user-1000.slice/user@1000.service/";
-    const std::string apps = user + "app.slice/";
-    const struct {
-        std::string path;
-        Kind kind;
-        std::vector<std::string> ids;
-    } rows[] = {
+    using enum Kind;
+    const std::string user = "/user.slice/user-1000.slice/user@1000.service/", apps = user + "app.slice/";
+    const std::tuple<std::string, Kind, std::vector<std::string>> rows[] = {
         {apps + "app-gnome-org.gnome.Terminal-1234.scope",
-         Kind::app,
+         app,
          {"gnome-org.gnome.Terminal", "org.gnome.Terminal"}},
-        {apps + "app-org.kde.konsole@abc.service", Kind::app, {"org.kde.konsole"}},
-        {apps + "app-org.kde.kate.service", Kind::app, {"org.kde.kate"}},
-        {apps + "app-org.kde.dolphin.scope", Kind::app, {"org.kde.dolphin"}},
+        {apps + "app-org.kde.konsole@abc.service", app, {"org.kde.konsole"}},
+        {apps + "app-org.kde.kate.service", app, {"org.kde.kate"}},
+        {apps + "app-org.kde.dolphin.scope", app, {"org.kde.dolphin"}},
         {apps + "app-gnome-google\\x2dchrome-99.scope",
-         Kind::app,
+         app,
          {"gnome-google-chrome", "google-chrome", "chrome"}},
         // A launcher that does not escape: the random part is still only the last piece.
-        {apps + "app-google-chrome-99.scope", Kind::app, {"google-chrome", "chrome"}},
+        {apps + "app-google-chrome-99.scope", app, {"google-chrome", "chrome"}},
         // D-Bus activation: the app is named by the slice around the service.
         {apps + "app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service",
-         Kind::app,
+         app,
          {"dbus-:1.2-org.gnome.Nautilus", ":1.2-org.gnome.Nautilus", "org.gnome.Nautilus"}},
-        {apps + "app-gnome-nm\\x2dapplet@autostart.service", Kind::excluded, {}},
-        {user + "session.slice/org.gnome.Shell@x11.service", Kind::excluded, {}},
-        {user + "background.slice/app-gnome-x-1.scope", Kind::excluded, {}},
-        {"/system.slice/sshd.service", Kind::none, {}},
-        {"/user.slice/user-1000.slice/session-2.scope", Kind::none, {}},
-        {"", Kind::none, {}},
-        {apps + "app-.scope", Kind::none, {}},
-        {apps + "app-x-1.socket", Kind::none, {}},
+        {apps + "app-gnome-nm\\x2dapplet@autostart.service", excluded, {}},
+        {user + "session.slice/org.gnome.Shell@x11.service", excluded, {}},
+        {user + "background.slice/app-gnome-x-1.scope", excluded, {}},
+        {"/system.slice/sshd.service", none, {}},
+        {"/user.slice/user-1000.slice/session-2.scope", none, {}},
+        {"", none, {}},
+        {apps + "app-.scope", none, {}},
+        {apps + "app-x-1.socket", none, {}},
     };
-    for (const auto& row : rows) {
-        const auto reading = AppScan::readAppUnit(row.path);
-        EXPECT_EQ(reading.kind, row.kind) << row.path;
-        EXPECT_EQ(reading.candidateIds, row.ids) << row.path;
+    for (const auto& [path, kind, ids] : rows) {
+        const auto reading = AppScan::readAppUnit(path);
+        EXPECT_EQ(reading.kind, kind) << path;
+        EXPECT_EQ(reading.candidateIds, ids) << path;
     }
 }
 
@@ -111,16 +101,13 @@ TEST(AppUnit, NamesFollowTheLocaleFallbacks) {
     const DesktopEntry entry =
         DesktopEntry::parse("[Desktop Entry]\nName=Files\nName[de]=Dateien\n"
                             "Name[de_AT]=Dateien (AT)\nName[sr@latin]=Datoteke\nName[fr]=\n");
-    const struct {
-        const char* locale;
-        const char* name;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"de_DE.UTF-8", "Dateien"},  {"de_AT.UTF-8", "Dateien (AT)"},
         {"sr_RS@latin", "Datoteke"}, {"sr_RS", "Files"},
         {"fr_FR", "Files"},          {"C", "Files"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(AppScan::localizedValue(entry, "Name", row.locale), row.name) << row.locale;
+    for (const auto& [locale, name] : rows)
+        EXPECT_EQ(AppScan::localizedValue(entry, "Name", locale), name) << locale;
 }
 
 } // namespace

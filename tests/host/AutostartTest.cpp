@@ -17,10 +17,14 @@ namespace fs = std::filesystem;
 using Status = Autostart::Status;
 
 std::string contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
     std::ostringstream out;
-    out << in.rdbuf();
+    out << std::ifstream(file, std::ios::binary).rdbuf();
     return out.str();
+}
+
+std::vector<std::string> launched(const std::string& entryText) {
+    return execArguments(DesktopEntry::parse(entryText).value("Exec").value_or(""))
+        .value_or(std::vector<std::string>{});
 }
 
 class AutostartTest : public ::testing::Test {
@@ -29,52 +33,57 @@ protected:
     Autostart loginItem{tree.path("config"), "/usr/bin/brisklet"};
 };
 
-TEST_F(AutostartTest, TurningOnWritesAnEntryThatStartsBriskletInTheTray) {
+TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesItAndNeitherOverwrites) {
     EXPECT_FALSE(loginItem.isOn());
     EXPECT_EQ(loginItem.file(), tree.path("config/autostart/org.brisklet.Brisklet.desktop"));
-
     EXPECT_EQ(loginItem.turnOn().status, Status::done);
     EXPECT_TRUE(loginItem.isOn());
     const DesktopEntry entry = DesktopEntry::parse(contents(loginItem.file()));
     EXPECT_EQ(entry.value("Type"), "Application");
     EXPECT_EQ(entry.value("Icon"), "org.brisklet.Brisklet");
-    EXPECT_EQ(execArguments(entry.value("Exec").value_or("")), (std::vector<std::string>{"/usr/bin/brisklet", "--tray"}));
+    EXPECT_EQ(launched(contents(loginItem.file())),
+              (std::vector<std::string>{"/usr/bin/brisklet", "--tray"}));
     EXPECT_EQ(fs::status(loginItem.file()).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
     // Nothing is left behind from writing it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(loginItem.file().parent_path()), fs::directory_iterator{}), 1);
-}
+    EXPECT_EQ(std::distance(fs::directory_iterator(loginItem.file().parent_path()), fs::directory_iterator{}),
+              1);
+    EXPECT_EQ(loginItem.turnOff().status, Status::done);
+    EXPECT_FALSE(loginItem.isOn());
+    EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
 
-TEST(Autostart, AProgramPathOfAnyShapeComesBackWhole) {
-    // Spaces, quotes, shell and field-code characters, and a backslash each need their own escape.
-    for (const std::string program :
-         {"/opt/my apps/brisklet", "/home/ann/\"quoted\"/brisklet", "/home/ann/$HOME/brisklet", "/home/ann/100%/brisklet",
-          "/home/ann/back\\slash/b`rk`", "/home/ann/tab\there/brisklet"}) {
-        test::TempTree tree;
-        const Autostart loginItem(tree.path("config"), program);
-        ASSERT_EQ(loginItem.turnOn().status, Status::done) << program;
-        const std::string text = contents(loginItem.file());
-        const DesktopEntry entry = DesktopEntry::parse(text);
-        EXPECT_EQ(execArguments(entry.value("Exec").value_or("")), (std::vector<std::string>{program, "--tray"}))
-            << text;
-        EXPECT_TRUE(Autostart::isOurs(text)) << program;
-    }
-}
-
-TEST_F(AutostartTest, AnEntryThatIsThereAlreadyIsNeverOverwritten) {
-    const std::string mine = "[Desktop Entry]\nType=Application\nName=brisklet\nExec=brisklet --tray -style Fusion\n";
+    // An entry of the user's own is never overwritten.
+    const std::string mine =
+        "[Desktop Entry]\nType=Application\nName=brisklet\nExec=brisklet --tray -style Fusion\n";
     tree.text("config/autostart/org.brisklet.Brisklet.desktop", mine);
     EXPECT_TRUE(loginItem.isOn());
     EXPECT_EQ(loginItem.turnOn().status, Status::done);
     EXPECT_EQ(contents(loginItem.file()), mine);
 }
 
-TEST_F(AutostartTest, TurningOffRemovesOnlyOurOwnEntry) {
-    ASSERT_EQ(loginItem.turnOn().status, Status::done);
-    EXPECT_EQ(loginItem.turnOff().status, Status::done);
-    EXPECT_FALSE(loginItem.isOn());
-    EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
+// Spaces, quotes, shell and field-code characters, and a backslash each need their own escape; an
+// entry written for another copy of brisklet (a build tree, the installed one) is ours too.
+TEST(Autostart, AProgramPathOfAnyShapeComesBackWholeAndTheEntryIsKnownAsOurs) {
+    for (const std::string program :
+         {"/opt/my apps/brisklet", "/home/ann/\"quoted\"/brisklet", "/home/ann/$HOME/brisklet",
+          "/home/ann/100%/brisklet", "/home/ann/back\\slash/b`rk`", "/home/ann/tab\there/brisklet",
+          "/home/ann/src/brisklet/build/brisklet"}) {
+        test::TempTree tree;
+        const Autostart loginItem(tree.path("config"), program);
+        ASSERT_EQ(loginItem.turnOn().status, Status::done) << program;
+        const std::string text = contents(loginItem.file());
+        EXPECT_EQ(launched(text), (std::vector<std::string>{program, "--tray"})) << text;
+        EXPECT_TRUE(Autostart::isOurs(text)) << program;
+    }
+    std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
+    noSwitch.replace(noSwitch.find(" --tray"), 7, "");
+    for (const std::string& text :
+         {noSwitch, Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n", std::string()})
+        EXPECT_FALSE(Autostart::isOurs(text)) << text;
+}
 
+TEST_F(AutostartTest, AnEntryChangedOrLinkedBySomeoneElseIsTheirsAndAFolderInTheWayIsReported) {
     // One line changed by hand makes it the user's: it stays unless they insist.
     ASSERT_EQ(loginItem.turnOn().status, Status::done);
     std::string edited = contents(loginItem.file());
@@ -91,25 +100,13 @@ TEST_F(AutostartTest, TurningOffRemovesOnlyOurOwnEntry) {
     EXPECT_TRUE(loginItem.isOn());
     EXPECT_EQ(loginItem.turnOff().status, Status::edited);
     EXPECT_TRUE(fs::exists(tree.path("elsewhere.desktop")));
-}
 
-TEST(Autostart, AnEntryWrittenForAnotherCopyOfBriskletIsOursToo) {
-    // Turned on from a build tree and off from the installed program, or the other way round.
-    EXPECT_TRUE(Autostart::isOurs(Autostart::entry("/home/ann/src/brisklet/build/brisklet")));
-    EXPECT_TRUE(Autostart::isOurs(Autostart::entry("/usr/bin/brisklet")));
-    std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
-    noSwitch.replace(noSwitch.find(" --tray"), 7, "");
-    EXPECT_FALSE(Autostart::isOurs(noSwitch));
-    EXPECT_FALSE(Autostart::isOurs(Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n"));
-    EXPECT_FALSE(Autostart::isOurs(""));
-}
-
-TEST_F(AutostartTest, AFolderThatCannotBeMadeIsReported) {
-    tree.text("config", "a file where the folder should be");
-    const Autostart::Result result = loginItem.turnOn();
+    // A folder that cannot be made is reported.
+    test::TempTree blocked;
+    blocked.text("config", "a file where the folder should be");
+    const Autostart::Result result = Autostart(blocked.path("config"), "/usr/bin/brisklet").turnOn();
     EXPECT_EQ(result.status, Status::failed);
     EXPECT_FALSE(result.error.empty());
-    EXPECT_FALSE(loginItem.isOn());
 }
 
 TEST(Autostart, ConfigurationFolderFollowsTheXdgRules) {

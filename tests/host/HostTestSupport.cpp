@@ -14,9 +14,14 @@ namespace {
 // Xvfb and a Qt client under the sanitizers may both need a while on a busy machine.
 constexpr int kBoundMs = 60'000;
 
-// A test that dies half-way must not leave its X server or clients behind.
-void dieWithTheTest(QProcess& process) {
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+QProcessEnvironment clientEnvironment(const std::string& display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    if (!display.empty()) env.insert("DISPLAY", QString::fromStdString(display));
+    // The client is ended by signals on purpose; a leak report then would only be noise.
+    env.insert("ASAN_OPTIONS", "detect_leaks=0");
+    return env;
 }
 
 } // namespace
@@ -30,77 +35,55 @@ void ensureGuiApplication() {
     new QGuiApplication(argc, argv);
 }
 
-Xvfb::Xvfb() {
-    // -displayfd picks a free display and writes its number once the server accepts clients.
-    dieWithTheTest(m_process);
-    m_process.setProgram("Xvfb");
-    m_process.setArguments({"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-    m_process.setStandardErrorFile(QProcess::nullDevice());
-    m_process.start();
-    if (!m_process.waitForStarted(kBoundMs)) return;
-    QByteArray out;
-    const QDeadlineTimer deadline(kBoundMs);
-    while (!out.contains('\n') && !deadline.hasExpired()) {
-        if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())) &&
-            m_process.state() == QProcess::NotRunning)
-            return;
-        out += m_process.readAllStandardOutput();
-    }
-    const QByteArray number = out.trimmed();
-    if (!number.isEmpty()) m_display = ":" + number.toStdString();
+TestProcess::TestProcess(const QString& program, const QStringList& arguments,
+                         const QProcessEnvironment& environment, bool showErrors) {
+    m_process.setProcessEnvironment(environment);
+    // A test that dies half-way must not leave its X server or clients behind.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    if (showErrors)
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    else
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start(program, arguments);
+    m_process.waitForStarted(kBoundMs);
 }
 
-Xvfb::~Xvfb() {
+TestProcess::~TestProcess() {
     if (m_process.state() == QProcess::NotRunning) return;
+    // Asked first, so that an X server takes its socket and lock file with it.
     m_process.terminate();
-    if (!m_process.waitForFinished(kBoundMs)) {
+    if (!m_process.waitForFinished(kBoundMs / 20)) {
         m_process.kill();
         m_process.waitForFinished(kBoundMs);
     }
 }
 
-TestWindowClient::TestWindowClient(const QStringList& arguments, const std::string& display) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.remove("WAYLAND_DISPLAY");
-    if (!display.empty()) env.insert("DISPLAY", QString::fromStdString(display));
-    // The client is ended by signals on purpose; a leak report then would only be noise.
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
-    m_process.setProcessEnvironment(env);
-    dieWithTheTest(m_process);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(BRISKLET_TEST_WINDOW_PATH, arguments);
-    m_process.waitForStarted(kBoundMs);
-}
-
-TestWindowClient::~TestWindowClient() {
-    if (m_process.state() == QProcess::NotRunning) return;
-    m_process.kill();
-    m_process.waitForFinished(kBoundMs);
-}
-
-bool TestWindowClient::waitForLine(const QByteArray& line) {
+std::optional<QByteArray> TestProcess::readLine() {
     const QDeadlineTimer deadline(kBoundMs);
-    for (;;) {
-        while (m_process.canReadLine())
-            if (m_process.readLine().trimmed() == line) return true;
-        if (deadline.hasExpired()) return false;
-        if (!m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())) &&
-            !m_process.canReadLine())
-            return false;
-    }
+    while (!m_process.canReadLine())
+        if (deadline.hasExpired() || !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            return std::nullopt;
+    return m_process.readLine().trimmed();
 }
 
-bool TestWindowClient::answersPing() {
-    return m_process.write("ping\n") == 5 && waitForLine("pong");
+bool TestProcess::waitForLine(const QByteArray& line) {
+    for (auto next = readLine(); next; next = readLine())
+        if (*next == line) return true;
+    return false;
 }
 
-bool TestWindowClient::waitForExit() {
+bool TestProcess::waitForExit() {
     return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(kBoundMs);
 }
 
-pid_t TestWindowClient::pid() const {
-    return static_cast<pid_t>(m_process.processId());
+// -displayfd picks a free display and writes its number once the server accepts clients.
+Xvfb::Xvfb()
+    : TestProcess("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"},
+                  QProcessEnvironment::systemEnvironment(), false) {
+    if (const auto number = readLine(); number && !number->isEmpty()) m_display = ":" + number->toStdString();
 }
+
+TestWindowClient::TestWindowClient(const QStringList& arguments, const std::string& display)
+    : TestProcess(BRISKLET_TEST_WINDOW_PATH, arguments, clientEnvironment(display), true) {}
 
 } // namespace brisklet::test

@@ -15,11 +15,7 @@ namespace {
 // Every app here is a process this test started; the proc root is the real one so the signals
 // reach them, but only their pids are ever named.
 RunningApp appOf(std::vector<pid_t> pids) {
-    RunningApp app;
-    app.pid = pids.front();
-    app.pids = std::move(pids);
-    app.desktopId = "test-window";
-    return app;
+    return RunningApp{pids.front(), pids, "test-window", "", "", {}, {}};
 }
 
 struct QuitTest : ::testing::Test {
@@ -29,7 +25,8 @@ struct QuitTest : ::testing::Test {
                          windows, ::getpid()};
 };
 
-TEST_F(QuitTest, PoliteQuitTerminatesAnAppWithNoWindowToClose) {
+// With no window of its own to close the app is sent SIGTERM; with windows, they are closed instead.
+TEST_F(QuitTest, PoliteQuitClosesTheAppsWindowsOrElseTerminatesIt) {
     for (const auto& list : {std::optional<std::vector<WindowInfo>>{},
                              std::optional{std::vector{WindowInfo{7, 1, 0, 0, 300, 200, false, {}, {}}}}}) {
         test::TestWindowClient client({"--no-windows"});
@@ -40,9 +37,6 @@ TEST_F(QuitTest, PoliteQuitTerminatesAnAppWithNoWindowToClose) {
         EXPECT_EQ(client.exitStatus(), QProcess::CrashExit); // ended by SIGTERM
         EXPECT_TRUE(windows.closeRequests.empty());
     }
-}
-
-TEST_F(QuitTest, PoliteQuitClosesWindowsInsteadOfSignalling) {
     test::TestWindowClient client({"--no-windows"});
     ASSERT_TRUE(client.waitForLine("ready"));
     windows.list = std::vector{WindowInfo{11, client.pid(), 0, 0, 300, 200, false, {}, {}},
@@ -64,7 +58,7 @@ TEST_F(QuitTest, ForceQuitKillsEveryProcessEvenOneIgnoringSigterm) {
     ASSERT_TRUE(main.waitForLine("term"));
     ASSERT_TRUE(main.isRunning());
     apps.forceQuit(appOf({main.pid(), helper.pid()}));
-    for (test::TestWindowClient* client : {&main, &helper}) {
+    for (test::TestProcess* client : {&main, &helper}) {
         ASSERT_TRUE(client->waitForExit());
         EXPECT_EQ(client->exitStatus(), QProcess::CrashExit);
     }

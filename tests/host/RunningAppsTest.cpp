@@ -2,7 +2,7 @@
 #include "host/Fakes.h"
 #include "host/LiveRunningApps.h"
 
-#include "support/TempTree.h"
+#include "support/ProcTree.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +29,10 @@ public:
                   "[Desktop Entry]\nType=Application\n" + std::string(body));
     }
 
-    // A process as the kernel shows it; `cgroup` is the whole cgroup file.
-    void process(pid_t pid, pid_t parent, std::uint64_t start, std::string_view cgroup,
-                 std::string_view exe = {}) {
-        const std::string dir = "proc/" + std::to_string(pid) + "/";
-        // A command name with a space and a parenthesis, as the kernel allows.
-        tree.text(dir + "stat", std::to_string(pid) + " (a (b) c) S " + std::to_string(parent) +
-                                    " 1 1 0 -1 4194304 100 0 0 0 5 3 0 0 20 0 1 0 " + std::to_string(start) +
-                                    " 1000 200\n");
-        tree.text(dir + "cgroup", cgroup);
-        if (!exe.empty()) tree.symlink(dir + "exe", fs::path(exe));
+    // A process as the kernel shows it, with a command name holding a space and a parenthesis, as the
+    // kernel allows; `cgroup` is the whole cgroup file.
+    void process(pid_t pid, pid_t parent, std::uint64_t start, std::string cgroup, std::string exe = {}) {
+        proc.add({pid, parent, "a (b) c", 0, std::move(exe), {}, {}, std::move(cgroup), start});
     }
 
     std::vector<RunningApp> scan(std::optional<std::vector<WindowInfo>> windows = std::vector<WindowInfo>{},
@@ -48,14 +42,19 @@ public:
     }
 
     test::TempTree tree;
+    test::ProcTree proc{tree};
     Locations locations = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
 };
 
-std::vector<std::string> ids(const std::vector<RunningApp>& apps) {
-    std::vector<std::string> result;
-    for (const auto& app : apps)
-        result.push_back(app.desktopId);
-    return result;
+// One line per app, in the order listed: its entry, its main process, then every process.
+std::vector<std::string> listed(const std::vector<RunningApp>& apps) {
+    std::vector<std::string> lines;
+    for (const auto& app : apps) {
+        lines.push_back(app.desktopId + " " + std::to_string(app.pid) + ":");
+        for (const pid_t pid : app.pids)
+            lines.back() += " " + std::to_string(pid);
+    }
+    return lines;
 }
 
 WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200, bool hidden = false) {
@@ -67,20 +66,18 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNo
     s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
     s.entry("brisklet", "Name=brisklet\n");
     // The server started first but has the higher pid: age, not the number, makes it the main one.
-    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"),
-              "/usr/libexec/gnome-terminal-server");
+    const std::string server = "/usr/libexec/gnome-terminal-server";
+    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"), server);
     s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
-    s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"),
-              "/usr/libexec/gnome-terminal-server");
-    s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope")); // our own, and older than all
+    s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"), server);
+    // Started as our own app, the scope is ours, whatever else runs in it; and ours is older than all.
+    s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/brisklet");
+    s.process(51, 50, 210, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/helper");
     const auto apps = s.scan({}, 50, "de_DE.UTF-8");
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].pid, 300);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{120, 130, 300}));
-    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
-    EXPECT_EQ(apps[0].executable, fs::path("/usr/libexec/gnome-terminal-server"));
+    EXPECT_EQ(apps[0].executable, fs::path(server));
     EXPECT_EQ(apps[0].bundle, std::nullopt); // /usr/libexec is every system service's folder
 }
 
@@ -94,23 +91,16 @@ TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
     s.process(310, 300, 600, terminal, "/usr/bin/bash");
     s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
     s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
-    const auto apps = s.scan({}, 320);
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].desktopId, "org.gnome.Terminal");
-    EXPECT_EQ(apps[0].pid, 300);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{300, 310, 330}));
-
-    // Started as our own app, the scope is ours, whatever else runs in it.
-    Session own;
-    own.entry("brisklet", "Name=brisklet\n");
-    own.process(40, 1, 100, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/brisklet"); // ours
-    own.process(41, 40, 200, inApp("app-gnome-brisklet-7.scope"), "/usr/bin/helper");
-    EXPECT_TRUE(own.scan({}, 40).empty());
+    EXPECT_EQ(listed(s.scan({}, 320)), std::vector<std::string>{"org.gnome.Terminal 300: 300 310 330"});
 }
 
-TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
+// Only shown apps outside session services count; launcher tokens, escapes and the named hierarchy
+// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit; processes that vanish or
+// make no sense are left out. Apps come in launch order.
+TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     Session s;
-    s.entry("shown", "Name=Shown\n");
+    for (const char* id : {"shown", "google-chrome", "org.mozilla.firefox", "org.gimp.GIMP"})
+        s.entry(id, "Name=" + std::string(id) + "\n");
     s.entry("nodisplay", "Name=Settings daemon\nNoDisplay=true\n");
     s.entry("nameless", "Icon=x\n");
     s.entry("nm-applet", "Name=Network\n");
@@ -122,63 +112,31 @@ TEST(RunningApps, OnlyShownAppsOutsideSessionServicesCount) {
     s.process(14, 1, 14, std::string(kSession) + "app-gnome-org.gnome.Shell-4.scope\n");
     s.process(15, 1, 15, inApp("app-gnome-unknown-5.scope"));
     s.process(16, 1, 16, "0::/system.slice/shown.service\n");
-    EXPECT_EQ(ids(s.scan()), (std::vector<std::string>{"shown"}));
-}
-
-TEST(RunningApps, LauncherTokensAndEscapesResolveToTheEntryListedInLaunchOrder) {
-    Session s;
-    s.entry("google-chrome", "Name=Chrome\n");
-    s.entry("org.mozilla.firefox", "Name=Firefox\n");
-    s.entry("org.kde.konsole", "Name=Konsole\n");
-    s.entry("org.gnome.Nautilus", "Name=Files\n");
     s.process(20, 1, 3000, inApp("app-gnome-google\\x2dchrome-77.scope"));
     s.process(21, 1, 1000, inApp("app-flatpak-org.mozilla.firefox-5678.scope"));
-    s.process(22, 1, 4000, inApp("app-org.kde.konsole@0a1b.service"));
-    s.process(23, 1, 2000,
-              inApp("app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service"));
-    // cgroup v1 hybrid: the unit is only in the named systemd hierarchy.
     s.process(
         24, 20, 5000,
         "11:memory:/user.slice\n1:name=systemd:/user.slice/app-gnome-google\\x2dchrome-77.scope\n0::/\n");
-    const auto apps = s.scan();
-    EXPECT_EQ(ids(apps), (std::vector<std::string>{"org.mozilla.firefox", "org.gnome.Nautilus",
-                                                   "google-chrome", "org.kde.konsole"}));
-    ASSERT_EQ(apps.size(), 4u);
-    EXPECT_EQ(apps[2].pids, (std::vector<pid_t>{20, 24}));
-}
-
-TEST(RunningApps, ProcessesThatVanishOrMakeNoSenseAreLeftOut) {
-    Session s;
-    s.entry("app", "Name=App\n");
-    s.process(60, 1, 60, inApp("app-app-1.scope"));
-    // Gone between listing and reading: a folder with nothing left in it.
-    s.tree.dir("proc/61");
-    // Exited after its stat was read.
-    s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
-    s.tree.text("proc/63/stat", "63 (truncated");
-    s.tree.text("proc/63/cgroup", inApp("app-app-1.scope"));
-    s.tree.text("proc/self/stat", "not a process");
-    s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
-    const auto apps = s.scan();
-    ASSERT_EQ(apps.size(), 1u);
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{60}));
-    EXPECT_EQ(apps[0].executable, std::nullopt);
-    EXPECT_EQ(apps[0].bundle, std::nullopt);
-}
-
-TEST(RunningApps, FlatpakSandboxesAreFoundWithoutAUnit) {
-    Session s;
-    s.entry("org.gimp.GIMP", "Name=GIMP\n");
     s.process(70, 1, 70, kNoUnit, "/app/bin/gimp-2.10");
     s.tree.text("proc/70/root/.flatpak-info",
                 "[Instance]\nname=wrong\n[Application]\nname = org.gimp.GIMP\n");
     // A sandboxed session service stays a session service.
     s.process(71, 1, 71, std::string(kSession) + "portal.service\n");
     s.tree.text("proc/71/root/.flatpak-info", "[Application]\nname=org.gimp.GIMP\n");
+    // Gone between listing and reading: a folder with nothing left in it; exited after its stat was read.
+    s.tree.dir("proc/61");
+    s.tree.text("proc/62/stat", "62 (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 62 0 0\n");
+    s.tree.text("proc/63/stat", "63 (truncated");
+    s.tree.text("proc/63/cgroup", inApp("app-shown-1.scope"));
+    s.tree.text("proc/self/stat", "not a process");
+    s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
     const auto apps = s.scan();
-    ASSERT_EQ(ids(apps), (std::vector<std::string>{"org.gimp.GIMP"}));
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{70}));
-    EXPECT_EQ(apps[0].bundle, std::nullopt); // every sandbox has its own /app/bin
+    ASSERT_EQ(listed(apps),
+              (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
+                                        "google-chrome 20: 20 24"}));
+    EXPECT_EQ(apps[0].executable, std::nullopt);
+    EXPECT_EQ(apps[0].bundle, std::nullopt);
+    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
 }
 
 TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
@@ -196,9 +154,8 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
     windows[0].wmInstance = "gvim";
     windows[0].wmClass = "GVIM";
     const auto apps = s.scan(windows, 82);
-    ASSERT_EQ(ids(apps), (std::vector<std::string>{"byclass", "byexec"}));
-    EXPECT_EQ(apps[0].pids, (std::vector<pid_t>{80, 81})); // the owner's children come along
-    EXPECT_EQ(apps[1].pid, 90);
+    // The owner's children come along.
+    ASSERT_EQ(listed(apps), (std::vector<std::string>{"byclass 80: 80 81", "byexec 90: 90"}));
     EXPECT_EQ(apps[1].bundle, fs::path("/opt/My App"));
     // Without a window list there is nobody to match.
     EXPECT_TRUE(s.scan(std::nullopt).empty());
@@ -209,12 +166,7 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
     s.entry("app", "Name=App\n");
     s.process(100, 1, 100, inApp("app-app-1.scope"));
     s.process(101, 100, 101, inApp("app-app-1.scope"));
-    const struct {
-        const char* what;
-        std::optional<std::vector<WindowInfo>> windows;
-        bool hasWindows;
-        bool isHidden;
-    } rows[] = {
+    const std::tuple<const char*, std::optional<std::vector<WindowInfo>>, bool, bool> rows[] = {
         {"unknown on Wayland", std::nullopt, true, false},
         {"a helper's window counts", std::vector{window(1, 101)}, true, false},
         {"80 wide is too small", std::vector{window(1, 100, 80, 500)}, false, false},
@@ -227,11 +179,11 @@ TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
         {"a small shown one does not stop it being hidden",
          std::vector{window(1, 100, 300, 200, true), window(2, 100, 20, 20)}, true, true},
     };
-    for (const auto& row : rows) {
-        const auto apps = s.scan(row.windows);
-        ASSERT_EQ(apps.size(), 1u) << row.what;
-        EXPECT_EQ(apps[0].hasWindows, row.hasWindows) << row.what;
-        EXPECT_EQ(apps[0].isHidden, row.isHidden) << row.what;
+    for (const auto& [what, windows, hasWindows, isHidden] : rows) {
+        const auto apps = s.scan(windows);
+        ASSERT_EQ(apps.size(), 1u) << what;
+        EXPECT_EQ(apps[0].hasWindows, hasWindows) << what;
+        EXPECT_EQ(apps[0].isHidden, isHidden) << what;
     }
     // A window list that lists nothing under XWayland proves nothing: windows are unknown.
     FakeWindowList partial;

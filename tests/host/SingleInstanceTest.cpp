@@ -1,5 +1,5 @@
-#include "HostTestSupport.h"
 #include "host/SingleInstance.h"
+#include "HostTestSupport.h"
 #include "support/PrivateBus.h"
 
 #include <QCoreApplication>
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace brisklet {
@@ -22,15 +23,14 @@ protected:
         test::ensureGuiApplication();
         ASSERT_FALSE(m_bus.address().isEmpty()) << "dbus-daemon did not start";
     }
-
-    QDBusConnection connect(const QString& name) {
-        QDBusConnection connection = QDBusConnection::connectToBus(m_bus.address(), name);
-        m_names.push_back(name);
-        return connection;
+    void TearDown() override {
+        for (const QString& name : m_names)
+            QDBusConnection::disconnectFromBus(name);
     }
 
-    void TearDown() override {
-        for (const QString& name : m_names) QDBusConnection::disconnectFromBus(name);
+    QDBusConnection connect(const QString& name) {
+        m_names.push_back(name);
+        return QDBusConnection::connectToBus(m_bus.address(), name);
     }
 
     test::PrivateBus m_bus;
@@ -65,15 +65,14 @@ TEST_F(SingleInstanceTest, ALaterStartActivatesTheRunningOneAndStepsAside) {
     EXPECT_EQ(secondRole, static_cast<int>(Role::Activated));
 
     // The name stays with the first start.
-    const QDBusConnection observer = connect(QStringLiteral("observer"));
-    const QString owner = observer.interface()->serviceOwner(QString::fromLatin1(SingleInstance::kServiceName));
-    EXPECT_EQ(owner, QDBusConnection(QStringLiteral("first")).baseService());
+    EXPECT_EQ(connect("observer").interface()->serviceOwner(SingleInstance::kServiceName).value(),
+              QDBusConnection("first").baseService());
 }
 
-TEST_F(SingleInstanceTest, AQuietLaterStartLeavesTheRunningOneAlone) {
-    SingleInstance first{connect(QStringLiteral("first"))};
-    ASSERT_EQ(first.claim(), Role::First);
-    QSignalSpy activated(&first, &SingleInstance::activated);
+TEST_F(SingleInstanceTest, AQuietLaterStartLeavesTheRunningOneAloneAndTheNameIsFreedAtTheEnd) {
+    auto first = std::make_unique<SingleInstance>(connect(QStringLiteral("first")));
+    ASSERT_EQ(first->claim(), Role::First);
+    QSignalSpy activated(first.get(), &SingleInstance::activated);
 
     SingleInstance later{connect(QStringLiteral("later"))};
     EXPECT_EQ(later.claim(3'000, SingleInstance::Handover::stayQuiet), Role::Running);
@@ -81,6 +80,10 @@ TEST_F(SingleInstanceTest, AQuietLaterStartLeavesTheRunningOneAlone) {
     // cannot give and come back Unanswered; a call delivered late would show up in the spy.
     QCoreApplication::processEvents();
     EXPECT_EQ(activated.count(), 0);
+
+    first.reset();
+    SingleInstance next{connect(QStringLiteral("next"))};
+    EXPECT_EQ(next.claim(), Role::First);
 }
 
 TEST_F(SingleInstanceTest, AnOwnerThatCannotAnswerLeavesTheLaterStartOut) {
@@ -90,15 +93,6 @@ TEST_F(SingleInstanceTest, AnOwnerThatCannotAnswerLeavesTheLaterStartOut) {
 
     SingleInstance later{connect(QStringLiteral("later"))};
     EXPECT_EQ(later.claim(2'000), Role::Unanswered);
-}
-
-TEST_F(SingleInstanceTest, TheNameIsFreedWhenTheFirstStartEnds) {
-    {
-        SingleInstance first{connect(QStringLiteral("first"))};
-        ASSERT_EQ(first.claim(), Role::First);
-    }
-    SingleInstance next{connect(QStringLiteral("next"))};
-    EXPECT_EQ(next.claim(), Role::First);
 }
 
 } // namespace

@@ -1,15 +1,12 @@
 #include "host/X11Windows.h"
 
 #include "HostTestSupport.h"
-#include "host/LiveRunningApps.h"
-#include "support/TempTree.h"
 
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
 #include <poll.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -96,69 +93,37 @@ bool listsWindowOf(const std::optional<std::vector<WindowInfo>>& windows, pid_t 
 }
 
 TEST(X11Windows, UnknownWithoutAnXServer) {
-    X11Windows none(nullptr);
-    EXPECT_EQ(none.windows(), std::nullopt);
-    EXPECT_FALSE(none.close(42));
-    const auto unreachable = X11Windows::connect("not a display");
-    EXPECT_EQ(unreachable->windows(), std::nullopt);
-    EXPECT_FALSE(unreachable->close(42));
-    // A Qt program on a platform without X11 (offscreen here, Wayland in a session).
+    // No connection, one that failed, and a Qt program on a platform without X11 (offscreen here,
+    // Wayland in a session).
     test::ensureGuiApplication();
-    if (QGuiApplication::platformName() != "xcb") {
-        EXPECT_EQ(X11Windows::forQt()->windows(), std::nullopt);
+    X11Windows none(nullptr);
+    const auto unreachable = X11Windows::connect("not a display");
+    const auto qt =
+        QGuiApplication::platformName() == "xcb" ? X11Windows::connect("not a display") : X11Windows::forQt();
+    for (X11Windows* windows : {&none, unreachable.get(), qt.get()}) {
+        EXPECT_EQ(windows->windows(), std::nullopt);
+        EXPECT_FALSE(windows->close(42));
     }
 }
 
-class X11Session : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!xvfb.running()) GTEST_SKIP() << "No X server could be started (is Xvfb installed?)";
-        windows = X11Windows::connect(xvfb.display());
-        ASSERT_TRUE(windows->windows()) << "an X server answers, even an empty one";
-        client.emplace(QStringList{}, xvfb.display());
-        ASSERT_TRUE(client->waitForLine("ready"));
-    }
-
+// Without a window manager the normal windows are listed with their owner and geometry; a
+// manager's client list and close request are used while it runs, and only then.
+TEST(X11Windows, ListsNormalWindowsAndUsesAWindowManagerOnlyWhileItRuns) {
     test::Xvfb xvfb;
-    std::unique_ptr<X11Windows> windows;
-    std::optional<test::TestWindowClient> client; // only once our own X server runs
-};
-
-TEST_F(X11Session, ListsNormalWindowsWithOwnerAndGeometryWithoutAWindowManager) {
-    std::vector<WindowInfo> mine;
-    for (const WindowInfo& w : windows->windows().value_or(std::vector<WindowInfo>{}))
-        if (w.pid == client->pid()) mine.push_back(w);
-    // The 50 × 50 tool window is no normal window and is not listed at all.
-    ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ((std::array{mine[0].x, mine[0].y, mine[0].width, mine[0].height}),
-              (std::array{40, 30, 300, 200}));
-    EXPECT_FALSE(mine[0].isHidden);
-    EXPECT_FALSE(mine[0].wmClass.empty());
-    EXPECT_TRUE(countsAsOpenWindow(mine[0]));
-}
-
-TEST_F(X11Session, PoliteQuitAsksTheWindowToCloseAndTheAppEnds) {
-    test::TempTree tree;
-    LiveRunningApps apps(Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop),
-                         *windows, ::getpid());
-    RunningApp app;
-    app.pid = client->pid();
-    app.pids = {client->pid()};
-    apps.quit(app);
-    // The client itself ends on its close event; SIGTERM would have ended it as a crash.
-    ASSERT_TRUE(client->waitForLine("closed"));
-    ASSERT_TRUE(client->waitForExit());
-    EXPECT_EQ(client->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(client->exitCode(), 0);
-}
-
-// A manager's client list and close request are used while it runs, and only then.
-TEST_F(X11Session, AWindowManagersClientListAndCloseRequestAreUsedOnlyWhileItRuns) {
-    test::TestWindowClient unlisted({}, xvfb.display());
-    ASSERT_TRUE(unlisted.waitForLine("ready"));
+    if (!xvfb.running()) GTEST_SKIP() << "No X server could be started (is Xvfb installed?)";
+    const auto windows = X11Windows::connect(xvfb.display());
+    test::TestWindowClient client({}, xvfb.display()), unlisted({}, xvfb.display());
+    ASSERT_TRUE(client.waitForLine("ready") && unlisted.waitForLine("ready"));
     const auto all = windows->windows();
-    ASSERT_TRUE(listsWindowOf(all, client->pid()) && listsWindowOf(all, unlisted.pid()));
-    const std::uint32_t listedId = std::ranges::find(*all, client->pid(), &WindowInfo::pid)->id;
+    ASSERT_TRUE(listsWindowOf(all, client.pid()) && listsWindowOf(all, unlisted.pid()));
+    // The 50 × 50 tool window is no normal window and is not listed at all.
+    ASSERT_EQ(std::ranges::count(*all, client.pid(), &WindowInfo::pid), 1);
+    const WindowInfo& mine = *std::ranges::find(*all, client.pid(), &WindowInfo::pid);
+    EXPECT_EQ((std::array{mine.x, mine.y, mine.width, mine.height}), (std::array{40, 30, 300, 200}));
+    EXPECT_FALSE(mine.isHidden || mine.wmClass.empty());
+    EXPECT_TRUE(countsAsOpenWindow(mine));
+
+    const std::uint32_t listedId = mine.id;
     PretendWindowManager wm(xvfb.display());
     ASSERT_TRUE(wm.ok());
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
@@ -169,16 +134,19 @@ TEST_F(X11Session, AWindowManagersClientListAndCloseRequestAreUsedOnlyWhileItRun
     const auto managed = windows->windows();
     ASSERT_TRUE(managed);
     ASSERT_EQ(managed->size(), 1u);
-    EXPECT_EQ((*managed)[0].pid, client->pid());
+    EXPECT_EQ((*managed)[0].pid, client.pid());
     EXPECT_TRUE((*managed)[0].isHidden);
     ASSERT_TRUE(windows->close(listedId));
     EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), listedId));
     // A check window that does not point at itself was left by a manager that is gone.
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.root()});
     const auto unmanaged = windows->windows();
-    EXPECT_TRUE(listsWindowOf(unmanaged, client->pid()) && listsWindowOf(unmanaged, unlisted.pid()));
+    EXPECT_TRUE(listsWindowOf(unmanaged, client.pid()) && listsWindowOf(unmanaged, unlisted.pid()));
     ASSERT_TRUE(windows->close(listedId));
-    EXPECT_TRUE(client->waitForLine("closed"));
+    // The client itself ends on its close event, as it would not on a signal.
+    ASSERT_TRUE(client.waitForLine("closed"));
+    ASSERT_TRUE(client.waitForExit());
+    EXPECT_EQ(client.exitStatus(), QProcess::NormalExit);
 }
 
 } // namespace

@@ -10,14 +10,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 void say(const char* line) {
-    std::fputs(line, stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line);
     std::fflush(stdout);
 }
 
@@ -56,18 +56,16 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    bool ignoreTerm = false;
-    bool windows = true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--ignore-term") == 0) ignoreTerm = true;
-        if (std::strcmp(argv[i], "--no-windows") == 0) windows = false;
-    }
-    if (ignoreTerm) {
+    const auto given = [&](const char* option) {
+        return std::any_of(argv + 1, argv + argc,
+                           [option](const char* a) { return std::strcmp(a, option) == 0; });
+    };
+    if (given("--ignore-term")) {
         struct sigaction action {};
         action.sa_handler = onTerm;
         ::sigaction(SIGTERM, &action, nullptr);
     }
-    if (!windows) {
+    if (given("--no-windows")) {
         say("ready");
         // Answering proves it is alive: a process that was sent a fatal signal never gets to.
         char line[64];
