@@ -20,9 +20,9 @@ rm -f "$build"/logs/*.rc
 
 names=("${@:2}")
 if [ ${#names[@]} -eq 0 ]; then
-  for source in "$root"/tests/fuzz/Fuzz*.cpp; do
-    name=$(basename "$source" .cpp)
-    names+=("${name#Fuzz}")
+  # One harness per input format, named after its seed corpus folder.
+  for corpus in "$root"/tests/fuzz/corpus/*/; do
+    names+=("$(basename "$corpus")")
   done
 fi
 mkdir -p "$build/artifacts" "$build/logs"
