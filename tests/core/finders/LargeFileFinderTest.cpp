@@ -12,12 +12,8 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
-#include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
 
 namespace brisklet {
 
@@ -90,6 +86,9 @@ const RuleCase kRuleCases[] = {
     {"SparseCountsWhatItHolds", {"keep"}, {"keep"}, "", "empty.img ~ 17179869184"},
     {"HiddenRootIsSearched", {".root/keep"}, {".root/keep"}, ".root"},
     {"OddNamesKeptAsBytes", {"keep\nnew line/\xff\xfe keep"}, {"keep\nnew line/\xff\xfe keep"}},
+    // Roots that are no folders give nothing.
+    {"MissingRoot", {"keep"}, {}, "missing"},
+    {"FileRoot", {"keep"}, {}, "keep"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, LargeFileRuleTest, ::testing::ValuesIn(kRuleCases),
@@ -111,6 +110,7 @@ TEST(LargeFileFinderTest, ThresholdIsInclusiveOnAllocatedBytesAndTheLimitCutsAft
     EXPECT_EQ(find(tree, 1, "", 2), (std::vector<std::string>{"f4", "f3"}));
     EXPECT_TRUE(find(tree, 1, "", 0).empty());
     EXPECT_TRUE(find(tree, 1, "", -1).empty());
+    EXPECT_TRUE(LargeFileFinder::find("", 1, 300, tree.path("home")).empty());
 }
 
 // A plain recursive walk with the same rules; the listing order it meets entries in is readdir's,
@@ -168,18 +168,6 @@ TEST(LargeFileFinderTest, AgreesWithAPlainWalkOnRandomTrees) {
             }
         }
     }
-}
-
-TEST(LargeFileFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearched) {
-    TempTree tree;
-    tree.file("real/big", kBig);
-    const fs::path link = tree.symlink("link", tree.path("real"));
-    EXPECT_TRUE(find(tree, 1, "missing").empty());
-    EXPECT_TRUE(find(tree, 1, "real/big").empty());
-    EXPECT_TRUE(LargeFileFinder::find("", 1, 300, tree.path("home")).empty());
-    // Results are named under the root as given.
-    EXPECT_EQ(relativeUrls(link, LargeFileFinder::find(link, 1, 300, tree.path("home"))),
-              std::vector<std::string>{"big"});
 }
 
 // Five searches at once from a two-thread pool like the scans', all walking on the shared measuring

@@ -11,12 +11,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <chrono>
-#include <string>
-#include <vector>
 
 namespace brisklet {
 
@@ -66,6 +60,14 @@ TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
     EXPECT_EQ(found, GetParam().expected);
 }
 
+// Deep enough that a walk holding a descriptor a level would run out.
+const std::string kDeep = [] {
+    std::string deep;
+    for (int level = 0; level < 130; ++level)
+        deep += "d/";
+    return deep + "app";
+}();
+
 const WhichCase kWhichCases[] = {
     {"RootIsTheProject", {"."}, {"node_modules"}},
     {"NestedNodeModulesNotReportedApart", {"app", "app/node_modules/pkg"}, {"app/node_modules"}},
@@ -105,6 +107,13 @@ const WhichCase kWhichCases[] = {
     {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", "", "home/"},
     {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},
     {"OddNamesAreKeptAsBytes", {"new\nline \xff\xfe"}, {"new\nline \xff\xfe/node_modules"}},
+    {"VeryDeepProject", {kDeep, "shallow"}, {kDeep + "/node_modules", "shallow/node_modules"}},
+    // A link given as the root is searched, and what it finds is named below the root as given.
+    {"LinkRootNamedAsGiven", {"real/app"}, {"link/app/node_modules"}, "link/", "link -> @real"},
+    // Roots that are no folders give nothing.
+    {"MissingRoot", {"app"}, {}, "missing"},
+    {"FileRoot", {"app"}, {}, "app/package.json"},
+    {"DanglingLinkRoot", {"app"}, {}, "dangling", "dangling -> nowhere"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
@@ -143,30 +152,6 @@ TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
     }
 }
 
-TEST(NodeModulesFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearchedAndNamedAsGiven) {
-    TempTree tree;
-    project(tree, "real/app");
-    tree.symlink("link", tree.path("real"));
-    const auto found = NodeModulesFinder::find(tree.path("link/"), tree.path("home"));
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].url, tree.path("link/app/node_modules"));
-    EXPECT_TRUE(NodeModulesFinder::find(tree.path("missing"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find(tree.path("real/app/package.json"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find(tree.symlink("dangling", "nowhere"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
-}
-
-TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
-    TempTree tree;
-    std::string deep;
-    for (int level = 0; level < 130; ++level)
-        deep += "d/";
-    project(tree, deep + "app", 90000);
-    project(tree, "shallow", 5000);
-    EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(tree.root(), tree.path("home"))),
-              (std::vector<std::string>{deep + "app/node_modules", "shallow/node_modules"}));
-}
-
 // Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
 // through descriptors, and the measuring and dating must reach it as well, or it would measure 0
 // and be dropped.
@@ -184,6 +169,7 @@ TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
     EXPECT_EQ(found[0].size, size);
     // Dated from its package.json, the one entry of the project that counts.
     EXPECT_TRUE(found[0].lastTouched.has_value());
+    EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
 }
 
 TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {

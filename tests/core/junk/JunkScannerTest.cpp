@@ -55,11 +55,13 @@ TEST(JunkScanner, EachKindScansItsOwnRule) {
     Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
     l.crashDir = tree.path("var/crash");
     l.dataDirs = {};
-    // A missing category scans as empty, of its own kind.
-    for (const JunkKind kind : allJunkKinds) {
-        const JunkCategory category = JunkScanner::scan(kind, l);
-        EXPECT_EQ(category.kind, kind);
-        EXPECT_TRUE(category.items.empty());
+    // A missing category scans as empty, of its own kind, in either layout.
+    for (const Locations& layout : {l, Locations::forHome(l.home, l.tempDir, JunkLayout::macOS)}) {
+        for (const JunkKind kind : allJunkKinds) {
+            const JunkCategory category = JunkScanner::scan(kind, layout);
+            EXPECT_EQ(category.kind, kind);
+            EXPECT_TRUE(category.items.empty());
+        }
     }
     tree.build(R"(
         home/.cache/pip/http/a 200000
