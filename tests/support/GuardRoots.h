@@ -105,8 +105,8 @@ struct GuardHome {
             home/.gradle -> ../elsewhere/gradle
             home/work/app/node_modules/up -> ../..
             tmplink -> tmp)");
-        // Link targets around the length the guard first reads them with, and the longest there is.
-        for (const std::size_t length : {255, 256, 257, PATH_MAX - 1}) {
+        // Link targets around the lengths the guard reads them with, and the longest there is.
+        for (const std::size_t length : {200, 255, 256, 257, 511, 512, 513, 1500, PATH_MAX - 1}) {
             std::string target;
             while (target.size() + 2 + 3 <= length)
                 target += "./";

@@ -73,6 +73,7 @@ TEST(JunkScanner, EachKindScansItsOwnRule) {
 
     const JunkCategory caches = JunkScanner::scan(JunkKind::appCaches, l);
     EXPECT_EQ(namesOf(caches.items), (std::vector<std::string>{"fontconfig", "pip cache"}));
+    EXPECT_EQ(caches.size(), caches.items[0].size + caches.items[1].size);
     EXPECT_FALSE(caches.items[0].recommended);
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::logs, l).items), (std::vector<std::string>{"Xorg.0.log"}));
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::xcode, l).items), (std::vector<std::string>{"App"}));
