@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace brisklet {
@@ -194,15 +194,13 @@ struct Helper : Runner {
     }
 };
 
-TEST_F(Helper, AcceptsNothingButItsOneAction) {
+// It takes nothing but its one action, and refuses that without root.
+TEST_F(Helper, AcceptsNothingButItsOneActionAndThatOnlyAsRoot) {
     const std::vector<std::string> wrong[] = {
         {}, {"pagecache", "pagecache"}, {"PAGECACHE"}, {""}, {"pagecache "}};
     for (const auto& arguments : wrong)
         EXPECT_EQ(runUnprivileged(arguments), Outcome::failed("2:Usage: brisklet-drop-caches pagecache"))
             << (arguments.empty() ? "(none)" : arguments.front());
-}
-
-TEST_F(Helper, RefusesToRunWithoutRoot) {
     EXPECT_EQ(runUnprivileged({"pagecache"}),
               Outcome::failed("1:Clearing inactive memory needs administrator rights."));
 }
@@ -213,29 +211,25 @@ TEST(PolkitPolicy, DeclaresTheOneActionWithItsPromptAndHelper) {
     QFile file(QStringLiteral(BRISKLET_POLKIT_POLICY_PATH));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&file);
+    // The texts read, by element name (an annotation by its key); the actions by id.
+    std::map<std::string, std::string> values;
     QStringList actions;
-    QString message, allowActive, allowAny, execPath;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        if (xml.name() == u"action")
+        const std::string name = xml.name().toString().toStdString();
+        const std::string key = xml.attributes().value(QLatin1String("key")).toString().toStdString();
+        if (name == "action")
             actions << xml.attributes().value(QLatin1String("id")).toString();
-        else if (xml.name() == u"message")
-            message = xml.readElementText();
-        else if (xml.name() == u"allow_active")
-            allowActive = xml.readElementText();
-        else if (xml.name() == u"allow_any")
-            allowAny = xml.readElementText();
-        else if (xml.name() == u"annotate" &&
-                 xml.attributes().value(QLatin1String("key")) == u"org.freedesktop.policykit.exec.path")
-            execPath = xml.readElementText();
+        else if (name == "annotate" || name == "message" || name == "allow_active" || name == "allow_any")
+            values[name == "annotate" ? key : name] = xml.readElementText().toStdString();
     }
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(actions, QStringList{QStringLiteral("org.brisklet.drop-caches")});
-    EXPECT_EQ(message, QStringLiteral("brisklet wants to clear inactive memory."));
-    EXPECT_EQ(allowActive, QStringLiteral("auth_admin_keep"));
-    EXPECT_EQ(allowAny, QStringLiteral("auth_admin"));
+    EXPECT_EQ(values["message"], "brisklet wants to clear inactive memory.");
+    EXPECT_EQ(values["allow_active"], "auth_admin_keep");
+    EXPECT_EQ(values["allow_any"], "auth_admin");
     // pkexec compares this with the path it is asked to run, character for character.
-    const fs::path exec(execPath.toStdString());
+    const fs::path exec(values["org.freedesktop.policykit.exec.path"]);
     EXPECT_TRUE(exec.is_absolute());
     EXPECT_EQ(exec, exec.lexically_normal());
     EXPECT_EQ(exec.filename(), "brisklet-drop-caches");
