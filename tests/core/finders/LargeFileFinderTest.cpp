@@ -41,7 +41,8 @@ std::vector<std::string> find(const TempTree& tree, std::int64_t minSize, const 
     return relativeUrls(tree.root(), LargeFileFinder::find(from, minSize, limit, tree.path("home")));
 }
 
-// Every file made here is far over the threshold, and only the ones named "keep…" may be listed.
+// Every file made here is far over the threshold, and only the ones named "keep…" may be listed. Depth
+// and the plainer skips are left to the random trees below.
 struct RuleCase {
     const char* name;
     std::vector<std::string> files;
@@ -63,7 +64,6 @@ TEST_P(LargeFileRuleTest, ListsExactlyTheFilesOutsideTheSkippedPlaces) {
 }
 
 const RuleCase kRuleCases[] = {
-    {"AnyDepth", {"keep-top", "a/b/c/d/keep-deep"}, {"a/b/c/d/keep-deep", "keep-top"}},
     {"NodeModulesNotSearched", {"a/node_modules/big", "a/node_modules2/keep"}, {"a/node_modules2/keep"}},
     {"HiddenNotListed", {".hidden/big", "dir/.big", "dir/keep.big"}, {"dir/keep.big"}},
     {"HomesLibraryNotSearched", {"home/Library/x/big", "home/a/Library/keep"}, {"home/a/Library/keep"}},

@@ -48,34 +48,19 @@ std::vector<std::string> makeRandomTree(TempTree& tree, const fs::path& outside,
     static const char* const bases[] = {"f", "with\nnewline", "bad\xff\xfeutf8", ".hidden", "\xc3\xbc"};
     const std::string targets[] = {"../..", longTarget("dangling"), outside.string(), tree.root().string()};
     std::vector<std::string> dirs{""};
-    std::vector<std::string> files;
+    std::vector<fs::path> files;
     for (int i = 0; i < 160; ++i) {
         const std::string parent = dirs[below(dirs.size())];
         const std::string name =
             (parent.empty() ? "" : parent + "/") + bases[below(std::size(bases))] + std::to_string(i);
-        switch (below(8)) {
-        case 0:
-        case 1:
-            tree.dir(name);
-            dirs.push_back(name);
-            break;
-        case 2:
-        case 3:
-            tree.file(name, below(10) < 8 ? below(5000) : below(400000));
-            files.push_back(name);
-            break;
-        case 4:
-            tree.sparse(name, std::int64_t{1} << (12 + below(23)));
-            break;
-        case 5:
-            tree.hardlink(name, files.empty() || below(2) ? outside : tree.path(files[below(files.size())]));
-            break;
-        case 6:
-            tree.fifo(name);
-            break;
-        default:
-            tree.symlink(name, targets[below(std::size(targets))]);
-        }
+        const std::size_t kind = below(8);
+        if (kind < 2) dirs.push_back(tree.dir(name).lexically_relative(tree.root()));
+        if (kind == 2 || kind == 3)
+            files.push_back(tree.file(name, below(10) < 8 ? below(5000) : below(400000)));
+        if (kind == 4) tree.sparse(name, std::int64_t{1} << (12 + below(23)));
+        if (kind == 5) tree.hardlink(name, files.empty() || below(2) ? outside : files[below(files.size())]);
+        if (kind == 6) tree.fifo(name);
+        if (kind == 7) tree.symlink(name, targets[below(std::size(targets))]);
     }
     return dirs;
 }
@@ -182,9 +167,10 @@ TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
         test::bindMount(tree.path(folder(0) + "/d0"), sibling);
         QThreadPool pool;
         pool.setMaxThreadCount(4);
-        for (const auto& [root, figure] :
-             {std::pair{tmpfs, TempTree::allocated(tmpfs / "hidden")}, {borrowed, inElsewhere},
-              {sibling, inSibling}, {covered, TempTree::allocated(elsewhere.path("outside"))}}) {
+        for (const auto& [root, figure] : {std::pair{tmpfs, TempTree::allocated(tmpfs / "hidden")},
+                                           {borrowed, inElsewhere},
+                                           {sibling, inSibling},
+                                           {covered, TempTree::allocated(elsewhere.path("outside"))}}) {
             const std::int64_t got = FileSize::onDisk(root, pool);
             checks.expect(got == figure, differs("mount point " + root.native(), got, figure));
         }

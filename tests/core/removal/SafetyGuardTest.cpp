@@ -15,45 +15,34 @@ using namespace std::string_view_literals;
 
 using GuardTree = test::GuardHome;
 
+// One path for each rule the property test below checks at random, so that a broken rule shows by
+// name; and what the random paths never hold.
 TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
     const GuardTree g;
     // "@" stands for the fixture's root folder.
     const std::tuple<std::string_view, bool, bool> rows[] = {
         // Strictly below a root, never the root itself nor a sibling whose name begins like one.
         {"@/home/Library/Caches", false, false},
-        {"@/home/Library/CachesOld/x", false, false},
         {"@/home/.cacheX/x", false, false},
         {"@/home/.npm/_cacache", true, true},
         {"@/var/crash/_usr_bin_x.1000.crash", false, true},
         // A last component that names a folder by relation is never an item of its own.
-        {"@/home/Library/Caches/.", false, false},
         {"@/home/.cache/app/..", false, false},
         // Dots, doubled and trailing slashes in the parent resolve to the real folder, not the text.
-        {"@/home/Library/Caches/../CachesOld/x", false, false},
         {"@//home///Library//Caches//com.x//", true, false},
-        {"@/home/.cache/../.cache/./app/", false, true},
         // ".." after a link applies to the link's target, as in the kernel: Logs/.. is elsewhere.
         {"@/home/Library/Logs/../Caches/y", false, false},
         // A root given as a link, and the temporary folder through a link: judged by their targets.
-        {"@/home/Library/Logs/app.log", true, false},
         {"@/tmplink/metro-1", true, true},
-        {"@/tmp", false, false},
         // node_modules: strictly below home, nowhere else, not even in the temporary folder.
-        {"@/home/work/app/node_modules", true, true},
         {"@/home/node_modules", true, true},
         {"@/tmp/node_modules", false, false},
-        {"@/home/../node_modules", false, false},
-        {"@/home/.cache/out/node_modules", false, false},
         // Reached through links: judged by the resolved location; a link that is the item itself by
         // where it lies, even with a trailing slash. A relative target resolves from the link's folder.
         {"@/home/links/intoCaches/com.x", true, false},
-        {"@/home/Library/Caches/out/x", false, false},
         {"@/home/Library/Caches/out/", true, false},
-        {"@/home/.cache/up/Documents/x", false, false},
         // Unresolvable parents are refused: loops, a dangling link, a file as a folder.
         {"@/home/.cache/ping/x", false, false},
-        {"@/home/.cache/dangling/x", false, false},
-        {"@/home/.cache/file.txt/x", false, false},
         // A parent that does not exist yet is resolved as far as it exists; nothing relational may
         // follow the missing part.
         {"@/home/.cache/missing/deeper/x", false, true},
@@ -61,7 +50,6 @@ TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
         // Not a usable path at all.
         {"home/.cache/app", false, false},
         {"", false, false},
-        {"/", false, false},
         {"@/home/.cache/app\0x"sv, false, false},
     };
     const Locations mac = g.locations(JunkLayout::macOS);
