@@ -36,14 +36,18 @@ TEST(Cleaner, AccountsForEveryItemInInputOrder) {
         home/.npm/_cacache/index 4000
         home/Documents/keep.txt 1000
         home/.cache/negative)"
-                 "\nhome/.cache/caf\xe9-\xff\xfe/{\x80\x81.bin,caf\xe9-\xff\xfe/x} 10000" R"(
+                 "\nhome/.cache/caf\xe9-\xff\xfe/{\x80\x81.bin,caf\xe9-\xff\xfe/x} 10000"
+                 R"(
         outside/x 100
         precious/{a,sub/b}
         home/.cache/out -> @outside
-        home/.cache/link -> @precious)");
+        home/.cache/link -> @precious
+        home/.local/share/Trash/files/folder/inner 1000
+        home/.local/share/Trash/info/{folder,gone,other}.trashinfo = [Trash Info]\nPath=/x/y\n)");
     const fs::path folder = h.cache / "app", single = h.tree.path("home/.npm/_cacache/index"),
                    documents = h.tree.path("home/Documents/keep.txt"), negative = h.cache / "negative",
-                   odd = h.cache / "caf\xe9-\xff\xfe", link = h.cache / "link";
+                   odd = h.cache / "caf\xe9-\xff\xfe", link = h.cache / "link",
+                   trash = h.tree.path("home/.local/share/Trash");
 
     const CleanResult result = Cleaner::deleteItems(
         {
@@ -59,13 +63,17 @@ TEST(Cleaner, AccountsForEveryItemInInputOrder) {
             {h.cache / "missing" / "x" / "y", 9}, // gone with its parent
             {odd, 12'288},                        // names that are not UTF-8
             {link.native() + "/", 10},            // still names the link, not the folder it points to
+            {trash / "files/folder", 5'000},      // a Trash entry takes its record along
+            {trash / "files/gone", 100},          // and one already gone its record that lists nothing
         },
         h.freedesktop);
 
-    EXPECT_EQ(result, (CleanResult{50'000 + 4'096 + 700 + 9 + 12'288 + 10,
+    EXPECT_EQ(result, (CleanResult{50'000 + 4'096 + 700 + 9 + 12'288 + 10 + 5'000 + 100,
                                    {documents, h.cache / "out" / "x", h.cache / ".."}}));
-    for (const fs::path& gone : {folder, single, negative, odd, link})
+    for (const fs::path& gone : {folder, single, negative, odd, link, trash / "files/folder",
+                                 trash / "info/folder.trashinfo", trash / "info/gone.trashinfo"})
         EXPECT_FALSE(present(gone)) << gone;
+    EXPECT_TRUE(present(trash / "info/other.trashinfo"));
     EXPECT_TRUE(present(documents));
     EXPECT_TRUE(present(h.tree.path("outside/x")));
     EXPECT_EQ(entryCount(h.tree.path("precious")), 3u);
@@ -76,26 +84,6 @@ TEST(Cleaner, AccountsForEveryItemInInputOrder) {
     const auto b = h.tree.file("home/.cache/b", 1);
     EXPECT_EQ(Cleaner::deleteItems({{a, huge}, {b, huge}}, h.freedesktop), (CleanResult{huge, {}}));
     EXPECT_EQ(Cleaner::deleteItems({}, h.freedesktop), CleanResult{});
-}
-
-TEST(Cleaner, RemovingATrashEntryTakesItsRecordAlong) {
-    Home h;
-    // An entry already gone leaves a record that lists nothing.
-    h.tree.build(R"(
-        home/.local/share/Trash/files/folder/inner 1000
-        home/.local/share/Trash/info/{folder,gone,other}.trashinfo = [Trash Info]\nPath=/x/y\n)");
-    const std::string trash = "home/.local/share/Trash/";
-    const fs::path folder = h.tree.path(trash + "files/folder"),
-                   unrelated = h.tree.path(trash + "info/other.trashinfo");
-
-    const CleanResult result =
-        Cleaner::deleteItems({{folder, 5'000}, {h.tree.path(trash + "files/gone"), 100}}, h.freedesktop);
-
-    EXPECT_EQ(result, (CleanResult{5'100, {}}));
-    EXPECT_FALSE(present(folder));
-    EXPECT_FALSE(present(h.tree.path(trash + "info/folder.trashinfo")));
-    EXPECT_FALSE(present(h.tree.path(trash + "info/gone.trashinfo")));
-    EXPECT_TRUE(present(unrelated));
 }
 
 TEST(Cleaner, RemovesATreeDeeperThanAnyPathWithFewDescriptorsAndLeaksNone) {
