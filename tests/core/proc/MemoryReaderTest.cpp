@@ -19,15 +19,15 @@ constexpr std::uint64_t KiB = 1024;
 
 // A meminfo as a 16 GiB desktop reports it, with the keys that share a prefix with the ones read
 // (Active/Active(anon), Zswap/Zswapped, SwapCached, ...): anon 3 GiB + 1 GiB, file 2 GiB + 3 GiB,
-// KReclaimable 512 MiB, Zswap 256 MiB, swap 1 GiB used.
+// KReclaimable 512 MiB, Zswap 256 MiB, swap 1 GiB used. As one manifest line.
 constexpr const char* kDesktopMemInfo =
-    "MemTotal:       16777216 kB\nMemFree:         4194304 kB\nMemAvailable:    7340032 kB\n"
-    "Buffers:          131072 kB\nCached:          5242880 kB\nSwapCached:        65536 kB\n"
-    "Active:          6291456 kB\nInactive:        3145728 kB\nActive(anon):    3145728 kB\n"
-    "Inactive(anon):  1048576 kB\nActive(file):    2097152 kB\nInactive(file):  3145728 kB\n"
-    "SwapTotal:       4194304 kB\nSwapFree:        3145728 kB\nZswap:            262144 kB\n"
-    "Zswapped:         786432 kB\nAnonPages:       4128768 kB\nKReclaimable:     524288 kB\n"
-    "Slab:             786432 kB\nSReclaimable:     458752 kB\nHugePages_Total:       0\n";
+    R"(MemTotal:       16777216 kB\nMemFree:         4194304 kB\nMemAvailable:    7340032 kB\n)"
+    R"(Buffers:          131072 kB\nCached:          5242880 kB\nSwapCached:        65536 kB\n)"
+    R"(Active:          6291456 kB\nInactive:        3145728 kB\nActive(anon):    3145728 kB\n)"
+    R"(Inactive(anon):  1048576 kB\nActive(file):    2097152 kB\nInactive(file):  3145728 kB\n)"
+    R"(SwapTotal:       4194304 kB\nSwapFree:        3145728 kB\nZswap:            262144 kB\n)"
+    R"(Zswapped:         786432 kB\nAnonPages:       4128768 kB\nKReclaimable:     524288 kB\n)"
+    R"(Slab:             786432 kB\nSReclaimable:     458752 kB\nHugePages_Total:       0\n)";
 
 TEST(MemorySnapshot, DerivedFiguresSaturateInsteadOfWrapping) {
     struct Row {
@@ -91,13 +91,6 @@ TEST(MemoryReader, ClassifiesPressure) {
     }
 }
 
-// A file's text as one manifest line.
-std::string oneLine(std::string text) {
-    for (std::size_t at; (at = text.find('\n')) != std::string::npos;)
-        text.replace(at, 1, "\\n");
-    return text;
-}
-
 // Whole snapshots read from fixture trees. Wired memory is what is left of the total once free,
 // anonymous, cache and compressed memory are taken out.
 TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
@@ -118,7 +111,7 @@ TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
     } rows[] = {
         // Under half available (44 %), so the stall figures count: "some" above 10, "full" below.
         {"a 16 GiB desktop",
-         "proc/meminfo = " + oneLine(kDesktopMemInfo) + R"(
+         "proc/meminfo = " + std::string(kDesktopMemInfo) + R"(
              proc/pressure/memory = some avg10=12.50 avg60=4.10 avg300=1.00 total=123456\nfull avg10=3.20 avg60=1.00 avg300=0.20 total=23456
              sys/block/zram0/mm_stat =   1073741824   268435456   301989888        0   301989888      120    0
              sys/block/sda/)",
