@@ -191,17 +191,18 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     };
     TempTree tree;
     project(tree, "app");
-    setModified(tree.dir("app/.git"), 500);
-    tree.file("app/src/deep/newest.js", 10);
-    tree.file("app/.DS_Store", 10);
-    tree.symlink("app/current", tree.path("app/src"));
-    setModified(tree.path("app/package.json"), 1000);
-    setModified(tree.path("app/src"), 1100);
-    setModified(tree.path("app/src/deep"), 9000); // not a direct child
-    setModified(tree.path("app/src/deep/newest.js"), 9000);
-    setModified(tree.path("app/.DS_Store"), 9000);
-    setModified(tree.path("app/node_modules"), 9000);
-    setModified(tree.path("app/current"), 1200); // the link itself, not src
+    tree.build(
+        "app/{.git/,src/deep/newest.js,.DS_Store}\napp/current -> @app/src\nonly/{node_modules/,.DS_Store}");
+    // src/deep is not a direct child; app/current is the link itself, not src.
+    for (const auto& [entry, seconds] : {std::pair{"app/.git", 500},
+                                         {"app/package.json", 1000},
+                                         {"app/src", 1100},
+                                         {"app/src/deep", 9000},
+                                         {"app/src/deep/newest.js", 9000},
+                                         {"app/.DS_Store", 9000},
+                                         {"app/node_modules", 9000},
+                                         {"app/current", 1200}})
+        setModified(tree.path(entry), seconds);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1200));
     setModified(tree.path("app/.git"), 1300); // hidden entries count
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1300));
@@ -209,8 +210,6 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].lastTouched, at(1300));
     // Nothing datable: only node_modules and .DS_Store; and no folder at all.
-    tree.dir("only/node_modules");
-    tree.file("only/.DS_Store", 1);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("only")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("missing")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app/package.json")), std::nullopt);
