@@ -23,9 +23,10 @@ struct RulesFixture : ::testing::Test {
         return l;
     }();
 
-    // The candidates as one line each (each line begins with a newline), "where | name | + when recommended | note | app", paths
-    // below the fixture: a test states a rule's whole answer as the table it is. The rule's order
-    // holds, but the entries of one folder are sorted, as a folder lists in no fixed order.
+    // The candidates as one line each, each line begun with a newline: "where | name | + when
+    // recommended | note | app", paths below the fixture, so a test states a rule's whole answer as
+    // the table it is. The rule's order holds, but the entries of one folder are sorted, as a folder
+    // lists in no fixed order.
     std::string described(const JunkRules::Candidates& all) const {
         std::vector<std::string> lines;
         for (std::size_t i = 0; i < all.size(); ++i) {
@@ -159,7 +160,8 @@ home/.gradle/caches | Gradle caches | - | Re-downloaded on your next Android bui
 tmp/haste-map-abc123 | Metro bundler cache | + | haste-map-abc123
 tmp/metro-cache | Metro bundler cache | + | metro-cache)";
     const std::string foreign = "\ntmp/metro-someone-else | Metro bundler cache | + | metro-someone-else";
-    const std::string macExpected = common + "\nhome/Library/pnpm/store" + pnpm + metro + (root ? foreign : "");
+    const std::string macExpected =
+        common + "\nhome/Library/pnpm/store" + pnpm + metro + (root ? foreign : "");
     const std::string linuxExpected = common + "\nhome/.local/share/pnpm/store" + pnpm + metro;
     EXPECT_EQ(described(JunkRules::devCaches(mac)), macExpected);
     EXPECT_EQ(described(JunkRules::devCaches(linux)), linuxExpected);

@@ -60,8 +60,9 @@ TEST(JunkScanner, EachKindScansItsOwnRule) {
     EXPECT_EQ(caches.items[0], (JunkItem{tree.path("home/.cache/fontconfig"), "fontconfig",
                                          allocated("home/.cache/fontconfig/b"), false,
                                          "Desktop cache · left unchecked to be safe", std::nullopt}));
-    EXPECT_EQ(caches.items[2], (JunkItem{tree.path("home/.cache/vlc"), "VLC", allocated("home/.cache/vlc/c"),
-                                         true, std::nullopt, tree.path("usr/share/applications/vlc.desktop")}));
+    EXPECT_EQ(caches.items[2],
+              (JunkItem{tree.path("home/.cache/vlc"), "VLC", allocated("home/.cache/vlc/c"), true,
+                        std::nullopt, tree.path("usr/share/applications/vlc.desktop")}));
     EXPECT_EQ(caches.size(), caches.items[0].size + caches.items[1].size + caches.items[2].size);
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::logs, l).items), (std::vector<std::string>{"Xorg.0.log"}));
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::xcode, l).items), (std::vector<std::string>{"App"}));

@@ -142,7 +142,8 @@ TEST(ProcessReader, NameAndPathFromTheExecutableLink) {
         {"file really named so", "k", oddlyNamed.string(), oddlyNamed.string(), "odd (deleted)"},
         {"replaced, with a name ending the same way", "k", t.path("bin/odd (deleted) (deleted)"),
          oddlyNamed.string(), "odd (deleted)"},
-        {"invalid UTF-8", "k", t.path("bin/t\xffol"), t.path("bin/t\xef\xbf\xbdol").string(), "t\xef\xbf\xbdol"},
+        {"invalid UTF-8", "k", t.path("bin/t\xffol"), t.path("bin/t\xef\xbf\xbdol").string(),
+         "t\xef\xbf\xbdol"},
     };
     int pid = 100;
     for (const Row& row : rows) {
@@ -243,7 +244,8 @@ TEST(ProcessReader, FindsAndEndsAChildOfThisTest) {
     // that reused the number, so the "no such process" case uses one above the kernel's limit.)
     std::int64_t pidMax = 4194304;
     std::ifstream("/proc/sys/kernel/pid_max") >> pidMax;
-    EXPECT_FALSE(ProcessReader::terminate(static_cast<std::int32_t>(std::min<std::int64_t>(pidMax + 1, INT32_MAX))));
+    EXPECT_FALSE(
+        ProcessReader::terminate(static_cast<std::int32_t>(std::min<std::int64_t>(pidMax + 1, INT32_MAX))));
     EXPECT_FALSE(ProcessReader::read(child));
     EXPECT_TRUE(ProcessReader::arguments(child).empty());
     EXPECT_FALSE(ProcessReader::workingDirectory(child));
