@@ -30,10 +30,7 @@ TEST(DesktopEntry, ReadsOnlyItsOwnGroupFirstKeyWinning) {
 }
 
 TEST(DesktopEntry, OnlyShownApplicationsCount) {
-    const struct {
-        const char* text;
-        bool shown;
-    } rows[] = {
+    const std::pair<const char*, bool> rows[] = {
         {"[Desktop Entry]\nType=Application\nName=A\n", true},
         {"[Desktop Entry]\nType=Application\nName=A\nNoDisplay=true\n", false},
         {"[Desktop Entry]\nType=Application\nName=A\nNoDisplay=false\n", true},
@@ -44,8 +41,8 @@ TEST(DesktopEntry, OnlyShownApplicationsCount) {
         {"[Desktop Entry]\nType=Application\nName[fr]=A\n", false},
         {"[Other]\nType=Application\nName=A\n", false},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(DesktopEntry::parse(row.text).isShownApplication(), row.shown) << row.text;
+    for (const auto& [text, shown] : rows)
+        EXPECT_EQ(DesktopEntry::parse(text).isShownApplication(), shown) << text;
 }
 
 // The data folders are searched in order, the user's own first, and the first file with the id

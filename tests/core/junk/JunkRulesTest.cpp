@@ -106,10 +106,7 @@ var/crash/_usr_bin_app.1000.crash | Crash report · _usr_bin_app.1000.crash | +)
 }
 
 TEST(DerivedDataName, StripsOnlyALongAllLetterHash) {
-    const struct {
-        const char* folder;
-        const char* shown;
-    } rows[] = {
+    const std::pair<const char*, const char*> rows[] = {
         {"MyApp-abcdefghijklmnopqrstuvwxyzab", "MyApp"},
         {"My-Tool-abcdefghijklmnopqrstuvwxyzab", "My-Tool"},
         {"MyApp-abc", "MyApp-abc"},
@@ -120,8 +117,8 @@ TEST(DerivedDataName, StripsOnlyALongAllLetterHash) {
         {"MyApp-", "MyApp-"},
         {"Äpp-ääääääääääääääääääää", "Äpp"}, // twenty non-ASCII letters are letters too
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(JunkRules::derivedDataName(row.folder), row.shown) << row.folder;
+    for (const auto& [folder, shown] : rows)
+        EXPECT_EQ(JunkRules::derivedDataName(folder), shown) << folder;
 }
 
 TEST_F(RulesFixture, XcodeOffersBuildDataFixedFoldersAndDeviceSymbols) {

@@ -16,10 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(TrashInfo, ReadsTheOriginalNameOrNothing) {
-    const struct {
-        const char* contents;
-        std::optional<std::string> name;
-    } rows[] = {
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
         {"[Trash Info]\nPath=/home/a/Report%202024.pdf\nDeletionDate=2026-01-01T10:00:00\n",
          "Report 2024.pdf"},
         {"[Trash Info]\r\nPath=/home/a/x.txt\r\n", "x.txt"},
@@ -37,8 +34,8 @@ TEST(TrashInfo, ReadsTheOriginalNameOrNothing) {
         {"[Trash Info]\nPath=/a/folder/\n", std::nullopt},
         {"[Trash Info]\nPath=\n", std::nullopt},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(TrashInfo::originalNameFromContents(row.contents), row.name) << row.contents;
+    for (const auto& [contents, name] : rows)
+        EXPECT_EQ(TrashInfo::originalNameFromContents(contents), name) << contents;
 }
 
 TEST(TrashInfo, DecodesOnlyWellFormedPercentEscapes) {

@@ -30,26 +30,22 @@ constexpr const char* kDesktopMemInfo =
     R"(Slab:             786432 kB\nSReclaimable:     458752 kB\nHugePages_Total:       0\n)";
 
 TEST(MemorySnapshot, DerivedFiguresSaturateInsteadOfWrapping) {
-    struct Row {
-        const char* what;
-        MemorySnapshot s;
-        std::uint64_t used, available, free;
-        double fraction;
-    };
-    const Row rows[] = {
-        {"parts exceed total", MemorySnapshot{1000, 800, 300, 0, 0}, 1000, 0, 0, 1.0},
-        {"sum overflows", MemorySnapshot{1000, kMax, 5, 1, 0}, 1000, 0, 0, 1.0},
-        {"parts but no total", MemorySnapshot{0, 10, 10, 10, 10}, 0, 0, 0, 0.0},
-        {"used plus cache exactly total", MemorySnapshot{1000, 400, 100, 0, 500}, 500, 500, 0, 0.5},
-        {"one byte left over", MemorySnapshot{1000, 400, 50, 50, 499}, 500, 500, 1, 0.5},
-        {"cache overflows", MemorySnapshot{1000, 400, 0, 0, kMax}, 400, 600, 0, 0.4},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(row.s.used(), row.used);
-        EXPECT_EQ(row.s.available(), row.available);
-        EXPECT_EQ(row.s.free(), row.free);
-        EXPECT_DOUBLE_EQ(row.s.usedFraction(), row.fraction);
+    // What, the snapshot, and its used, available and free memory and used fraction.
+    const std::tuple<const char*, MemorySnapshot, std::uint64_t, std::uint64_t, std::uint64_t, double>
+        rows[] = {
+            {"parts exceed total", MemorySnapshot{1000, 800, 300, 0, 0}, 1000, 0, 0, 1.0},
+            {"sum overflows", MemorySnapshot{1000, kMax, 5, 1, 0}, 1000, 0, 0, 1.0},
+            {"parts but no total", MemorySnapshot{0, 10, 10, 10, 10}, 0, 0, 0, 0.0},
+            {"used plus cache exactly total", MemorySnapshot{1000, 400, 100, 0, 500}, 500, 500, 0, 0.5},
+            {"one byte left over", MemorySnapshot{1000, 400, 50, 50, 499}, 500, 500, 1, 0.5},
+            {"cache overflows", MemorySnapshot{1000, 400, 0, 0, kMax}, 400, 600, 0, 0.4},
+        };
+    for (const auto& [what, s, used, available, free, fraction] : rows) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(s.used(), used);
+        EXPECT_EQ(s.available(), available);
+        EXPECT_EQ(s.free(), free);
+        EXPECT_DOUBLE_EQ(s.usedFraction(), fraction);
     }
 }
 
@@ -57,38 +53,32 @@ TEST(MemoryReader, ClassifiesPressure) {
     using P = MemoryPressure;
     constexpr std::optional<double> none;
     constexpr std::optional<std::uint64_t> unknown;
-    struct Row {
-        const char* what;
-        std::optional<double> some, full;
-        std::optional<std::uint64_t> available;
-        std::uint64_t total;
-        P expected;
-    };
-    const Row rows[] = {
-        {"no stall figures, no estimate", none, none, unknown, 1000, P::normal},
-        {"no total", 90.0, 90.0, 0, 0, P::normal},
-        {"some just below", 9.99, 0.0, 100, 1000, P::normal},
-        {"some at threshold", 10.0, 0.0, 100, 1000, P::warning},
-        {"full just below", 40.0, 9.99, 100, 1000, P::warning},
-        {"full at threshold", 10.0, 10.0, 100, 1000, P::critical},
-        {"full without some", none, 12.0, 100, 1000, P::critical},
-        {"stalls but half available", 80.0, 80.0, 500, 1000, P::normal},
-        {"stalls, one byte short of half", 80.0, 80.0, 499, 1000, P::critical},
-        {"odd total, half rounded up", 80.0, 80.0, 501, 1001, P::normal},
-        {"odd total, half rounded down", 80.0, 80.0, 500, 1001, P::critical},
-        {"stalls, availability unknown", 80.0, 80.0, unknown, 1000, P::critical},
-        {"huge total, exactly half", none, 50.0, std::uint64_t{1} << 63, kMax, P::normal},
-        {"huge total, below half", none, 50.0, (std::uint64_t{1} << 63) - 1, kMax, P::critical},
-        {"stall figures decide over low availability", 0.0, 0.0, 10, 1000, P::normal},
-        {"fallback: quarter available", none, none, 250, 1000, P::normal},
-        {"fallback: just below a quarter", none, none, 249, 1000, P::warning},
-        {"fallback: 15 percent available", none, none, 150, 1000, P::warning},
-        {"fallback: just below 15 percent", none, none, 149, 1000, P::critical},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(MemoryReader::classifyPressure(row.some, row.full, row.available, row.total), row.expected);
-    }
+    // What, the "some" and "full" stall figures, the available and the total memory, the class.
+    const std::tuple<const char*, std::optional<double>, std::optional<double>, std::optional<std::uint64_t>,
+                     std::uint64_t, P>
+        rows[] = {
+            {"no stall figures, no estimate", none, none, unknown, 1000, P::normal},
+            {"no total", 90.0, 90.0, 0, 0, P::normal},
+            {"some just below", 9.99, 0.0, 100, 1000, P::normal},
+            {"some at threshold", 10.0, 0.0, 100, 1000, P::warning},
+            {"full just below", 40.0, 9.99, 100, 1000, P::warning},
+            {"full at threshold", 10.0, 10.0, 100, 1000, P::critical},
+            {"full without some", none, 12.0, 100, 1000, P::critical},
+            {"stalls but half available", 80.0, 80.0, 500, 1000, P::normal},
+            {"stalls, one byte short of half", 80.0, 80.0, 499, 1000, P::critical},
+            {"odd total, half rounded up", 80.0, 80.0, 501, 1001, P::normal},
+            {"odd total, half rounded down", 80.0, 80.0, 500, 1001, P::critical},
+            {"stalls, availability unknown", 80.0, 80.0, unknown, 1000, P::critical},
+            {"huge total, exactly half", none, 50.0, std::uint64_t{1} << 63, kMax, P::normal},
+            {"huge total, below half", none, 50.0, (std::uint64_t{1} << 63) - 1, kMax, P::critical},
+            {"stall figures decide over low availability", 0.0, 0.0, 10, 1000, P::normal},
+            {"fallback: quarter available", none, none, 250, 1000, P::normal},
+            {"fallback: just below a quarter", none, none, 249, 1000, P::warning},
+            {"fallback: 15 percent available", none, none, 150, 1000, P::warning},
+            {"fallback: just below 15 percent", none, none, 149, 1000, P::critical},
+        };
+    for (const auto& [what, some, full, available, total, expected] : rows)
+        EXPECT_EQ(MemoryReader::classifyPressure(some, full, available, total), expected) << what;
 }
 
 // Whole snapshots read from fixture trees. Wired memory is what is left of the total once free,

@@ -33,11 +33,7 @@ TEST(SafeRemove, TellsAnItemThatIsGoneFromOneItCannotReach) {
     test::TempTree tree;
     tree.build("parent/{file,folder/inner}\na-file\nlink -> @parent");
     const std::string parent = tree.path("parent");
-    const struct {
-        std::string parent;
-        std::string name;
-        Outcome expected;
-    } rows[] = {
+    const std::tuple<std::string, std::string, Outcome> rows[] = {
         {parent, "file", {State::removed, false, 0}},
         {parent, "folder", {State::removed, false, 0}},
         {parent, "folder", {State::absent, false, 0}},
@@ -49,9 +45,8 @@ TEST(SafeRemove, TellsAnItemThatIsGoneFromOneItCannotReach) {
         {parent, ".", {State::unreachable, false, EINVAL}},
         {parent, "a/b", {State::unreachable, false, EINVAL}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(SafeRemove::removeTree(row.parent, row.name), row.expected)
-            << row.parent << " " << row.name;
+    for (const auto& [folder, name, expected] : rows)
+        EXPECT_EQ(SafeRemove::removeTree(folder, name), expected) << folder << " " << name;
     EXPECT_TRUE(present(tree.path("parent")));
 }
 
