@@ -94,25 +94,6 @@ const RuleCase kRuleCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, LargeFileRuleTest, ::testing::ValuesIn(kRuleCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LargeFileFinderTest, ThresholdIsInclusiveOnAllocatedBytesAndTheLimitCutsAfterSorting) {
-    TempTree tree;
-    // Made smallest first, so a limit applied while walking would keep the wrong ones.
-    for (int i = 1; i <= 4; ++i)
-        tree.file("f" + std::to_string(i), static_cast<std::size_t>(i) * 20000);
-    tree.text("empty", "");
-    const std::int64_t smallest = TempTree::allocated(tree.path("f1"));
-    ASSERT_GT(smallest, 20000);
-    EXPECT_EQ(find(tree, smallest), (std::vector<std::string>{"f4", "f3", "f2", "f1"}));
-    EXPECT_EQ(find(tree, smallest + 1), (std::vector<std::string>{"f4", "f3", "f2"}));
-    // Nothing allocated still reaches a threshold of zero or less.
-    EXPECT_EQ(find(tree, 0), (std::vector<std::string>{"f4", "f3", "f2", "f1", "empty"}));
-    EXPECT_EQ(find(tree, -5), (std::vector<std::string>{"f4", "f3", "f2", "f1", "empty"}));
-    EXPECT_EQ(find(tree, 1, "", 2), (std::vector<std::string>{"f4", "f3"}));
-    EXPECT_TRUE(find(tree, 1, "", 0).empty());
-    EXPECT_TRUE(find(tree, 1, "", -1).empty());
-    EXPECT_TRUE(LargeFileFinder::find("", 1, 300, tree.path("home")).empty());
-}
-
 // A plain recursive walk with the same rules; the listing order it meets entries in is readdir's,
 // the same the finder sees, so equal sizes must come out in the same order.
 void plainWalk(const fs::path& folder, const fs::path& library, std::int64_t minSize,
@@ -180,24 +161,6 @@ TEST(LargeFileFinderTest, ConcurrentSearchesFromAnotherPoolFinish) {
     for (const auto& found : test::fiveAtOnce(
              scans, [&] { return LargeFileFinder::find(tree.root(), 4096, 300, tree.path("home")); }))
         EXPECT_EQ(found, expected);
-}
-
-// Linux has no packages; the walk's seam stands in for them.
-TEST(LargeFileFinderTest, PackagesCountAsOneFileMeasuredWhole) {
-    TempTree tree;
-    tree.file("Apps/Big.app/Contents/MacOS/binary", 200000);
-    tree.file("Apps/Big.app/Contents/Resources/data", 200000);
-    tree.file("Apps/Small.app/Contents/binary", 10000);
-    tree.file("Apps/.Hidden.app/Contents/binary", 400000);
-    const fs::path keep = tree.file("Apps/Big.app.d/keep", 300000);
-    const fs::path big = tree.path("Apps/Big.app");
-    const timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, big.c_str(), times, 0), 0);
-    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
-    const std::vector<LargeFile> expected{
-        {big, FileSize::onDisk(big), std::chrono::system_clock::time_point(std::chrono::seconds(1600000000))},
-        {keep, TempTree::allocated(keep), modifiedOf(keep)}};
-    EXPECT_EQ(LargeFileFinder::find(tree.root(), 150000, 300, tree.path("home"), isPackage), expected);
 }
 
 // ---- In a child process, with its own descriptor limit or its own mounts. The child has none of

@@ -132,39 +132,6 @@ const WhichCase kWhichCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The order the file system lists a folder's entries in, which is the order the walk meets them.
-std::vector<std::string> listingOrder(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (!entry.path().filename().string().starts_with('.')) names.push_back(entry.path().filename());
-    return names;
-}
-
-TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
-    TempTree tree;
-    for (const char* name : {"p1", "p2", "p3", "p4", "p5"})
-        project(tree, name, name == std::string("p4") ? 200000 : 20000);
-    project(tree, "p3/sub/inner", 20000);
-    // Ties come in the walk's order: a folder's entries as listed, with what lies inside an entry
-    // right after it. The listing order is not alphabetical, so read it.
-    std::vector<std::string> expected{"p4/node_modules"};
-    for (const std::string& name : listingOrder(tree.root())) {
-        if (name != "p3" && name != "p4") expected.push_back(name + "/node_modules");
-        if (name != "p3") continue;
-        for (const std::string& inner : listingOrder(tree.path("p3"))) {
-            if (inner == "node_modules") expected.push_back("p3/node_modules");
-            if (inner == "sub") expected.push_back("p3/sub/inner/node_modules");
-        }
-    }
-    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
-    EXPECT_EQ(relativeUrls(tree, found), expected);
-    for (const NodeModulesFolder& folder : found) {
-        EXPECT_EQ(folder.size, FileSize::onDisk(folder.url)) << folder.url;
-        EXPECT_EQ(folder.project(), folder.url.parent_path());
-        EXPECT_EQ(folder.lastTouched, NodeModulesFinder::lastTouched(folder.project()));
-    }
-}
-
 // Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
 // through descriptors, and the measuring and dating must reach it as well, or it would measure 0
 // and be dropped.

@@ -75,25 +75,5 @@ TEST(Bytes, DiskWordsDecimalMultiples) {
         EXPECT_EQ(Bytes::disk(bytes), text) << bytes;
 }
 
-// Memory moves up a unit only at 1024 of it, and caps at the largest signed amount.
-TEST(Bytes, MemoryWordsBinaryMultiples) {
-    const std::pair<std::uint64_t, const char*> rows[] = {
-        {0, "Zero KB"},
-        {1, "1 byte"},
-        {1023, "1023 bytes"},
-        {1024, "1 KB"},
-        {1000 * 1024, "1000 KB"},
-        {1024 * 1024 - 513, "1023 KB"},
-        {1024 * 1024 - 512, "1 MB"},
-        {1536 * 1024, "1.5 MB"},
-        {8ULL * 1024 * 1024 * 1024, "8 GB"},
-        {3'435'973'837ULL, "3.2 GB"},
-        {static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()), "8 EB"},
-        {std::numeric_limits<std::uint64_t>::max(), "8 EB"},
-    };
-    for (const auto& [bytes, text] : rows)
-        EXPECT_EQ(Bytes::memory(bytes), text) << bytes;
-}
-
 } // namespace
 } // namespace brisklet

@@ -89,38 +89,6 @@ home/.cache/thumbnails | Thumbnails | +
 home/.cache/vlc | VLC media player | + | usr/share/applications/vlc.desktop)");
 }
 
-// The user's state folder (a shell history) is never offered, nor another user's crash report.
-TEST_F(RulesFixture, LinuxLogsAreXorgLogsAndTheUsersOwnCrashReports) {
-    tree.build(R"(
-        home/.local/share/xorg/{Xorg.0.log,.hidden.log}
-        home/.local/state/bash/history
-        var/crash/{_usr_bin_app.1000.crash,folder/,.lock}
-        var/crash/link.crash -> @var/crash/_usr_bin_app.1000.crash)");
-    if (::geteuid() == 0) {
-        const auto foreign = tree.file("var/crash/_usr_bin_other.0.crash", 10);
-        ASSERT_EQ(::lchown(foreign.c_str(), 65534, 65534), 0);
-    }
-    EXPECT_EQ(described(JunkRules::logs(linux)), R"(
-home/.local/share/xorg/Xorg.0.log | Xorg.0.log | +
-var/crash/_usr_bin_app.1000.crash | Crash report · _usr_bin_app.1000.crash | +)");
-}
-
-TEST(DerivedDataName, StripsOnlyALongAllLetterHash) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"MyApp-abcdefghijklmnopqrstuvwxyzab", "MyApp"},
-        {"My-Tool-abcdefghijklmnopqrstuvwxyzab", "My-Tool"},
-        {"MyApp-abc", "MyApp-abc"},
-        {"MyApp-abcdefghijklmnopqrs", "MyApp-abcdefghijklmnopqrs"}, // 19 letters
-        {"MyApp-abcdefghijklmnopqrst", "MyApp"},                    // 20 letters
-        {"MyApp-abcdefghijklmnopqrstuvwxyz1b", "MyApp-abcdefghijklmnopqrstuvwxyz1b"},
-        {"MyApp", "MyApp"},
-        {"MyApp-", "MyApp-"},
-        {"Äpp-ääääääääääääääääääää", "Äpp"}, // twenty non-ASCII letters are letters too
-    };
-    for (const auto& [folder, shown] : rows)
-        EXPECT_EQ(JunkRules::derivedDataName(folder), shown) << folder;
-}
-
 TEST_F(RulesFixture, XcodeOffersBuildDataFixedFoldersAndDeviceSymbols) {
     tree.build(R"(
         home/Library/Developer/Xcode/DerivedData/{MyApp-abcdefghijklmnopqrstuvwxyzab,.hidden}/

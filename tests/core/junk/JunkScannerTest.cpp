@@ -12,22 +12,11 @@
 namespace brisklet {
 namespace {
 
-JunkItem item(std::string name, std::int64_t size) {
-    return JunkItem{"/x/" + name, std::move(name), size, true, std::nullopt, std::nullopt};
-}
-
 std::vector<std::string> namesOf(const std::vector<JunkItem>& items) {
     std::vector<std::string> names;
     for (const auto& i : items)
         names.push_back(i.name);
     return names;
-}
-
-TEST(JunkScanner, KeepsItemsFromFiftyThousandBytesLargestFirstAndStable) {
-    const auto kept = JunkScanner::keepLargestFirst(
-        {item("under", 49'999), item("tieA", 60'000), item("exact", 50'000), item("big", 900'000),
-         item("tieB", 60'000), item("zero", 0), item("tieC", 60'000)});
-    EXPECT_EQ(namesOf(kept), (std::vector<std::string>{"big", "tieA", "tieB", "tieC", "exact"}));
 }
 
 TEST(JunkScanner, EachKindScansItsOwnRule) {

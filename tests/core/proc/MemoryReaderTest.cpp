@@ -49,38 +49,6 @@ TEST(MemorySnapshot, DerivedFiguresSaturateInsteadOfWrapping) {
     }
 }
 
-TEST(MemoryReader, ClassifiesPressure) {
-    using P = MemoryPressure;
-    constexpr std::optional<double> none;
-    constexpr std::optional<std::uint64_t> unknown;
-    // What, the "some" and "full" stall figures, the available and the total memory, the class.
-    const std::tuple<const char*, std::optional<double>, std::optional<double>, std::optional<std::uint64_t>,
-                     std::uint64_t, P>
-        rows[] = {
-            {"no stall figures, no estimate", none, none, unknown, 1000, P::normal},
-            {"no total", 90.0, 90.0, 0, 0, P::normal},
-            {"some just below", 9.99, 0.0, 100, 1000, P::normal},
-            {"some at threshold", 10.0, 0.0, 100, 1000, P::warning},
-            {"full just below", 40.0, 9.99, 100, 1000, P::warning},
-            {"full at threshold", 10.0, 10.0, 100, 1000, P::critical},
-            {"full without some", none, 12.0, 100, 1000, P::critical},
-            {"stalls but half available", 80.0, 80.0, 500, 1000, P::normal},
-            {"stalls, one byte short of half", 80.0, 80.0, 499, 1000, P::critical},
-            {"odd total, half rounded up", 80.0, 80.0, 501, 1001, P::normal},
-            {"odd total, half rounded down", 80.0, 80.0, 500, 1001, P::critical},
-            {"stalls, availability unknown", 80.0, 80.0, unknown, 1000, P::critical},
-            {"huge total, exactly half", none, 50.0, std::uint64_t{1} << 63, kMax, P::normal},
-            {"huge total, below half", none, 50.0, (std::uint64_t{1} << 63) - 1, kMax, P::critical},
-            {"stall figures decide over low availability", 0.0, 0.0, 10, 1000, P::normal},
-            {"fallback: quarter available", none, none, 250, 1000, P::normal},
-            {"fallback: just below a quarter", none, none, 249, 1000, P::warning},
-            {"fallback: 15 percent available", none, none, 150, 1000, P::warning},
-            {"fallback: just below 15 percent", none, none, 149, 1000, P::critical},
-        };
-    for (const auto& [what, some, full, available, total, expected] : rows)
-        EXPECT_EQ(MemoryReader::classifyPressure(some, full, available, total), expected) << what;
-}
-
 // Whole snapshots read from fixture trees. Wired memory is what is left of the total once free,
 // anonymous, cache and compressed memory are taken out.
 TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
@@ -153,14 +121,6 @@ TEST(MemoryReader, ReadsSnapshotsFromProcAndSys) {
         t.build(row.manifest);
         EXPECT_EQ(MemoryReader::snapshot(t.path("proc"), t.path("sys")), row.expected) << row.what;
     }
-}
-
-TEST(MemoryReader, RealSystemIsSane) {
-    const MemorySnapshot s = MemoryReader::snapshot();
-    EXPECT_GT(s.total, 0u);
-    EXPECT_GT(s.app, 0u);
-    EXPECT_LE(s.cached, s.total);
-    EXPECT_EQ(s.used() + s.available(), s.total);
 }
 
 } // namespace

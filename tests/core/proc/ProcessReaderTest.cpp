@@ -71,28 +71,6 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
     EXPECT_EQ(test::openDescriptors(), before);
 }
 
-// The name is what lies between the first "(" and the last ")"; the parent is the field after the state.
-TEST(ProcessReader, ParsesTheStatLine) {
-    const std::tuple<std::string, std::optional<std::string>, std::int32_t> rows[] = {
-        {"123 (a) b (c)) S 77 1 1 0\n", "a) b (c)", 77},
-        {"123 ()(() R 8 1\n", ")((", 8},
-        {"123 () S 9 1\n", "", 9},
-        {"123 (x) Z 31", "x", 31},
-        {"123 bash S 1 123\n", std::nullopt, 0},
-        {"123 )bash( S 1\n", std::nullopt, 0},
-        {"123 (bash) S\n", std::nullopt, 0},
-        {"123 (bash) S one 2\n", std::nullopt, 0},
-        {"", std::nullopt, 0},
-    };
-    for (const auto& [stat, name, parent] : rows) {
-        const auto fields = ProcessReader::parseStat(stat);
-        ASSERT_EQ(fields.has_value(), name.has_value()) << stat;
-        if (!fields) continue;
-        EXPECT_EQ(fields->name, *name) << stat;
-        EXPECT_EQ(fields->parent, parent) << stat;
-    }
-}
-
 TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
     // A status as a user process shows it, with the lines that share a prefix with the ones read.
     const auto status = [](const std::string& anon, const std::string& swap = "") {
@@ -153,31 +131,6 @@ TEST(ProcessReader, NameAndPathFromTheExecutableLink) {
         ASSERT_TRUE(s);
         EXPECT_EQ(std::tie(s->pid, s->parent, s->path, s->name), std::make_tuple(pid, 1, row.path, row.name));
     }
-}
-
-TEST(ProcessReader, ReadsTheCommandLineAndWorkingFolder) {
-    const std::pair<std::string, Args> rows[] = {
-        {std::string(), {}},                          // kernel thread, zombie
-        {std::string("sleep\0x", 7), {"sleep", "x"}}, // unterminated last piece
-        {std::string("a\0\0b\0\0", 6), {"a", "", "b", ""}},
-        {std::string("\0", 1), {""}},
-        {std::string("x\xff\0\xc3\xa9\0", 6), {"x\xef\xbf\xbd", "\xc3\xa9"}},
-    };
-    for (const auto& [cmdline, expected] : rows)
-        EXPECT_EQ(ProcessReader::splitArguments(cmdline), expected) << cmdline;
-    // Read whole however long, nothing for a missing file, and never for pid 0; the same for the
-    // working folder, shown as valid UTF-8.
-    const std::string longArgument(10000, 'x');
-    TempTree t;
-    t.text("proc/60/cmdline", "cmd" + std::string(1, '\0') + longArgument + std::string(1, '\0'));
-    t.text("proc/0/cmdline", std::string("init\0", 5));
-    t.build("proc/71/cwd -> @caf\xe9\nproc/72/\nproc/0/cwd -> @");
-    EXPECT_EQ(ProcessReader::arguments(60, t.path("proc")), (Args{"cmd", longArgument}));
-    EXPECT_TRUE(ProcessReader::arguments(72, t.path("proc")).empty());
-    EXPECT_TRUE(ProcessReader::arguments(0, t.path("proc")).empty());
-    EXPECT_EQ(ProcessReader::workingDirectory(71, t.path("proc")), t.path("caf\xef\xbf\xbd").string());
-    EXPECT_EQ(ProcessReader::workingDirectory(72, t.path("proc")), std::nullopt);
-    EXPECT_EQ(ProcessReader::workingDirectory(0, t.path("proc")), std::nullopt);
 }
 
 // glibc's posix_spawn returns only once the child has run exec(), so /proc already shows the

@@ -2,15 +2,11 @@
 
 #include "support/TempTree.h"
 
-#include <QFile>
-#include <QXmlStreamReader>
-
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace brisklet {
@@ -19,51 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using SystemActions::pkexecOutcome;
 using SystemActions::scriptRunnerOutcome;
-
-const std::string kFinderRefusal = "brisklet isn't allowed to control Finder. Turn it on in System Settings "
-                                   "\xE2\x86\x92 Privacy & Security \xE2\x86\x92 Automation.";
-
-struct RuleRow {
-    int status;
-    std::string errorText;
-    Outcome expected;
-};
-
-TEST(SystemActionsRules, PkexecCancelsOnlyOnADismissedDialog) {
-    const RuleRow rows[] = {
-        {0, "warning: something odd", Outcome::done()},
-        {126, "Error executing command as another user: Request dismissed", Outcome::cancelled()},
-        {127, "Not authorized", Outcome::failed("Not authorized")},
-        {125, "", Outcome::failed("")},
-        // The script runner's codes mean nothing to pkexec.
-        {1, "execution error (-128)", Outcome::failed("execution error (-128)")},
-    };
-    for (const RuleRow& row : rows)
-        EXPECT_EQ(pkexecOutcome(row.status, row.errorText), row.expected)
-            << row.status << " " << row.errorText;
-}
-
-TEST(SystemActionsRules, ScriptRunnerLooksForItsCodesAnywhereInOrder) {
-    const RuleRow rows[] = {
-        {0, "error -128 -1743", Outcome::done()},       {1, "x-128y", Outcome::cancelled()},
-        {1, "-17430", Outcome::failed(kFinderRefusal)}, {1, "(-1743) and then (-128)", Outcome::cancelled()},
-        {1, "error 128", Outcome::failed("error 128")}, {126, "", Outcome::failed("")},
-    };
-    for (const RuleRow& row : rows)
-        EXPECT_EQ(scriptRunnerOutcome(row.status, row.errorText), row.expected) << row.errorText;
-}
-
-TEST(SystemActionsRules, ErrorTextIsTrimmedValidUtf8) {
-    const std::pair<std::string, std::string> rows[] = {
-        {" \t\r\n\f\v", ""},
-        {"\n-128\r\n", "-128"},
-        {"first line\nsecond line\n", "first line\nsecond line"},
-        {"caf\xC3\xA9 \xFF byte", "caf\xC3\xA9 \xEF\xBF\xBD byte"},
-        {"\xC3", "\xEF\xBF\xBD"},
-    };
-    for (const auto& [bytes, expected] : rows)
-        EXPECT_EQ(SystemActions::trimmedErrorText(bytes), expected);
-}
 
 // Fake programs written into the fixture at run time, so the suite runs from any folder.
 struct Runner : ::testing::Test {
@@ -101,18 +52,6 @@ TEST_F(Runner, HandsTheStatusAndTrimmedErrorTextToTheRule) {
         EXPECT_EQ(SystemActions::run(program, {"a b", "caf\xC3\xA9"}, statusAndText), rows[i].second)
             << rows[i].first;
     }
-}
-
-TEST_F(Runner, AProgramThatCannotStartFailsWithTheSystemsReason) {
-    const Outcome missing = SystemActions::run(tree.path("no-such-program"), {}, pkexecOutcome);
-    ASSERT_TRUE(missing.isFailed());
-    EXPECT_NE(missing.message().find("No such file or directory"), std::string::npos) << missing.message();
-
-    const fs::path notExecutable = tree.text("not-executable", "#!/bin/sh\nexit 0\n");
-    ::chmod(notExecutable.c_str(), 0644);
-    const Outcome denied = SystemActions::run(notExecutable, {}, pkexecOutcome);
-    ASSERT_TRUE(denied.isFailed());
-    EXPECT_NE(denied.message().find("Permission denied"), std::string::npos) << denied.message();
 }
 
 TEST_F(Runner, AChildKilledByASignalNeverCountsAsDone) {
@@ -158,20 +97,6 @@ TEST_F(Purge, AsksPolkitToRunTheHelperWithoutATerminalAgentUnlessRoot) {
     EXPECT_FALSE(fs::exists(record));
 }
 
-TEST_F(Purge, FindsTheHelperInstalledOrBesideTheProgram) {
-    const fs::path bin = tree.dir("prefix/bin");
-    const fs::path installed = tree.path("prefix/libexec/brisklet/brisklet-drop-caches");
-    const fs::path beside = bin / "brisklet-drop-caches";
-    // Nothing there: the installed place, written without "..", so pkexec can match its policy.
-    EXPECT_EQ(SystemActions::dropCachesHelper(bin), installed);
-    script("prefix/bin/brisklet-drop-caches", "exit 0");
-    EXPECT_EQ(SystemActions::dropCachesHelper(bin), beside);
-    script("prefix/libexec/brisklet/brisklet-drop-caches", "exit 0");
-    EXPECT_EQ(SystemActions::dropCachesHelper(bin), installed);
-    ::chmod(installed.c_str(), 0644); // not a program: no use handing it to pkexec
-    EXPECT_EQ(SystemActions::dropCachesHelper(bin), beside);
-}
-
 #ifdef BRISKLET_DROP_CACHES_PATH
 // The real helper, run only as an unprivileged user (through setpriv when the suite is root), so
 // it can never touch the kernel's caches here; a copy in the fixture is reachable for that user.
@@ -202,36 +127,6 @@ TEST_F(Helper, AcceptsNothingButItsOneActionAndThatOnlyAsRoot) {
             << (arguments.empty() ? "(none)" : arguments.front());
     EXPECT_EQ(runUnprivileged({"pagecache"}),
               Outcome::failed("1:Clearing inactive memory needs administrator rights."));
-}
-#endif
-
-#ifdef BRISKLET_POLKIT_POLICY_PATH
-TEST(PolkitPolicy, DeclaresTheOneActionWithItsPromptAndHelper) {
-    QFile file(QStringLiteral(BRISKLET_POLKIT_POLICY_PATH));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QXmlStreamReader xml(&file);
-    // The texts read, by element name (an annotation by its key); the actions by id.
-    std::map<std::string, std::string> values;
-    QStringList actions;
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-        const std::string name = xml.name().toString().toStdString();
-        const std::string key = xml.attributes().value(QLatin1String("key")).toString().toStdString();
-        if (name == "action")
-            actions << xml.attributes().value(QLatin1String("id")).toString();
-        else if (name == "annotate" || name == "message" || name == "allow_active" || name == "allow_any")
-            values[name == "annotate" ? key : name] = xml.readElementText().toStdString();
-    }
-    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(actions, QStringList{QStringLiteral("org.brisklet.drop-caches")});
-    EXPECT_EQ(values["message"], "brisklet wants to clear inactive memory.");
-    EXPECT_EQ(values["allow_active"], "auth_admin_keep");
-    EXPECT_EQ(values["allow_any"], "auth_admin");
-    // pkexec compares this with the path it is asked to run, character for character.
-    const fs::path exec(values["org.freedesktop.policykit.exec.path"]);
-    EXPECT_TRUE(exec.is_absolute());
-    EXPECT_EQ(exec, exec.lexically_normal());
-    EXPECT_EQ(exec.filename(), "brisklet-drop-caches");
 }
 #endif
 
