@@ -6,14 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 namespace brisklet {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(TrashInfo, DecodesOnlyWellFormedPercentEscapes) {
     using TrashInfo::percentDecode;
