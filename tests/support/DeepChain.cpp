@@ -25,15 +25,13 @@ int descend(int fd, const std::string& name) {
 
 } // namespace
 
-DeepChain::DeepChain(const std::filesystem::path& top, int levels) : m_bottom(top) {
-    m_fd = ::open(top.c_str(), kOpenFolder);
+DeepChain::DeepChain(const std::filesystem::path& top, int levels) : m_fd(::open(top.c_str(), kOpenFolder)) {
     if (m_fd < 0) throw std::runtime_error("cannot open " + top.string());
     std::string path = top.native();
     for (int level = 0; level < levels; ++level) {
         const std::string name = "level-" + std::to_string(100'000'000 + level);
         m_fd = descend(m_fd, name);
-        path += '/';
-        path += name;
+        path += "/" + name;
     }
     m_bottom = std::filesystem::path(std::move(path));
 }

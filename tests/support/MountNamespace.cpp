@@ -13,30 +13,29 @@ namespace brisklet::test {
 
 namespace {
 
-std::string errnoText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+// Throws Unavailable with the system's reason when `ok` is false.
+void require(bool ok, const std::string& what) {
+    if (!ok) throw Unavailable(what + ": " + std::strerror(errno));
 }
 
 void writeFile(const char* path, const std::string& text) {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     const bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     if (fd >= 0) ::close(fd);
-    if (!ok) throw Unavailable(errnoText(path));
+    require(ok, path);
 }
 
 void enterNamespace() {
     const uid_t uid = ::geteuid();
     const gid_t gid = ::getegid();
-    if (::unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0)
-        throw Unavailable(errnoText("unshare"));
+    require(::unshare(uid == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) == 0, "unshare");
     if (uid != 0) {
         writeFile("/proc/self/setgroups", "deny");
         writeFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1");
         writeFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1");
     }
     // Nothing mounted from here on may travel back to the parent's namespace.
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        throw Unavailable(errnoText("mount --make-rprivate"));
+    require(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0, "mount --make-rprivate");
 }
 
 // The child's report: "S reason", or one "F failure" line per failed check.
@@ -57,25 +56,22 @@ std::string runChild(const std::function<void(Checks&)>& body, bool privateMount
     return report;
 }
 
-void writeAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0) return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 NamespaceRun forked(const std::function<void(Checks&)>& body, bool privateMounts) {
     NamespaceRun run;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        run.failures.push_back(errnoText("pipe"));
+        run.failures.push_back(std::string("pipe: ") + std::strerror(errno));
         return run;
     }
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
-        writeAll(fds[1], runChild(body, privateMounts));
+        const std::string report = runChild(body, privateMounts);
+        for (std::size_t done = 0; done < report.size();) {
+            const ssize_t n = ::write(fds[1], report.data() + done, report.size() - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
         ::_exit(0);
     }
     ::close(fds[1]);
@@ -87,17 +83,12 @@ NamespaceRun forked(const std::function<void(Checks&)>& body, bool privateMounts
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         run.failures.push_back("the child did not finish normally (status " + std::to_string(status) + ")");
-        return run;
-    }
-    if (report.starts_with("S ")) {
+    } else if (report.starts_with("S ")) {
         run.skipped = true;
         run.skipReason = report.substr(2);
-        return run;
-    }
-    for (std::size_t at = 0; at < report.size();) {
-        const std::size_t end = report.find('\n', at);
-        run.failures.push_back(report.substr(at + 2, end - at - 2));
-        at = end + 1;
+    } else {
+        for (std::size_t at = 0; at < report.size(); at = report.find('\n', at) + 1)
+            run.failures.push_back(report.substr(at + 2, report.find('\n', at) - at - 2));
     }
     return run;
 }
@@ -113,12 +104,11 @@ NamespaceRun inMountNamespace(const std::function<void(Checks&)>& body) {
 }
 
 void mountTmpfs(const std::filesystem::path& at) {
-    if (::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=8m") != 0) throw Unavailable(errnoText("mount tmpfs"));
+    require(::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=8m") == 0, "mount tmpfs");
 }
 
 void bindMount(const std::filesystem::path& from, const std::filesystem::path& at) {
-    if (::mount(from.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) != 0)
-        throw Unavailable(errnoText("mount --bind"));
+    require(::mount(from.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0, "mount --bind");
 }
 
 } // namespace brisklet::test

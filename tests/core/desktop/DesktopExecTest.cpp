@@ -8,10 +8,7 @@ namespace {
 using Args = std::vector<std::string>;
 
 TEST(DesktopExec, SplitsQuotesAndDropsFieldCodes) {
-    const struct {
-        const char* exec;
-        std::optional<Args> arguments;
-    } rows[] = {
+    const std::pair<const char*, std::optional<Args>> rows[] = {
         {"/usr/bin/gedit %U", Args{"/usr/bin/gedit"}},
         {"firefox %u --new-window", Args{"firefox", "--new-window"}},
         {"\"/opt/My App/app\" --file=%f", Args{"/opt/My App/app", "--file="}},
@@ -23,15 +20,12 @@ TEST(DesktopExec, SplitsQuotesAndDropsFieldCodes) {
         {"app \"unterminated", std::nullopt},
         {"", Args{}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(execArguments(row.exec), row.arguments) << row.exec;
+    for (const auto& [exec, arguments] : rows)
+        EXPECT_EQ(execArguments(exec), arguments) << exec;
 }
 
 TEST(DesktopExec, TheProgramStepsOverEnvAndAssignments) {
-    const struct {
-        Args arguments;
-        const char* program;
-    } rows[] = {
+    const std::pair<Args, std::string> rows[] = {
         {{"/opt/x/x", "--flag"}, "/opt/x/x"},
         {{"env", "LANG=C", "GDK_BACKEND=x11", "/opt/x/x"}, "/opt/x/x"},
         {{"/usr/bin/env", "-u", "DISPLAY", "-i", "FOO=1", "app"}, "app"},
@@ -41,8 +35,8 @@ TEST(DesktopExec, TheProgramStepsOverEnvAndAssignments) {
         // Not an assignment: the "=" is behind a path.
         {{"/opt/a=b/app"}, "/opt/a=b/app"},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(execProgram(row.arguments), row.program) << row.program;
+    for (const auto& [arguments, program] : rows)
+        EXPECT_EQ(execProgram(arguments), program) << program;
 }
 
 } // namespace

@@ -11,12 +11,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <chrono>
-#include <string>
-#include <vector>
 
 namespace brisklet {
 
@@ -51,6 +45,7 @@ struct WhichCase {
     const char* root = "";
     const char* extra = "";
     const char* home = "home";
+    bool packages = false; // whether folders named *.app are packages
 };
 
 class NodeModulesWhichTest : public ::testing::TestWithParam<WhichCase> {};
@@ -61,10 +56,23 @@ TEST_P(NodeModulesWhichTest, ReportsExactlyTheProjectsFolders) {
         project(tree, folder);
     tree.build(GetParam().extra);
     const fs::path root = *GetParam().root ? tree.path(GetParam().root) : tree.root();
-    auto found = relativeUrls(tree, NodeModulesFinder::find(root, tree.path(GetParam().home)));
+    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
+    const fs::path home = tree.path(GetParam().home);
+    auto found = relativeUrls(
+        tree, GetParam().packages
+                  ? NodeModulesFinder::find(root, home, *QThreadPool::globalInstance(), isPackage)
+                  : NodeModulesFinder::find(root, home));
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, GetParam().expected);
 }
+
+// Deep enough that a walk holding a descriptor a level would run out.
+const std::string kDeep = [] {
+    std::string deep;
+    for (int level = 0; level < 130; ++level)
+        deep += "d/";
+    return deep + "app";
+}();
 
 const WhichCase kWhichCases[] = {
     {"RootIsTheProject", {"."}, {"node_modules"}},
@@ -105,67 +113,24 @@ const WhichCase kWhichCases[] = {
     {"HomesLibraryOtherwiseSpelled", {"home/Library/app"}, {}, "./home/.", "", "home/"},
     {"HiddenRootIsSearched", {".projects/app"}, {".projects/app/node_modules"}, ".projects"},
     {"OddNamesAreKeptAsBytes", {"new\nline \xff\xfe"}, {"new\nline \xff\xfe/node_modules"}},
+    {"VeryDeepProject", {kDeep, "shallow"}, {kDeep + "/node_modules", "shallow/node_modules"}},
+    // A link given as the root is searched, and what it finds is named below the root as given.
+    {"LinkRootNamedAsGiven", {"real/app"}, {"link/app/node_modules"}, "link/", "link -> @real"},
+    // Roots that are no folders give nothing.
+    {"MissingRoot", {"app"}, {}, "missing"},
+    {"FileRoot", {"app"}, {}, "app/package.json"},
+    {"DanglingLinkRoot", {"app"}, {}, "dangling", "dangling -> nowhere"},
+    {"PackagesAreNotSearched",
+     {"Tool.app/Contents/app", "Tool.apps/app"},
+     {"Tool.apps/app/node_modules"},
+     "",
+     "",
+     "home",
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, NodeModulesWhichTest, ::testing::ValuesIn(kWhichCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The order the file system lists a folder's entries in, which is the order the walk meets them.
-std::vector<std::string> listingOrder(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        if (!entry.path().filename().string().starts_with('.')) names.push_back(entry.path().filename());
-    return names;
-}
-
-TEST(NodeModulesFinderTest, SizesAreOnDiskLargestFirstTiesInWalkOrder) {
-    TempTree tree;
-    for (const char* name : {"p1", "p2", "p3", "p4", "p5"})
-        project(tree, name, name == std::string("p4") ? 200000 : 20000);
-    project(tree, "p3/sub/inner", 20000);
-    // Ties come in the walk's order: a folder's entries as listed, with what lies inside an entry
-    // right after it. The listing order is not alphabetical, so read it.
-    std::vector<std::string> expected{"p4/node_modules"};
-    for (const std::string& name : listingOrder(tree.root())) {
-        if (name != "p3" && name != "p4") expected.push_back(name + "/node_modules");
-        if (name != "p3") continue;
-        for (const std::string& inner : listingOrder(tree.path("p3"))) {
-            if (inner == "node_modules") expected.push_back("p3/node_modules");
-            if (inner == "sub") expected.push_back("p3/sub/inner/node_modules");
-        }
-    }
-    const auto found = NodeModulesFinder::find(tree.root(), tree.path("home"));
-    EXPECT_EQ(relativeUrls(tree, found), expected);
-    for (const NodeModulesFolder& folder : found) {
-        EXPECT_EQ(folder.size, FileSize::onDisk(folder.url)) << folder.url;
-        EXPECT_EQ(folder.project(), folder.url.parent_path());
-        EXPECT_EQ(folder.lastTouched, NodeModulesFinder::lastTouched(folder.project()));
-    }
-}
-
-TEST(NodeModulesFinderTest, RootsThatAreNoFoldersGiveNothingALinkIsSearchedAndNamedAsGiven) {
-    TempTree tree;
-    project(tree, "real/app");
-    tree.symlink("link", tree.path("real"));
-    const auto found = NodeModulesFinder::find(tree.path("link/"), tree.path("home"));
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].url, tree.path("link/app/node_modules"));
-    EXPECT_TRUE(NodeModulesFinder::find(tree.path("missing"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find(tree.path("real/app/package.json"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find(tree.symlink("dangling", "nowhere"), tree.root()).empty());
-    EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
-}
-
-TEST(NodeModulesFinderTest, VeryDeepProjectIsFound) {
-    TempTree tree;
-    std::string deep;
-    for (int level = 0; level < 130; ++level)
-        deep += "d/";
-    project(tree, deep + "app", 90000);
-    project(tree, "shallow", 5000);
-    EXPECT_EQ(relativeUrls(tree, NodeModulesFinder::find(tree.root(), tree.path("home"))),
-              (std::vector<std::string>{deep + "app/node_modules", "shallow/node_modules"}));
-}
 
 // Deeper than PATH_MAX, where no system call takes the whole path: the walk finds the project
 // through descriptors, and the measuring and dating must reach it as well, or it would measure 0
@@ -184,6 +149,7 @@ TEST(NodeModulesFinderTest, ProjectDeeperThanPathMaxIsFoundWithItsSize) {
     EXPECT_EQ(found[0].size, size);
     // Dated from its package.json, the one entry of the project that counts.
     EXPECT_TRUE(found[0].lastTouched.has_value());
+    EXPECT_TRUE(NodeModulesFinder::find("", tree.root()).empty());
 }
 
 TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
@@ -192,17 +158,18 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     };
     TempTree tree;
     project(tree, "app");
-    setModified(tree.dir("app/.git"), 500);
-    tree.file("app/src/deep/newest.js", 10);
-    tree.file("app/.DS_Store", 10);
-    tree.symlink("app/current", tree.path("app/src"));
-    setModified(tree.path("app/package.json"), 1000);
-    setModified(tree.path("app/src"), 1100);
-    setModified(tree.path("app/src/deep"), 9000); // not a direct child
-    setModified(tree.path("app/src/deep/newest.js"), 9000);
-    setModified(tree.path("app/.DS_Store"), 9000);
-    setModified(tree.path("app/node_modules"), 9000);
-    setModified(tree.path("app/current"), 1200); // the link itself, not src
+    tree.build(
+        "app/{.git/,src/deep/newest.js,.DS_Store}\napp/current -> @app/src\nonly/{node_modules/,.DS_Store}");
+    // src/deep is not a direct child; app/current is the link itself, not src.
+    for (const auto& [entry, seconds] : {std::pair{"app/.git", 500},
+                                         {"app/package.json", 1000},
+                                         {"app/src", 1100},
+                                         {"app/src/deep", 9000},
+                                         {"app/src/deep/newest.js", 9000},
+                                         {"app/.DS_Store", 9000},
+                                         {"app/node_modules", 9000},
+                                         {"app/current", 1200}})
+        setModified(tree.path(entry), seconds);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1200));
     setModified(tree.path("app/.git"), 1300); // hidden entries count
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app")), at(1300));
@@ -210,21 +177,9 @@ TEST(NodeModulesFinderTest, LastTouchedLooksAtTheProjectsOwnEntriesOnly) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].lastTouched, at(1300));
     // Nothing datable: only node_modules and .DS_Store; and no folder at all.
-    tree.dir("only/node_modules");
-    tree.file("only/.DS_Store", 1);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("only")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("missing")), std::nullopt);
     EXPECT_EQ(NodeModulesFinder::lastTouched(tree.path("app/package.json")), std::nullopt);
-}
-
-TEST(NodeModulesFinderTest, PackagesAreNotSearched) {
-    TempTree tree;
-    project(tree, "Tool.app/Contents/app");
-    project(tree, "Tool.apps/app");
-    const PackageTest isPackage = [](const fs::path& p) { return p.extension() == ".app"; };
-    const auto found =
-        NodeModulesFinder::find(tree.root(), tree.path("home"), *QThreadPool::globalInstance(), isPackage);
-    EXPECT_EQ(relativeUrls(tree, found), std::vector<std::string>{"Tool.apps/app/node_modules"});
 }
 
 // Five searches at once from a two-thread pool like the scans', all measuring on the shared

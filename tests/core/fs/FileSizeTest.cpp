@@ -12,15 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <limits.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <random>
-#include <string>
-#include <vector>
 
 namespace brisklet {
 
@@ -34,17 +29,6 @@ using test::TempTree;
 // counting it (or not) shows in the total.
 std::string longTarget(std::string_view head) {
     return std::string(head) + "/" + std::string(120, 'x');
-}
-
-// ---- Figures worked out by hand.
-
-TEST(FileSizeTest, MissingPathAndEmptyFoldersMeasureZero) {
-    TempTree tree;
-    EXPECT_EQ(FileSize::onDisk(tree.path("missing/below")), 0);
-    EXPECT_EQ(FileSize::onDisk(fs::path()), 0);
-    // Folders themselves occupy blocks, but they are not what a user can win back.
-    tree.dir("a/b/c");
-    EXPECT_EQ(FileSize::onDisk(tree.root()), 0);
 }
 
 std::string differs(std::string_view what, std::int64_t got, std::int64_t expected) {
@@ -64,34 +48,19 @@ std::vector<std::string> makeRandomTree(TempTree& tree, const fs::path& outside,
     static const char* const bases[] = {"f", "with\nnewline", "bad\xff\xfeutf8", ".hidden", "\xc3\xbc"};
     const std::string targets[] = {"../..", longTarget("dangling"), outside.string(), tree.root().string()};
     std::vector<std::string> dirs{""};
-    std::vector<std::string> files;
+    std::vector<fs::path> files;
     for (int i = 0; i < 160; ++i) {
         const std::string parent = dirs[below(dirs.size())];
         const std::string name =
             (parent.empty() ? "" : parent + "/") + bases[below(std::size(bases))] + std::to_string(i);
-        switch (below(8)) {
-        case 0:
-        case 1:
-            tree.dir(name);
-            dirs.push_back(name);
-            break;
-        case 2:
-        case 3:
-            tree.file(name, below(10) < 8 ? below(5000) : below(400000));
-            files.push_back(name);
-            break;
-        case 4:
-            tree.sparse(name, std::int64_t{1} << (12 + below(23)));
-            break;
-        case 5:
-            tree.hardlink(name, files.empty() || below(2) ? outside : tree.path(files[below(files.size())]));
-            break;
-        case 6:
-            tree.fifo(name);
-            break;
-        default:
-            tree.symlink(name, targets[below(std::size(targets))]);
-        }
+        const std::size_t kind = below(8);
+        if (kind < 2) dirs.push_back(tree.dir(name).lexically_relative(tree.root()));
+        if (kind == 2 || kind == 3)
+            files.push_back(tree.file(name, below(10) < 8 ? below(5000) : below(400000)));
+        if (kind == 4) tree.sparse(name, std::int64_t{1} << (12 + below(23)));
+        if (kind == 5) tree.hardlink(name, files.empty() || below(2) ? outside : files[below(files.size())]);
+        if (kind == 6) tree.fifo(name);
+        if (kind == 7) tree.symlink(name, targets[below(std::size(targets))]);
     }
     return dirs;
 }
@@ -151,53 +120,17 @@ TEST(FileSizeTest, DeepNestingFitsInAFewFileDescriptors) {
     }));
 }
 
-// ---- Mounts, in a private mount namespace of a child process. Whatever is mounted inside the
-// measured folder is left out: another file system, a bind mount from this one (an ancestor's
-// would make the walk endless; fts, which only compares devices, walks the others) and a file
-// bound over one of the tree's own. Each is walked when it is the folder measured.
-
-TEST(FileSizeTest, MountsInsideTheTreeAreLeftOut) {
-    TempTree tree;
-    TempTree elsewhere;
-    const std::int64_t top = TempTree::allocated(tree.file("top", 10000));
-    const std::int64_t inA = test::sumAllocated({tree.file("a/mid", 20000), tree.file("a/b/low", 30000)});
-    const fs::path covered = tree.file("a/covered", 40000);
-    const fs::path cover = elsewhere.file("cover", 50000);
-    const std::int64_t borrowed = TempTree::allocated(elsewhere.file("deep/borrowed", 60000));
-    const fs::path loop = tree.dir("a/b/loop");
-    const fs::path sibling = tree.dir("sibling");
-    const fs::path borrowedAt = tree.dir("borrowed");
-    const fs::path tmpfs = tree.dir("tmpfs");
-    BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
-        test::mountTmpfs(tmpfs);
-        test::bindMount(tree.root(), loop);
-        test::bindMount(tree.path("a/b"), sibling);
-        test::bindMount(elsewhere.root(), borrowedAt);
-        test::bindMount(cover, covered);
-        const std::int64_t big = TempTree::allocated(tree.file("tmpfs/big", 4 << 20));
-        checks.expect(big >= 4 << 20, "the tmpfs did not hold the file");
-        QThreadPool pool;
-        const auto expect = [&](const fs::path& root, std::int64_t expected) {
-            const std::int64_t got = FileSize::onDisk(root, pool);
-            checks.expect(got == expected, differs(root.native(), got, expected));
-        };
-        expect(tree.root(), top + inA);
-        expect(tree.path("a"), inA);
-        expect(tmpfs, big);
-        expect(borrowedAt, borrowed + TempTree::allocated(cover));
-        expect(sibling, TempTree::allocated(tree.path("a/b/low")));
-        expect(covered, TempTree::allocated(cover));
-    }));
-}
-
 // ---- Splitting one folder over threads.
 
 // Sixteen subfolders for the threads to share, each holding files that have links in two others
-// (so different threads meet the same files), mounts in three of them, and a flat folder whose
-// listing is shared instead, with links inside it and a file bound over one of its own. Split
+// (so different threads meet the same files), and a flat folder whose listing is shared instead,
+// with links inside it. Mounted inside: a tmpfs, a bind mount of the root (a loop that would make
+// the walk endless), one of a sibling folder of this file system (fts, which only compares devices,
+// would walk it), one from elsewhere, and a file bound over one of the flat folder's own. Split
 // again and again, the whole and the flat folder alone, until the splits have handed over folders
 // and parts of a listing and met links twice; each must give the one walk's figure exactly, and
-// that is fts's figure from before anything was mounted, less the file covered by another.
+// that is fts's figure from before anything was mounted, less the file covered by another. Each
+// mount point is walked when it is the folder measured.
 TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
     constexpr int kFolders = 16;
     TempTree tree;
@@ -221,6 +154,9 @@ TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
     const fs::path tmpfs = tree.dir(folder(2) + "/tmpfs");
     const fs::path loop = tree.dir(folder(7) + "/d1/loop");
     const fs::path borrowed = tree.dir(folder(12) + "/borrowed");
+    const fs::path sibling = tree.dir(folder(9) + "/sibling");
+    const std::int64_t inSibling = ftsOnDisk(tree.path(folder(0) + "/d0"));
+    const std::int64_t inElsewhere = ftsOnDisk(elsewhere.root());
 
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](test::Checks& checks) {
         test::mountTmpfs(tmpfs);
@@ -228,8 +164,16 @@ TEST(FileSizeTest, SplitOverThreadsGivesTheSingleWalksFigure) {
         test::bindMount(tree.root(), loop);
         test::bindMount(elsewhere.root(), borrowed);
         test::bindMount(elsewhere.path("outside"), covered);
+        test::bindMount(tree.path(folder(0) + "/d0"), sibling);
         QThreadPool pool;
         pool.setMaxThreadCount(4);
+        for (const auto& [root, figure] : {std::pair{tmpfs, TempTree::allocated(tmpfs / "hidden")},
+                                           {borrowed, inElsewhere},
+                                           {sibling, inSibling},
+                                           {covered, TempTree::allocated(elsewhere.path("outside"))}}) {
+            const std::int64_t got = FileSize::onDisk(root, pool);
+            checks.expect(got == figure, differs("mount point " + root.native(), got, figure));
+        }
         const std::int64_t single = FileSize::onDisk(tree.root(), pool, FileSize::Split{0, 1, 0});
         checks.expect(single == expected, differs("one thread", single, expected));
         FileSize::SplitReport seen;
@@ -283,6 +227,7 @@ TEST(FileSizeTest, PathsLongerThanPathMaxMeasureLikeShortOnes) {
     EXPECT_EQ(FileSize::onDisk(tree.path("link/" + tail + "/item")), data + more);
     EXPECT_EQ(FileSize::onDisk(tree.path("link/" + tail + "/item/inner/../more")), more);
     EXPECT_EQ(FileSize::onDisk(chain.bottom() / "missing"), 0);
+    EXPECT_EQ(FileSize::onDisk(fs::path()), 0);
 }
 
 } // namespace

@@ -15,11 +15,7 @@
 
 #include <QThreadPool>
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cerrno>
-#include <fstream>
 
 namespace brisklet {
 namespace {
@@ -30,10 +26,6 @@ using SafeRemove::State;
 using test::Checks;
 
 using test::present;
-
-void write(const fs::path& file, std::size_t size) {
-    std::ofstream(file) << std::string(size, 'x');
-}
 
 std::vector<std::string> itemNames(const JunkCategory& category) {
     std::vector<std::string> names;
@@ -47,7 +39,7 @@ std::vector<std::string> itemNames(const JunkCategory& category) {
 // of the user's own folders (outside the deletion roots) and a bind-mounted file. Built in the
 // parent; mounted in the child by mountAll().
 struct MountedHome {
-    test::TempTree tree;
+    mutable test::TempTree tree;
     fs::path home = tree.path("home");
     fs::path cache = tree.dir("home/.cache");
     fs::path trash = tree.dir("home/.local/share/Trash");
@@ -66,7 +58,7 @@ struct MountedHome {
 
     void mountAll() const {
         test::mountTmpfs(cache / "tmpfs");
-        write(cache / "tmpfs" / "big", 300'000);
+        tree.file("home/.cache/tmpfs/big", 300'000);
         test::bindMount(tree.path("outside/documents"), cache / "remote");
         test::bindMount(tree.path("outside/notes.txt"), cache / "file-bound");
         test::bindMount(tree.path("outside/photos"), trash / "files/bound");
@@ -125,22 +117,19 @@ TEST(MountSafety, RemovalRefusesMountPointsAndWaysThroughThem) {
         checks.expect(SafeRemove::removeTree(cache + "/remote", "letter.odt") ==
                           Outcome{State::removed, false, 0},
                       "an unconfined removal below a mount failed");
-        write(h.tree.path("outside/documents/letter.odt"), 300'000);
+        h.tree.file("outside/documents/letter.odt", 300'000);
         h.expectOutsideIntact(checks);
     }));
 }
 
 TEST(MountSafety, RemovalEmptiesAnItemAroundTheMountsInsideIt) {
-    MountedHome h;
-    h.tree.file("home/.cache/app/data", 10'000);
-    h.tree.file("home/.cache/app/sub/more", 10'000);
-    h.tree.dir("home/.cache/app/tmpfs");
-    h.tree.dir("home/.cache/app/sub/bound");
+    const MountedHome h;
+    h.tree.build("home/.cache/app/{data,sub/more} 10000\nhome/.cache/app/{tmpfs,sub/bound}/");
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](Checks& checks) {
         h.mountAll();
         const fs::path app = h.cache / "app";
         test::mountTmpfs(app / "tmpfs");
-        write(app / "tmpfs/kept", 1000);
+        h.tree.file("home/.cache/app/tmpfs/kept", 1000);
         test::bindMount(h.tree.path("outside/documents"), app / "sub/bound");
         // What stays cannot be measured from the item's file system, yet it stays.
         checks.expect(SafeRemove::removeTree(h.cache, "app", h.cache) == Outcome{State::partial, true, EBUSY},
@@ -171,19 +160,16 @@ TEST(MountSafety, EmptyingTheTrashLeavesMountsAtAndInsideEntriesAlone) {
 // mounted in the home folder and delete them, empty the Trash. Only the selected node_modules on the
 // projects disk may lose anything of a mounted file system.
 TEST(MountSafety, CleaningAHomeWithMountsTouchesOnlyWhatWasSelectedOnTheProjectsDisk) {
-    MountedHome h;
+    const MountedHome h;
     const fs::path projects = h.tree.dir("home/projects");
-    h.tree.dir("outside/shared-libs");
+    h.tree.file("outside/shared-libs/lib.js", 300'000);
     BRISKLET_EXPECT_NAMESPACE_RUN(test::inMountNamespace([&](Checks& checks) {
         h.mountAll();
         test::mountTmpfs(projects);
-        fs::create_directories(projects / "app/node_modules/lib");
-        fs::create_directories(projects / "app/node_modules/shared");
-        fs::create_directories(projects / "app/src");
-        write(projects / "app/package.json", 100);
-        write(projects / "app/src/main.js", 1000);
-        write(projects / "app/node_modules/lib/index.js", 200'000);
-        write(h.tree.path("outside/shared-libs/lib.js"), 300'000);
+        h.tree.build(R"(
+            home/projects/app/{package.json,src/main.js} 1000
+            home/projects/app/node_modules/lib/index.js 200000
+            home/projects/app/node_modules/shared/)");
         test::bindMount(h.tree.path("outside/shared-libs"), projects / "app/node_modules/shared");
 
         QThreadPool pool;

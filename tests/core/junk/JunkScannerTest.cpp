@@ -12,10 +12,6 @@
 namespace brisklet {
 namespace {
 
-JunkItem item(std::string name, std::int64_t size) {
-    return JunkItem{"/x/" + name, std::move(name), size, true, std::nullopt, std::nullopt};
-}
-
 std::vector<std::string> namesOf(const std::vector<JunkItem>& items) {
     std::vector<std::string> names;
     for (const auto& i : items)
@@ -23,55 +19,40 @@ std::vector<std::string> namesOf(const std::vector<JunkItem>& items) {
     return names;
 }
 
-TEST(JunkScanner, KeepsItemsFromFiftyThousandBytesLargestFirstAndStable) {
-    const auto kept = JunkScanner::keepLargestFirst(
-        {item("under", 49'999), item("tieA", 60'000), item("exact", 50'000), item("big", 900'000),
-         item("tieB", 60'000), item("zero", 0), item("tieC", 60'000)});
-    EXPECT_EQ(namesOf(kept), (std::vector<std::string>{"big", "tieA", "tieB", "tieC", "exact"}));
-}
-
-TEST(JunkScanner, MeasureKeepsOrderAndCopiesEveryField) {
-    test::TempTree tree;
-    const auto a = tree.file("a", 70'000);
-    const auto b = tree.dir("b");
-    tree.file("b/inner", 300'000);
-    std::vector<JunkScanner::Candidate> candidates{
-        {a, "A", false, std::string("note"), std::filesystem::path("/usr/share/applications/x.desktop")},
-        {b, "B", true, std::nullopt, std::nullopt},
-        {tree.path("missing"), "M", true, std::nullopt, std::nullopt},
-    };
-    QThreadPool pool;
-    const auto items = JunkScanner::measure(candidates, pool);
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0], (JunkItem{a, "A", test::TempTree::allocated(a), false, std::string("note"),
-                                  std::filesystem::path("/usr/share/applications/x.desktop")}));
-    EXPECT_EQ(items[1].size, test::TempTree::allocated(tree.path("b/inner")));
-    EXPECT_EQ(items[1].name, "B");
-    EXPECT_EQ(items[2].size, 0);
-}
-
 TEST(JunkScanner, EachKindScansItsOwnRule) {
     test::TempTree tree;
     Locations l = Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
     l.crashDir = tree.path("var/crash");
-    l.dataDirs = {};
-    // A missing category scans as empty, of its own kind.
-    for (const JunkKind kind : allJunkKinds) {
-        const JunkCategory category = JunkScanner::scan(kind, l);
-        EXPECT_EQ(category.kind, kind);
-        EXPECT_TRUE(category.items.empty());
+    l.dataDirs = {tree.path("usr/share")};
+    // A missing category scans as empty, of its own kind, in either layout.
+    for (const Locations& layout : {l, Locations::forHome(l.home, l.tempDir, JunkLayout::macOS)}) {
+        for (const JunkKind kind : allJunkKinds) {
+            const JunkCategory category = JunkScanner::scan(kind, layout);
+            EXPECT_EQ(category.kind, kind);
+            EXPECT_TRUE(category.items.empty());
+        }
     }
     tree.build(R"(
         home/.cache/pip/http/a 200000
         home/.cache/fontconfig/b 300000
+        home/.cache/vlc/c 150000
+        usr/share/applications/vlc.desktop = [Desktop Entry]\nType=Application\nName=VLC
         home/.cache/tiny/c 100
         home/.local/share/xorg/Xorg.0.log 80000
         home/Library/Developer/Xcode/DerivedData/App-abcdefghijklmnopqrstuvwx/x 90000
         home/.npm/_cacache/index 120000)");
 
+    // Each item measured on disk, with everything its rule said of it.
     const JunkCategory caches = JunkScanner::scan(JunkKind::appCaches, l);
-    EXPECT_EQ(namesOf(caches.items), (std::vector<std::string>{"fontconfig", "pip cache"}));
-    EXPECT_FALSE(caches.items[0].recommended);
+    const auto allocated = [&](const char* file) { return test::TempTree::allocated(tree.path(file)); };
+    EXPECT_EQ(namesOf(caches.items), (std::vector<std::string>{"fontconfig", "pip cache", "VLC"}));
+    EXPECT_EQ(caches.items[0], (JunkItem{tree.path("home/.cache/fontconfig"), "fontconfig",
+                                         allocated("home/.cache/fontconfig/b"), false,
+                                         "Desktop cache · left unchecked to be safe", std::nullopt}));
+    EXPECT_EQ(caches.items[2],
+              (JunkItem{tree.path("home/.cache/vlc"), "VLC", allocated("home/.cache/vlc/c"), true,
+                        std::nullopt, tree.path("usr/share/applications/vlc.desktop")}));
+    EXPECT_EQ(caches.size(), caches.items[0].size + caches.items[1].size + caches.items[2].size);
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::logs, l).items), (std::vector<std::string>{"Xorg.0.log"}));
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::xcode, l).items), (std::vector<std::string>{"App"}));
     EXPECT_EQ(namesOf(JunkScanner::scan(JunkKind::devCaches, l).items),

@@ -1,36 +1,20 @@
 #include "core/proc/ProcessReader.h"
 
-#include "support/TempTree.h"
+#include "support/Entries.h"
+#include "support/MountNamespace.h"
+#include "support/ProcTree.h"
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <filesystem>
+#include <csignal>
 #include <fstream>
-#include <iterator>
-#include <optional>
 #include <set>
-#include <string>
-#include <string_view>
-#include <tuple>
-#include <vector>
 
 namespace brisklet {
 namespace {
-
-// An identifier no process can have: one above the kernel's highest.
-std::int32_t beyondPidMax() {
-    std::ifstream in("/proc/sys/kernel/pid_max");
-    std::int64_t max = 4194304;
-    in >> max;
-    return static_cast<std::int32_t>(std::min<std::int64_t>(max + 1, INT32_MAX));
-}
 
 namespace fs = std::filesystem;
 using test::TempTree;
@@ -38,34 +22,9 @@ using Args = std::vector<std::string>;
 
 constexpr std::uint64_t KiB = 1024;
 
-std::string statLine(int pid, std::string_view name, int parent) {
-    return std::to_string(pid) + " (" + std::string(name) + ") S " + std::to_string(parent) +
-           " 1234 1234 0 -1 4194560 1523 0 0 0 12 5 0 0 20 0 1 0 3456 9351168 896 18446744073709551615\n";
-}
-
-// A status as a user process shows it; an absent figure leaves its line out.
-std::string statusText(std::optional<std::uint64_t> rssAnon,
-                       std::optional<std::uint64_t> swap = std::nullopt) {
-    std::string s = "Name:\tx\nUmask:\t0022\nState:\tS (sleeping)\nPid:\t77\nPPid:\t1\nVmRSS:\t  3584 kB\n";
-    if (rssAnon) s += "RssAnon:\t    " + std::to_string(*rssAnon) + " kB\n";
-    s += "RssFile:\t    3072 kB\n";
-    if (swap) s += "VmSwap:\t       " + std::to_string(*swap) + " kB\n";
-    return s + "Threads:\t1\n";
-}
-
-// A process folder in a fixture proc tree, with an optional executable link.
-void addProcess(TempTree& t, int pid, std::string_view name, std::optional<fs::path> exe = std::nullopt) {
-    const std::string dir = "proc/" + std::to_string(pid) + "/";
-    t.text(dir + "stat", statLine(pid, name, 1));
-    t.text(dir + "status", statusText(100, 0));
-    if (exe) t.symlink(dir + "exe", *exe);
-}
-
-std::vector<std::int32_t> pids(const std::vector<ProcessSample>& samples) {
-    std::vector<std::int32_t> out;
-    for (const ProcessSample& s : samples)
-        out.push_back(s.pid);
-    return out;
+// A fixture process with a readable footprint, named by its kernel name or its executable link.
+void addProcess(TempTree& t, int pid, const std::string& name, const std::string& exe = {}) {
+    test::ProcTree(t).add({.pid = pid, .name = name, .footprintKiB = 100, .exe = exe});
 }
 
 // One proc root with everything sample() must leave out: entries that are not processes, numbers
@@ -94,141 +53,88 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
         if (processes.contains(entry.path().filename().string()))
             listed.push_back(std::stoi(entry.path().filename().string()));
     }
-    const std::vector<ProcessSample> samples = ProcessReader::sample(t.path("proc"));
-    EXPECT_EQ(pids(samples), listed);
-    for (const ProcessSample& s : samples)
+    std::vector<std::int32_t> sampled;
+    for (const ProcessSample& s : ProcessReader::sample(t.path("proc"))) {
+        sampled.push_back(s.pid);
         EXPECT_EQ(s.name, "p" + std::to_string(s.pid));
+    }
+    EXPECT_EQ(sampled, listed);
     for (const int pid : {2, 20, 21, 22, 23, 24, 0, -1})
         EXPECT_FALSE(ProcessReader::read(pid, t.path("proc"))) << pid;
     EXPECT_TRUE(ProcessReader::sample(t.path("nowhere")).empty());
     EXPECT_FALSE(ProcessReader::read(1, t.path("nowhere")));
 
     // The model samples every few seconds for as long as the program runs: every descriptor a pass
-    // opens must be closed again, or the program runs out of them within hours.
-    const auto openDescriptors = [] {
-        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
-    };
-    const auto before = openDescriptors();
-    for (int pass = 0; pass < 50; ++pass)
-        ProcessReader::sample(t.path("proc"));
-    EXPECT_EQ(openDescriptors(), before);
-}
-
-// The name is what lies between the first "(" and the last ")"; the parent is the field after the state.
-TEST(ProcessReader, ParsesTheStatLine) {
-    const std::tuple<std::string, std::optional<std::string>, std::int32_t> rows[] = {
-        {"123 (a) b (c)) S 77 1 1 0\n", "a) b (c)", 77},
-        {"123 ()(() R 8 1\n", ")((", 8},
-        {"123 () S 9 1\n", "", 9},
-        {"123 (x) Z 31", "x", 31},
-        {"123 bash S 1 123\n", std::nullopt, 0},
-        {"123 )bash( S 1\n", std::nullopt, 0},
-        {"123 (bash) S\n", std::nullopt, 0},
-        {"123 (bash) S one 2\n", std::nullopt, 0},
-        {"", std::nullopt, 0},
-    };
-    for (const auto& [stat, name, parent] : rows) {
-        const auto fields = ProcessReader::parseStat(stat);
-        ASSERT_EQ(fields.has_value(), name.has_value()) << stat;
-        if (!fields) continue;
-        EXPECT_EQ(fields->name, *name) << stat;
-        EXPECT_EQ(fields->parent, parent) << stat;
-    }
-    // Read from a process folder, the name is shown as valid UTF-8, with no path.
-    TempTree t;
-    t.build("proc/123/stat = 123 (caf\xe9) S 2 0\nproc/123/status = RssAnon:\t4 kB");
-    const auto s = ProcessReader::read(123, t.path("proc"));
-    ASSERT_TRUE(s);
-    EXPECT_EQ(std::tie(s->pid, s->name, s->parent, s->path), std::make_tuple(123, "caf\xef\xbf\xbd", 2, ""));
+    // opens must be closed again, or the program runs out of them within hours. Counted in a child,
+    // where no idle pool thread ends meanwhile and closes its own descriptors.
+    BRISKLET_EXPECT_NAMESPACE_RUN(test::inChild([&](test::Checks& checks) {
+        const std::size_t before = test::openDescriptors();
+        for (int pass = 0; pass < 50; ++pass)
+            ProcessReader::sample(t.path("proc"));
+        checks.expect(test::openDescriptors() == before, "a pass leaks descriptors");
+    }));
 }
 
 TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
+    // A status as a user process shows it, with the lines that share a prefix with the ones read.
+    const auto status = [](const std::string& anon, const std::string& swap = "") {
+        return "Name:\tx\nVmRSS:\t 3584 kB\n" + anon + "RssFile:\t 3072 kB\n" + swap + "Threads:\t1\n";
+    };
     std::string manyGroups = "Name:\tbig\nGroups:\t";
     for (int g = 0; g < 2000; ++g)
         manyGroups += std::to_string(100000 + g) + ' ';
     manyGroups += "\nRssAnon:\t  5000 kB\nVmSwap:\t  7 kB\n";
     const std::pair<std::string, std::optional<std::uint64_t>> rows[] = {
-        {statusText(1000, 24), 1024 * KiB},
-        {statusText(1000), 1000 * KiB},
-        {statusText(0, 0), 0},
+        {status("RssAnon:\t 1000 kB\n", "VmSwap:\t 24 kB\n"), 1024 * KiB},
+        {status("RssAnon:\t 1000 kB\n"), 1000 * KiB},
+        {status("RssAnon:\t 0 kB\n", "VmSwap:\t 0 kB\n"), 0},
         {manyGroups, 5007 * KiB}, // longer than a page
         {"RssAnon:\t8 kB\nVmSwap:\tlots\n", 8 * KiB},
         {"VmSwap:\t2 kB\nRssAnon:\t8 kB", 10 * KiB},
-        {statusText(std::nullopt), std::nullopt},
+        {status("", "VmSwap:\t 0 kB\n"), std::nullopt},
         {"RssAnon:\tlots kB\nVmSwap:\t2 kB\n", std::nullopt},
         {"RssAnon:\t8\n", std::nullopt},
         {"", std::nullopt},
     };
-    for (const auto& [status, footprint] : rows)
-        EXPECT_EQ(ProcessReader::parseFootprint(status), footprint) << status.substr(0, 40);
+    for (const auto& [text, footprint] : rows)
+        EXPECT_EQ(ProcessReader::parseFootprint(text), footprint) << text.substr(0, 40);
     // A process whose footprint cannot be read is no user process; one that can has it.
     TempTree t;
-    t.text("proc/50/stat", statLine(50, "a", 1));
+    addProcess(t, 50, "a");
     t.text("proc/50/status", manyGroups);
     ASSERT_TRUE(ProcessReader::read(50, t.path("proc")));
     EXPECT_EQ(ProcessReader::read(50, t.path("proc"))->footprint, 5007 * KiB);
-    t.text("proc/50/status", statusText(std::nullopt));
+    t.text("proc/50/status", status(""));
     EXPECT_FALSE(ProcessReader::read(50, t.path("proc")));
 }
 
-// The executable link gives the path and the name; the kernel marks a replaced or removed program
-// with " (deleted)", which a file may also really be named.
+// The executable link gives the path and the name, else the kernel's name does; the kernel marks a
+// replaced or removed program with " (deleted)", which a file may also really be named. Either name
+// is shown as valid UTF-8.
 TEST(ProcessReader, NameAndPathFromTheExecutableLink) {
     TempTree t;
     const fs::path oddlyNamed = t.file("bin/odd (deleted)");
     struct Row {
         const char* what;
-        std::optional<fs::path> exe;
-        std::string path, name;
+        std::string kernelName, exe, path, name;
     };
     const Row rows[] = {
-        {"unreadable: kernel's name", std::nullopt, "", "kernel-name"},
-        {"deleted executable", t.path("bin/gone (deleted)"), t.path("bin/gone").string(), "gone"},
-        {"file really named so", oddlyNamed, oddlyNamed.string(), "odd (deleted)"},
-        {"replaced, with a name ending the same way", t.path("bin/odd (deleted) (deleted)"),
+        {"unreadable: kernel's name", "caf\xe9", "", "", "caf\xef\xbf\xbd"},
+        {"deleted executable", "k", t.path("bin/gone (deleted)"), t.path("bin/gone").string(), "gone"},
+        {"file really named so", "k", oddlyNamed.string(), oddlyNamed.string(), "odd (deleted)"},
+        {"replaced, with a name ending the same way", "k", t.path("bin/odd (deleted) (deleted)"),
          oddlyNamed.string(), "odd (deleted)"},
-        {"invalid UTF-8", t.path("bin/t\xffol"), t.path("bin/t\xef\xbf\xbdol").string(), "t\xef\xbf\xbdol"},
+        {"invalid UTF-8", "k", t.path("bin/t\xffol"), t.path("bin/t\xef\xbf\xbdol").string(),
+         "t\xef\xbf\xbdol"},
     };
     int pid = 100;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        addProcess(t, ++pid, "kernel-name", row.exe);
+        addProcess(t, ++pid, row.kernelName, row.exe);
         const auto s = ProcessReader::read(pid, t.path("proc"));
         ASSERT_TRUE(s);
-        EXPECT_EQ(s->path, row.path);
-        EXPECT_EQ(s->name, row.name);
+        EXPECT_EQ(std::tie(s->pid, s->parent, s->path, s->name), std::make_tuple(pid, 1, row.path, row.name));
     }
-}
-
-TEST(ProcessReader, SplitsTheCommandLine) {
-    const std::pair<std::string, Args> rows[] = {
-        {std::string(), {}},                          // kernel thread, zombie
-        {std::string("sleep\0x", 7), {"sleep", "x"}}, // unterminated last piece
-        {std::string("a\0\0b\0\0", 6), {"a", "", "b", ""}},
-        {std::string("\0", 1), {""}},
-        {std::string("x\xff\0\xc3\xa9\0", 6), {"x\xef\xbf\xbd", "\xc3\xa9"}},
-    };
-    for (const auto& [cmdline, expected] : rows)
-        EXPECT_EQ(ProcessReader::splitArguments(cmdline), expected) << cmdline;
-    // Read whole however long, nothing for a missing file, and never for pid 0.
-    const std::string longArgument(10000, 'x');
-    TempTree t;
-    t.text("proc/60/cmdline", "cmd" + std::string(1, '\0') + longArgument + std::string(1, '\0'));
-    t.dir("proc/61");
-    t.text("proc/0/cmdline", std::string("init\0", 5));
-    EXPECT_EQ(ProcessReader::arguments(60, t.path("proc")), (Args{"cmd", longArgument}));
-    EXPECT_TRUE(ProcessReader::arguments(61, t.path("proc")).empty());
-    EXPECT_TRUE(ProcessReader::arguments(0, t.path("proc")).empty());
-}
-
-TEST(ProcessReader, WorkingDirectory) {
-    TempTree t;
-    t.symlink("proc/71/cwd", t.path("caf\xe9"));
-    t.dir("proc/72");
-    t.symlink("proc/0/cwd", t.root());
-    EXPECT_EQ(ProcessReader::workingDirectory(71, t.path("proc")), t.path("caf\xef\xbf\xbd").string());
-    EXPECT_EQ(ProcessReader::workingDirectory(72, t.path("proc")), std::nullopt);
-    EXPECT_EQ(ProcessReader::workingDirectory(0, t.path("proc")), std::nullopt);
 }
 
 // glibc's posix_spawn returns only once the child has run exec(), so /proc already shows the
@@ -293,7 +199,10 @@ TEST(ProcessReader, FindsAndEndsAChildOfThisTest) {
 
     // Reaped: the identifier names nothing any more. (Signalling it again could reach a process
     // that reused the number, so the "no such process" case uses one above the kernel's limit.)
-    EXPECT_FALSE(ProcessReader::terminate(beyondPidMax()));
+    std::int64_t pidMax = 4194304;
+    std::ifstream("/proc/sys/kernel/pid_max") >> pidMax;
+    EXPECT_FALSE(
+        ProcessReader::terminate(static_cast<std::int32_t>(std::min<std::int64_t>(pidMax + 1, INT32_MAX))));
     EXPECT_FALSE(ProcessReader::read(child));
     EXPECT_TRUE(ProcessReader::arguments(child).empty());
     EXPECT_FALSE(ProcessReader::workingDirectory(child));

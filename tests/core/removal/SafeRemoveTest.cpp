@@ -8,12 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <vector>
 
 namespace brisklet {
 namespace {
@@ -34,16 +31,9 @@ struct ListedHook {
 
 TEST(SafeRemove, TellsAnItemThatIsGoneFromOneItCannotReach) {
     test::TempTree tree;
-    tree.file("parent/file", 10);
-    tree.file("parent/folder/inner", 10);
-    tree.file("a-file", 10);
-    tree.symlink("link", tree.path("parent"));
+    tree.build("parent/{file,folder/inner}\na-file\nlink -> @parent");
     const std::string parent = tree.path("parent");
-    const struct {
-        std::string parent;
-        std::string name;
-        Outcome expected;
-    } rows[] = {
+    const std::tuple<std::string, std::string, Outcome> rows[] = {
         {parent, "file", {State::removed, false, 0}},
         {parent, "folder", {State::removed, false, 0}},
         {parent, "folder", {State::absent, false, 0}},
@@ -55,17 +45,14 @@ TEST(SafeRemove, TellsAnItemThatIsGoneFromOneItCannotReach) {
         {parent, ".", {State::unreachable, false, EINVAL}},
         {parent, "a/b", {State::unreachable, false, EINVAL}},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(SafeRemove::removeTree(row.parent, row.name), row.expected)
-            << row.parent << " " << row.name;
+    for (const auto& [folder, name, expected] : rows)
+        EXPECT_EQ(SafeRemove::removeTree(folder, name), expected) << folder << " " << name;
     EXPECT_TRUE(present(tree.path("parent")));
 }
 
 TEST(SafeRemove, RemovesOnlyWhatIsNotAFolderWhenAskedTo) {
     test::TempTree tree;
-    tree.file("parent/file", 10);
-    tree.file("parent/folder/inner", 10);
-    tree.symlink("parent/link", tree.path("parent/folder"));
+    tree.build("parent/{file,folder/inner}\nparent/link -> @parent/folder");
     const std::string parent = tree.path("parent");
     EXPECT_TRUE(SafeRemove::removeNonFolder(parent, "file"));
     EXPECT_FALSE(present(tree.path("parent/file")));
@@ -95,8 +82,7 @@ TEST(SafeRemove, LeavesAFolderMovedOutOfTheItemWhileRemoving) {
     };
     for (const auto& row : rows) {
         test::TempTree tree;
-        for (const char* file : {"item/top", "item/A/a1", "item/A/a2", "item/A/B/b1", "item/A/B/C/c1"})
-            tree.file(file, 100);
+        tree.build("item/{top,A/a1,A/a2,A/B/b1,A/B/C/c1} 100");
         const fs::path outside = tree.dir("outside") / "moved";
         int moves = 0;
         const ListedHook hook([&](const std::string& folder) {
@@ -118,8 +104,7 @@ TEST(SafeRemove, AMovedFolderFailsTheItemForTheCleanerAndTheTrash) {
     test::TempTree tree;
     const Locations locations =
         Locations::forHome(tree.path("home"), tree.path("tmp"), JunkLayout::freedesktop);
-    tree.file("home/.cache/app/data/file", 100'000);
-    tree.file("home/.local/share/Trash/files/old/data/file", 100'000);
+    tree.build("home/{.cache/app,.local/share/Trash/files/old}/data/file 100000");
     int moves = 0;
     const ListedHook hook([&](const std::string& folder) {
         if (folder != "data") return;

@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <iostream>
 #include <random>
-#include <tuple>
 
 namespace brisklet {
 namespace {
@@ -19,45 +15,34 @@ using namespace std::string_view_literals;
 
 using GuardTree = test::GuardHome;
 
+// One path for each rule the property test below checks at random, so that a broken rule shows by
+// name; and what the random paths never hold.
 TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
     const GuardTree g;
     // "@" stands for the fixture's root folder.
     const std::tuple<std::string_view, bool, bool> rows[] = {
         // Strictly below a root, never the root itself nor a sibling whose name begins like one.
         {"@/home/Library/Caches", false, false},
-        {"@/home/Library/CachesOld/x", false, false},
         {"@/home/.cacheX/x", false, false},
         {"@/home/.npm/_cacache", true, true},
         {"@/var/crash/_usr_bin_x.1000.crash", false, true},
         // A last component that names a folder by relation is never an item of its own.
-        {"@/home/Library/Caches/.", false, false},
         {"@/home/.cache/app/..", false, false},
         // Dots, doubled and trailing slashes in the parent resolve to the real folder, not the text.
-        {"@/home/Library/Caches/../CachesOld/x", false, false},
         {"@//home///Library//Caches//com.x//", true, false},
-        {"@/home/.cache/../.cache/./app/", false, true},
         // ".." after a link applies to the link's target, as in the kernel: Logs/.. is elsewhere.
         {"@/home/Library/Logs/../Caches/y", false, false},
         // A root given as a link, and the temporary folder through a link: judged by their targets.
-        {"@/home/Library/Logs/app.log", true, false},
         {"@/tmplink/metro-1", true, true},
-        {"@/tmp", false, false},
         // node_modules: strictly below home, nowhere else, not even in the temporary folder.
-        {"@/home/work/app/node_modules", true, true},
         {"@/home/node_modules", true, true},
         {"@/tmp/node_modules", false, false},
-        {"@/home/../node_modules", false, false},
-        {"@/home/.cache/out/node_modules", false, false},
         // Reached through links: judged by the resolved location; a link that is the item itself by
         // where it lies, even with a trailing slash. A relative target resolves from the link's folder.
         {"@/home/links/intoCaches/com.x", true, false},
-        {"@/home/Library/Caches/out/x", false, false},
         {"@/home/Library/Caches/out/", true, false},
-        {"@/home/.cache/up/Documents/x", false, false},
         // Unresolvable parents are refused: loops, a dangling link, a file as a folder.
         {"@/home/.cache/ping/x", false, false},
-        {"@/home/.cache/dangling/x", false, false},
-        {"@/home/.cache/file.txt/x", false, false},
         // A parent that does not exist yet is resolved as far as it exists; nothing relational may
         // follow the missing part.
         {"@/home/.cache/missing/deeper/x", false, true},
@@ -65,7 +50,6 @@ TEST(SafetyGuard, JudgesEachPathByWhereItReallyIs) {
         // Not a usable path at all.
         {"home/.cache/app", false, false},
         {"", false, false},
-        {"/", false, false},
         {"@/home/.cache/app\0x"sv, false, false},
     };
     const Locations mac = g.locations(JunkLayout::macOS);
@@ -95,21 +79,6 @@ TEST(SafetyGuard, DropsRootsThatWouldCoverTheHomeFolder) {
     }
 }
 
-TEST(SafetyGuard, TellsTheResolvedTarget) {
-    const GuardTree g;
-    const SafetyGuard::Roots roots = SafetyGuard::resolveRoots(g.locations(JunkLayout::macOS));
-    const auto real = fs::canonical(g.tree.root()).native();
-    EXPECT_EQ(
-        SafetyGuard::admit(g.home / "links/intoCaches/com.x", roots),
-        (SafetyGuard::Target{real + "/home/Library/Caches", "com.x", real + "/home/Library/Caches", true}));
-    EXPECT_EQ(SafetyGuard::admit(g.home / "Library/Caches/new/deeper/x", roots),
-              (SafetyGuard::Target{real + "/home/Library/Caches/new/deeper", "x",
-                                   real + "/home/Library/Caches", false}));
-    // A node_modules folder is confined to no root's mount: a projects disk may be mounted in home.
-    EXPECT_EQ(SafetyGuard::admit(g.home / "work/app/node_modules", roots),
-              (SafetyGuard::Target{real + "/home/work/app", "node_modules", "", true}));
-}
-
 TEST(SafetyGuard, AdmitsNothingWithoutAHomeFolderItCanResolve) {
     const GuardTree g;
     // Each with the temporary folder widened to the home folder's parent, which the home rule would catch.
@@ -125,22 +94,10 @@ TEST(SafetyGuard, AdmitsNothingWithoutAHomeFolderItCanResolve) {
     }
 }
 
-// Link targets are read into a buffer that grows; one that fills it is read again, never taken cut.
-TEST(SafetyGuard, ReadsLinkTargetsOfEveryLength) {
-    GuardTree g;
-    const Locations l = g.locations(JunkLayout::freedesktop);
-    const std::string prefix = fs::canonical(g.home).native() + "/";
-    for (const std::size_t length : {200u, 255u, 256u, 257u, 511u, 512u, 513u, 1500u}) {
-        // Extra slashes pad the target to the length wanted; they change nothing of where it leads.
-        const std::string target = prefix + std::string(length - prefix.size() - 6, '/') + ".cache";
-        ASSERT_EQ(target.size(), length);
-        const fs::path link = g.tree.symlink("links/" + std::to_string(length), target);
-        EXPECT_TRUE(SafetyGuard::canDelete(link / "app", l)) << length;
-        EXPECT_FALSE(SafetyGuard::canDelete(link / "../Documents", l)) << length;
-    }
-}
-
-// ---- The property: whatever the text of a path, the guard answers for where it really is. ----
+// ---- The property: whatever the text of a path, the guard answers for where it really is: the
+// place, the name, the parent and the root that holds it (none for node_modules, which a projects
+// disk mounted in home may hold). The fixture's links have targets of every length the guard's
+// growing buffer must read again rather than take cut. ----
 
 std::uint64_t propertySeed() {
     if (const char* text = std::getenv("BRISKLET_GUARD_SEED"); text && *text)
