@@ -13,7 +13,7 @@ namespace {
 
 TEST(TrashInfo, DecodesOnlyWellFormedPercentEscapes) {
     using TrashInfo::percentDecode;
-    EXPECT_EQ(percentDecode("a%20b%2Fc%2fd"), "a b/c/d");
+    EXPECT_EQ(percentDecode("a%20b%2Fc%2fd%2a%2A"), "a b/c/d**");
     EXPECT_EQ(percentDecode("100%"), "100%");
     EXPECT_EQ(percentDecode("%zz%2"), "%zz%2");
     EXPECT_EQ(percentDecode("a+b"), "a+b");

@@ -33,7 +33,8 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
     TempTree t;
     const std::set<std::string> processes = {"4242", "7", "300", "99999", "12", "1"};
     for (const std::string& pid : processes)
-        addProcess(t, std::stoi(pid), "p" + pid);
+        test::ProcTree(t).add(
+            {.pid = std::stoi(pid), .name = "p" + pid, .footprintKiB = 100, .arguments = {"p" + pid}});
     // kthreadd (pid 2) has no memory lines at all.
     t.build(R"(
         proc/meminfo = MemTotal: 1 kB\n
@@ -63,6 +64,7 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
         EXPECT_FALSE(ProcessReader::read(pid, t.path("proc"))) << pid;
     EXPECT_TRUE(ProcessReader::sample(t.path("nowhere")).empty());
     EXPECT_FALSE(ProcessReader::read(1, t.path("nowhere")));
+    EXPECT_EQ(ProcessReader::arguments(1, t.path("proc")), Args{"p1"});
 
     // The model samples every few seconds for as long as the program runs: every descriptor a pass
     // opens must be closed again, or the program runs out of them within hours. Counted in a child,
