@@ -8,12 +8,16 @@
 #include "ui/components/PageHeader.h"
 #include "ui/components/PressurePill.h"
 #include "ui/components/ProminentButton.h"
+#include "ui/components/Ring.h"
 #include "ui/components/Tag.h"
+#include "ui/components/TileButton.h"
 #include "ui/theme/Palette.h"
 
+#include <QEnterEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QVariantAnimation>
 
 #include <functional>
 #include <memory>
@@ -98,8 +102,6 @@ std::vector<Painted> paintedRows() {
          {200, 100},
          {{{100, 50}, like(fill)},
           {{0.5, 0.5}, clear()},
-          {{2, 2}, clear()},
-          {{100, 10}, like(fill)},
           {{100, 0}, [](const QColor& c) { return c.red() > 0 && c != fill; }},
           {{100, 0}, [](const QColor& c) { return std::abs(c.alpha() - 0.07 * 255) <= 3; }, 2}}},
         // The capsule alone inside the side inset: the colour at 15 %; round ends leave corners bare.
@@ -114,6 +116,35 @@ std::vector<Painted> paintedRows() {
          [] { return std::make_unique<FileIcon>("/nonexistent/c.txt", 24); },
          {48, 24},
          {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
+        // A quarter: the arc runs clockwise from twelve to three, the rest is the faint track of the
+        // probe palette's red, and the middle stays bare.
+        {"ring at a quarter",
+         [=] {
+             auto ring = std::make_unique<Ring>();
+             ring->setPalette(test::probePalette());
+             ring->setLineWidth(10);
+             ring->setColors({blue, blue});
+             ring->setFraction(0.25, Ring::Transition::immediate);
+             return ring;
+         },
+         {100, 100},
+         {{{81.8, 18.2}, opaque(blue, 60)},
+          {{5, 50}, faint(QColor(255, 0, 0), 0.08, 60)},
+          {{18.2, 18.2}, faint(QColor(255, 0, 0), 0.08, 60)},
+          {{50, 50}, clear()}}},
+        // Hovered, the outline turns to the brand colour; at twice the pixels the stroke's outer half
+        // is the outline alone.
+        {"hovered tile",
+         [] {
+             auto tile = std::make_unique<TileButton>("Title", "Detail");
+             tile->setPalette(test::probePalette());
+             QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+             QCoreApplication::sendEvent(tile.get(), &enter);
+             tile->hoverAnimation()->setCurrentTime(tile->hoverAnimation()->duration());
+             return tile;
+         },
+         {300, 80},
+         {{{150, 0}, faint(Palette::brand(), 0.55, 10), 2}, {{150, 15}, like(fill)}}},
     };
     // A check box's symbol in its state's tint: the accent when on or mixed; when off the probe
     // palette's red text, faint, where a thin stroke may cover no pixel fully.
@@ -202,12 +233,9 @@ std::vector<Painted> paintedRows() {
         // The bar material under a one-point hairline at any ratio, colours set after construction.
         const QColor divider = over(colors.primary(0.1), colors.barMaterial());
         std::vector<Probe> bar;
-        for (const qreal x : {0.0, 200.0, 399.0})
-            for (const auto& [y, want] : {std::pair{0.0, divider},
-                                          {0.5, divider},
-                                          {1.0, colors.barMaterial()},
-                                          {59.0, colors.barMaterial()}})
-                bar.push_back({{x, y}, like(want, 2)});
+        for (const auto& [y, want] :
+             {std::pair{0.0, divider}, {0.5, divider}, {1.0, colors.barMaterial()}, {59.0, colors.barMaterial()}})
+            bar.push_back({{200, y}, like(want, 2)});
         rows.push_back({"action bar" + look,
                         [=] {
                             auto actions = std::make_unique<ActionBar>();
@@ -219,14 +247,25 @@ std::vector<Painted> paintedRows() {
                         },
                         {400, 60},
                         bar});
-        const auto button = build<ProminentButton>(
-            palette, QString("Clean"), ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+        // Disabled, the button fades but keeps its tint's hue.
         const QColor purple = colors.purple();
-        rows.push_back({"prominent button" + look,
-                        button,
-                        {},
-                        {{{6, button()->sizeHint().height() / 2.0},
-                          [=](const QColor& c) { return c.rgb() == purple.rgb(); }}}});
+        for (const bool enabled : {true, false}) {
+            const auto button = [=] {
+                auto made = std::make_unique<ProminentButton>(
+                    "Clean", ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+                made->setPalette(palette);
+                made->setEnabled(enabled);
+                return made;
+            };
+            rows.push_back({std::string(enabled ? "" : "disabled ") + "prominent button" + look,
+                            button,
+                            {},
+                            {{{6, button()->sizeHint().height() / 2.0}, [=](const QColor& c) {
+                                  return enabled ? c.rgb() == purple.rgb()
+                                                 : c.rgb() != purple.rgb() &&
+                                                       std::abs(c.hslHue() - purple.hslHue()) <= 15;
+                              }}}});
+        }
     }
     return rows;
 }
