@@ -1,5 +1,5 @@
-#include "ui/WidgetImage.h"
 #include "ui/components/FolderButton.h"
+#include "ui/WidgetImage.h"
 
 #include <QFileDialog>
 #include <QTest>

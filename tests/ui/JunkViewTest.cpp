@@ -162,7 +162,7 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(bar().sizeText(), disk(model().junk().at(JunkKind::trash).size()) + " selected");
 }
 
-TEST_F(JunkViewTest, KeysAndClicksToggleOpenShowTheMenuAndTabKeepsReadingOrder) {
+TEST_F(JunkViewTest, KeysAndClicksToggleOpenAndShowTheMenu) {
     scanJunk();
     model().setJunkNotice(Notice::make("Freed 1 KB.", false));
     showActive(*view);
@@ -198,16 +198,6 @@ TEST_F(JunkViewTest, KeysAndClicksToggleOpenShowTheMenuAndTabKeepsReadingOrder) 
     EXPECT_FALSE(model().junkSelection().contains(item.id()));
     EXPECT_EQ(model().checkState(JunkKind::appCaches), CheckState::mixed);
 
-    view->setExpanded(JunkKind::trash, true);
-    view->rescanButton()->setFocus();
-    std::vector<QWidget*> visited{QApplication::focusWidget()};
-    for (int i = 0; i < 4; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited.push_back(QApplication::focusWidget());
-    }
-    EXPECT_EQ(visited,
-              (std::vector<QWidget*>{view->rescanButton(), view->notice()->dismissButton(), view->list(),
-                                     view->trashActions()->emptyButton(), bar().actionButton()}));
     // The notice goes when dismissed, through the model.
     view->notice()->dismissButton()->click();
     EXPECT_FALSE(model().junkNotice().has_value());

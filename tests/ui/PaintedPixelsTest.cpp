@@ -1,3 +1,4 @@
+#include "ui/SidebarDisk.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/Card.h"
@@ -185,6 +186,29 @@ std::vector<Painted> paintedRows() {
                     {{QRect(badge + QPoint(12, 12), QSize(20, 20)), opaque(Qt::white, 20), 20},
                      {QRect(badge + QPoint(2, 20), QSize(8, 4)),
                       [](const QColor& c) { return test::near(c, Qt::white, 40); }, -1, 0}}});
+    // The disk's bar is red only past ninety percent used; past the fill the track is faint.
+    for (const std::int64_t available : {100, 99}) {
+        const auto disk = [=] {
+            auto made = std::make_unique<SidebarDisk>();
+            made->setPalette(lightPalette());
+            made->setDisk({"Home", 1000, available});
+            made->resize(220, made->sizeHint().height());
+            return made;
+        };
+        const QRectF bar = disk()->barGeometry();
+        const auto along = [=](qreal share) {
+            return QPointF(bar.left() + bar.width() * share, bar.center().y());
+        };
+        rows.push_back({"disk bar with " + std::to_string(available) + " of 1000 free",
+                        disk,
+                        disk()->size(),
+                        {{along(0.5),
+                          [=](const QColor& c) {
+                              return c.alpha() > 200 &&
+                                     (available < 100 ? c.red() > c.blue() + 100 : c.blue() > c.red() + 100);
+                          }},
+                         {along(0.97), [](const QColor& c) { return c.alpha() < 60; }}}});
+    }
     const QRect sign(14, 10, NoticeView::symbolSize, NoticeView::symbolSize);
     for (const QPalette& palette : {lightPalette(), darkPalette()}) {
         const Palette colors(palette);
@@ -233,8 +257,10 @@ std::vector<Painted> paintedRows() {
         // The bar material under a one-point hairline at any ratio, colours set after construction.
         const QColor divider = over(colors.primary(0.1), colors.barMaterial());
         std::vector<Probe> bar;
-        for (const auto& [y, want] :
-             {std::pair{0.0, divider}, {0.5, divider}, {1.0, colors.barMaterial()}, {59.0, colors.barMaterial()}})
+        for (const auto& [y, want] : {std::pair{0.0, divider},
+                                      {0.5, divider},
+                                      {1.0, colors.barMaterial()},
+                                      {59.0, colors.barMaterial()}})
             bar.push_back({{200, y}, like(want, 2)});
         rows.push_back({"action bar" + look,
                         [=] {
