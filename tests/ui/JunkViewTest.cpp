@@ -61,6 +61,7 @@ TEST_F(JunkViewTest, BeforeAndDuringAScanNothingCanBeCleaned) {
     scanJunk();
     ASSERT_GT(model().selectedJunkSize(), 0);
     EXPECT_TRUE(bar().actionButton()->isEnabled());
+    EXPECT_EQ(bar().sizeText(), disk(model().selectedJunkSize()) + " selected");
     // While any kind rescans, the spinner stands where its size was and nothing can clean or rescan.
     model().scanJunk({JunkKind::logs});
     EXPECT_EQ(at(category(JunkKind::logs)).trailing, Trailing::scanning);
@@ -153,13 +154,6 @@ TEST_F(JunkViewTest, ConfirmationsAreWordedFromTheSelectionAndCancelDoesNothing)
     EXPECT_EQ(emptied, 0);
     QTest::keyClick(view->askEmptyTrash(), Qt::Key_Return); // Return goes ahead
     EXPECT_TRUE(test::waitFor(model(), &StorageModel::junkNoticeChanged, [&] { return emptied == 1; }));
-
-    // One selected item still reads "items".
-    for (const JunkKind kind : {JunkKind::appCaches, JunkKind::trash})
-        if (model().checkState(kind) != CheckState::off) model().toggle(kind);
-    model().toggle(model().junk().at(JunkKind::trash).items.front());
-    EXPECT_EQ(bar().countText(), "1 items · removed permanently");
-    EXPECT_EQ(bar().sizeText(), disk(model().junk().at(JunkKind::trash).size()) + " selected");
 }
 
 TEST_F(JunkViewTest, KeysAndClicksToggleOpenAndShowTheMenu) {
