@@ -1,12 +1,10 @@
 #include "ui/WidgetImage.h"
 #include "ui/components/Confirmation.h"
-#include "ui/components/ProminentButton.h"
-#include "ui/theme/Palette.h"
 
 #include <QPointer>
 #include <QTest>
 
-// What pressing the components' buttons does, and how they look when they cannot be pressed.
+// What answering a confirmation does.
 namespace brisklet::ui {
 namespace {
 
@@ -38,21 +36,6 @@ TEST_F(ButtonsTest, AConfirmationAsksWithADestructiveDefaultAndOnlyGoingAheadAct
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(confirmed, 1);
     EXPECT_TRUE(box.isNull()) << "the answered box goes";
-}
-
-TEST_F(ButtonsTest, ADisabledProminentButtonIsPaleButKeepsItsTintAndReadableText) {
-    ProminentButton button("Clean", [](const Palette& colors) { return colors.purple(); });
-    for (const QPalette& palette : {test::lightPalette(), test::darkPalette()}) {
-        button.setPalette(palette);
-        const Palette colors(palette);
-        SCOPED_TRACE(colors.isDark() ? "dark" : "light");
-        button.setEnabled(true);
-        EXPECT_EQ(button.fillColor(), colors.purple());
-        button.setEnabled(false);
-        EXPECT_NEAR(button.fillColor().hslHue(), colors.purple().hslHue(), 15);
-        // The text stands apart from the fill in lightness, whichever way round.
-        EXPECT_GT(std::abs(button.fillColor().lightness() - button.textColor().lightness()), 90);
-    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "ui/MainWindow.h"
 
 #include "ui/PageFixture.h"
-#include "ui/SidebarDisk.h"
 #include "ui/SidebarModel.h"
 #include "ui/SidebarView.h"
 
@@ -111,24 +110,6 @@ TEST_F(MainWindowTest, KeyboardMovesBetweenPagesAndQuits) {
     QTimer::singleShot(0, window.get(), [&] { QTest::keyClick(&sidebar, Qt::Key_Q, Qt::ControlModifier); });
     QTimer::singleShot(20'000, qApp, [] { QApplication::exit(7); });
     EXPECT_EQ(QApplication::exec(), 0);
-}
-
-// The bar's fill turns red only above ninety percent, and the track beyond it is faint.
-TEST_F(MainWindowTest, SidebarDiskBarTurnsRedOnlyAboveNinetyPercent) {
-    ui::SidebarDisk disk;
-    disk.setPalette(test::lightPalette());
-    const auto at = [&](std::int64_t available, double along) {
-        disk.setDisk({"Home", 1000, available});
-        const QImage image = test::renderWidget(disk, QSize(220, disk.sizeHint().height()), 2);
-        const QRectF bar = disk.barGeometry();
-        return test::sample(image, {bar.left() + bar.width() * along, bar.center().y()});
-    };
-    const QColor ninety = at(100, 0.5);
-    EXPECT_GT(ninety.blue(), ninety.red() + 100) << ninety.name().toStdString();
-    const QColor over = at(99, 0.5);
-    EXPECT_GT(over.red(), over.blue() + 100) << over.name().toStdString();
-    EXPECT_GT(at(800, 0.1).alpha(), 200);
-    EXPECT_LT(at(800, 0.6).alpha(), 60);
 }
 
 } // namespace

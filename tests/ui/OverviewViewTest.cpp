@@ -230,9 +230,6 @@ TEST_F(OverviewViewTest, CardsReadTheDiskAfreshFollowTheThemeAndShareANarrowPage
     view().setPalette(test::darkPalette());
     const ui::Palette dark(test::darkPalette());
     EXPECT_EQ(view().storageCard()->detail()->palette().color(QPalette::WindowText), dark.secondaryText());
-    EXPECT_EQ(
-        view().trashTile()->findChildren<ui::ToneLabel*>().back()->palette().color(QPalette::ButtonText),
-        dark.secondaryText());
     const auto ring = dark.ringColors(memory->snapshot().pressure);
     EXPECT_EQ(view().memoryCard()->ring()->colors(), (QList<QColor>{ring[0], ring[1]}));
 

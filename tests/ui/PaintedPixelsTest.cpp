@@ -1,3 +1,4 @@
+#include "ui/SidebarDisk.h"
 #include "ui/WidgetImage.h"
 #include "ui/components/ActionBar.h"
 #include "ui/components/Card.h"
@@ -8,12 +9,16 @@
 #include "ui/components/PageHeader.h"
 #include "ui/components/PressurePill.h"
 #include "ui/components/ProminentButton.h"
+#include "ui/components/Ring.h"
 #include "ui/components/Tag.h"
+#include "ui/components/TileButton.h"
 #include "ui/theme/Palette.h"
 
+#include <QEnterEvent>
 #include <QLayout>
 #include <QPainter>
 #include <QPixmap>
+#include <QVariantAnimation>
 
 #include <functional>
 #include <memory>
@@ -96,12 +101,7 @@ std::vector<Painted> paintedRows() {
         {"card",
          build<Card>(test::probePalette()),
          {200, 100},
-         {{{100, 50}, like(fill)},
-          {{0.5, 0.5}, clear()},
-          {{2, 2}, clear()},
-          {{100, 10}, like(fill)},
-          {{100, 0}, [](const QColor& c) { return c.red() > 0 && c != fill; }},
-          {{100, 0}, [](const QColor& c) { return std::abs(c.alpha() - 0.07 * 255) <= 3; }, 2}}},
+         {{{100, 50}, like(fill)}, {{0.5, 0.5}, clear()}, {{100, 0}, faint(QColor(255, 0, 0), 0.07, 60), 2}}},
         // The capsule alone inside the side inset: the colour at 15 %; round ends leave corners bare.
         {"tag",
          build<Tag>(QPalette(), QString("cache"), blue),
@@ -114,6 +114,35 @@ std::vector<Painted> paintedRows() {
          [] { return std::make_unique<FileIcon>("/nonexistent/c.txt", 24); },
          {48, 24},
          {{{24, 12}, like(blue)}, {{13, 1}, like(blue)}, {{34.5, 22.5}, like(blue)}, {{2, 12}, clear()}}},
+        // A quarter: the arc runs clockwise from twelve to three, the rest is the faint track of the
+        // probe palette's red, and the middle stays bare.
+        {"ring at a quarter",
+         [=] {
+             auto ring = std::make_unique<Ring>();
+             ring->setPalette(test::probePalette());
+             ring->setLineWidth(10);
+             ring->setColors({blue, blue});
+             ring->setFraction(0.25, Ring::Transition::immediate);
+             return ring;
+         },
+         {100, 100},
+         {{{81.8, 18.2}, opaque(blue, 60)},
+          {{5, 50}, faint(QColor(255, 0, 0), 0.08, 60)},
+          {{18.2, 18.2}, faint(QColor(255, 0, 0), 0.08, 60)},
+          {{50, 50}, clear()}}},
+        // Hovered, the outline turns to the brand colour; at twice the pixels the stroke's outer half
+        // is the outline alone.
+        {"hovered tile",
+         [] {
+             auto tile = std::make_unique<TileButton>("Title", "Detail");
+             tile->setPalette(test::probePalette());
+             QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+             QCoreApplication::sendEvent(tile.get(), &enter);
+             tile->hoverAnimation()->setCurrentTime(tile->hoverAnimation()->duration());
+             return tile;
+         },
+         {300, 80},
+         {{{150, 0}, faint(Palette::brand(), 0.55, 10), 2}, {{150, 15}, like(fill)}}},
     };
     // A check box's symbol in its state's tint: the accent when on or mixed; when off the probe
     // palette's red text, faint, where a thin stroke may cover no pixel fully.
@@ -154,33 +183,53 @@ std::vector<Painted> paintedRows() {
                     {{QRect(badge + QPoint(12, 12), QSize(20, 20)), opaque(Qt::white, 20), 20},
                      {QRect(badge + QPoint(2, 20), QSize(8, 4)),
                       [](const QColor& c) { return test::near(c, Qt::white, 40); }, -1, 0}}});
+    // The disk's bar is red only past ninety percent used; past the fill the track is faint.
+    for (const std::int64_t available : {100, 99}) {
+        const auto disk = [=] {
+            auto made = std::make_unique<SidebarDisk>();
+            made->setPalette(lightPalette());
+            made->setDisk({"Home", 1000, available});
+            made->resize(220, made->sizeHint().height());
+            return made;
+        };
+        const QRectF bar = disk()->barGeometry();
+        const auto along = [=](qreal share) {
+            return QPointF(bar.left() + bar.width() * share, bar.center().y());
+        };
+        rows.push_back({"disk bar with " + std::to_string(available) + " of 1000 free",
+                        disk,
+                        disk()->size(),
+                        {{along(0.5),
+                          [=](const QColor& c) {
+                              return c.alpha() > 200 &&
+                                     (available < 100 ? c.red() > c.blue() + 100 : c.blue() > c.red() + 100);
+                          }},
+                         {along(0.97), [](const QColor& c) { return c.alpha() < 60; }}}});
+    }
     const QRect sign(14, 10, NoticeView::symbolSize, NoticeView::symbolSize);
     for (const QPalette& palette : {lightPalette(), darkPalette()}) {
         const Palette colors(palette);
         const std::string look = colors.isDark() ? " dark" : " light";
-        // Each level in its colour, reached both ways: built at the level, and moved there. Sampled
-        // at the dot's centre, and on the faint capsule between its end and the dot.
+        // Each level in its colour once the pill moves there from another. Sampled at the dot's
+        // centre, and on the faint capsule between its end and the dot.
         const std::pair<MemoryPressure, QColor> levels[] = {{MemoryPressure::normal, colors.green()},
                                                             {MemoryPressure::warning, colors.orange()},
                                                             {MemoryPressure::critical, colors.red()}};
         for (const auto& [level, color] : levels) {
-            for (const bool moved : {false, true}) {
-                const auto pill = [=] {
-                    const MemoryPressure other =
-                        level == MemoryPressure::critical ? MemoryPressure::normal : MemoryPressure::critical;
-                    auto made = std::make_unique<PressurePill>(moved ? other : level);
-                    made->setPressure(level);
-                    made->setPalette(palette);
-                    made->resize(made->sizeHint());
-                    return made;
-                };
-                const QRectF dot = pill()->dotRect();
-                rows.push_back({"pill " + pressureLabel(level).toStdString() + (moved ? " moved" : "") + look,
-                                pill,
-                                {},
-                                {{dot.center(), opaque(color, 1)},
-                                 {{dot.left() - 3, dot.center().y()}, faint(color, 0.14, 12)}}});
-            }
+            const auto pill = [=] {
+                auto made = std::make_unique<PressurePill>(
+                    level == MemoryPressure::critical ? MemoryPressure::normal : MemoryPressure::critical);
+                made->setPressure(level);
+                made->setPalette(palette);
+                made->resize(made->sizeHint());
+                return made;
+            };
+            const QRectF dot = pill()->dotRect();
+            rows.push_back({"pill " + pressureLabel(level).toStdString() + look,
+                            pill,
+                            {},
+                            {{dot.center(), opaque(color, 1)},
+                             {{dot.left() - 3, dot.center().y()}, faint(color, 0.14, 12)}}});
         }
         // A notice built as the other outcome and switched: fill and sign take the new accent only.
         for (const bool isError : {true, false}) {
@@ -202,12 +251,11 @@ std::vector<Painted> paintedRows() {
         // The bar material under a one-point hairline at any ratio, colours set after construction.
         const QColor divider = over(colors.primary(0.1), colors.barMaterial());
         std::vector<Probe> bar;
-        for (const qreal x : {0.0, 200.0, 399.0})
-            for (const auto& [y, want] : {std::pair{0.0, divider},
-                                          {0.5, divider},
-                                          {1.0, colors.barMaterial()},
-                                          {59.0, colors.barMaterial()}})
-                bar.push_back({{x, y}, like(want, 2)});
+        for (const auto& [y, want] : {std::pair{0.0, divider},
+                                      {0.5, divider},
+                                      {1.0, colors.barMaterial()},
+                                      {59.0, colors.barMaterial()}})
+            bar.push_back({{200, y}, like(want, 2)});
         rows.push_back({"action bar" + look,
                         [=] {
                             auto actions = std::make_unique<ActionBar>();
@@ -219,14 +267,25 @@ std::vector<Painted> paintedRows() {
                         },
                         {400, 60},
                         bar});
-        const auto button = build<ProminentButton>(
-            palette, QString("Clean"), ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+        // Disabled, the button fades but keeps its tint's hue.
         const QColor purple = colors.purple();
-        rows.push_back({"prominent button" + look,
-                        button,
-                        {},
-                        {{{6, button()->sizeHint().height() / 2.0},
-                          [=](const QColor& c) { return c.rgb() == purple.rgb(); }}}});
+        for (const bool enabled : {true, false}) {
+            const auto button = [=] {
+                auto made = std::make_unique<ProminentButton>(
+                    "Clean", ProminentButton::TintOf([](const Palette& p) { return p.purple(); }));
+                made->setPalette(palette);
+                made->setEnabled(enabled);
+                return made;
+            };
+            rows.push_back({std::string(enabled ? "" : "disabled ") + "prominent button" + look,
+                            button,
+                            {},
+                            {{{6, button()->sizeHint().height() / 2.0}, [=](const QColor& c) {
+                                  return enabled ? c.rgb() == purple.rgb()
+                                                 : c.rgb() != purple.rgb() &&
+                                                       std::abs(c.hslHue() - purple.hslHue()) <= 15;
+                              }}}});
+        }
     }
     return rows;
 }

@@ -1,10 +1,9 @@
 #include "ui/components/Sparkline.h"
-#include "ui/WidgetImage.h"
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
-using brisklet::test::renderWidget;
-using brisklet::test::sample;
 using brisklet::ui::Sparkline;
 
 namespace {
@@ -32,58 +31,6 @@ TEST(SparklinePoints, NewestSitsAtTheRightEdgeAndTheLineGrowsLeftwards) {
             EXPECT_NEAR(points[i].y(), c.points[i].y(), 1e-9) << "point " << i;
         }
     }
-}
-
-class SparklineTest : public brisklet::test::GuiTest {
-protected:
-    void SetUp() override {
-        line.setColor(QColor(0, 0, 255));
-        line.setCapacity(60);
-    }
-
-    static bool isTransparentColumn(const QImage& image, int x) {
-        for (int y = 0; y < image.height(); ++y)
-            if (image.pixelColor(x, y).alpha() != 0) return false;
-        return true;
-    }
-    static bool hasLinePixel(const QImage& image, int x) {
-        for (int y = 0; y < image.height(); ++y) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() > 200 && pixel.blue() > 200) return true;
-        }
-        return false;
-    }
-    Sparkline line;
-};
-
-// 30 samples of 60 start at x = 120 − 29 × 120 ⁄ 59 ≈ 61, drawn for the image's own pixels.
-TEST_F(SparklineTest, HalfTheCapacityCoversTheRightHalf) {
-    line.setValues(QList<double>(30, 0.5));
-    const QImage image = renderWidget(line, {120, 40}, 2);
-    for (int x = 0; x < image.width(); ++x) {
-        if (x < 59 * 2) {
-            ASSERT_TRUE(isTransparentColumn(image, x)) << "column " << x;
-        } else if (x >= 62 * 2) {
-            ASSERT_TRUE(hasLinePixel(image, x)) << "column " << x;
-        }
-    }
-}
-
-TEST_F(SparklineTest, AreaUnderTheLineFadesTowardsTheBottom) {
-    line.setValues(QList<double>(60, 0.75)); // the line at y = 10 of 40
-    const QImage image = renderWidget(line, {120, 40}, 1);
-    EXPECT_EQ(sample(image, {60, 4}).alpha(), 0) << "painted above the line";
-    const int high = sample(image, {60, 14}).alpha();
-    const int low = sample(image, {60, 36}).alpha();
-    EXPECT_LE(high, 0.28 * 255 + 1);
-    EXPECT_GT(high, low);
-    EXPECT_GT(low, 0);
-    EXPECT_GT(sample(image, {60, 14}).blue(), 200);
-
-    // Reusing the paths after a resize would leave the line where the old size had it.
-    const QImage wider = renderWidget(line, {240, 40}, 1);
-    EXPECT_TRUE(hasLinePixel(wider, 2));
-    EXPECT_TRUE(hasLinePixel(wider, 237));
 }
 
 } // namespace

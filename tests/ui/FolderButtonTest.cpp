@@ -1,21 +1,14 @@
-#include "ui/WidgetImage.h"
 #include "ui/components/FolderButton.h"
-#include "ui/components/TileButton.h"
-#include "ui/theme/Palette.h"
+#include "ui/WidgetImage.h"
 
-#include <QEnterEvent>
 #include <QFileDialog>
 #include <QTest>
-#include <QVariantAnimation>
 
 #include <filesystem>
 #include <optional>
 #include <vector>
 
-using brisklet::test::renderWidget;
-using brisklet::test::sample;
 using brisklet::ui::FolderButton;
-using brisklet::ui::TileButton;
 using Path = std::filesystem::path;
 
 namespace {
@@ -77,57 +70,6 @@ TEST_F(FolderButtonTest, TheDialogAsksForOneDirectoryToScan) {
     EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
     EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
     EXPECT_EQ(Path(dialog->directory().absolutePath().toStdString()), std::filesystem::canonical(start));
-}
-
-class TileButtonTest : public brisklet::test::GuiTest {
-protected:
-    static void finish(QVariantAnimation* animation) {
-        ASSERT_EQ(animation->state(), QAbstractAnimation::Running);
-        animation->setCurrentTime(animation->duration());
-    }
-};
-
-TEST_F(TileButtonTest, OutlineTurnsBrandWhileHoveredAndBackAfterwards) {
-    TileButton tile("Title", "Detail");
-    tile.setPalette(brisklet::test::probePalette());
-    tile.resize(300, 80);
-    const QColor resting = tile.outlineColor();
-    EXPECT_EQ(resting.rgb(), QColor(255, 0, 0).rgb()) << "a faint line of the text colour";
-
-    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
-    QCoreApplication::sendEvent(&tile, &enter);
-    EXPECT_TRUE(tile.isHovering());
-    finish(tile.hoverAnimation());
-    // The painted outline follows: at 2× the outer half of the stroke is the outline alone.
-    const QImage image = renderWidget(tile, {300, 80}, 2);
-    const QColor edge = sample(image, {150, 0});
-    EXPECT_NEAR(edge.alpha(), 0.55 * 255, 4);
-    EXPECT_NEAR(edge.blue(), brisklet::ui::Palette::brand().blue(), 10);
-    EXPECT_NEAR(edge.red(), brisklet::ui::Palette::brand().red(), 10);
-    EXPECT_EQ(sample(image, {150, 40 - 25}), QColor(0, 200, 0)) << "not the control background";
-
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&tile, &leave);
-    EXPECT_FALSE(tile.isHovering());
-    finish(tile.hoverAnimation());
-    EXPECT_EQ(tile.outlineColor(), resting);
-}
-
-TEST_F(TileButtonTest, ShrinksWhilePressedAndClicksOnRelease) {
-    int clicks = 0;
-    TileButton tile("Title", {});
-    QObject::connect(&tile, &TileButton::clicked, [&clicks] { ++clicks; });
-    tile.setPalette(brisklet::test::probePalette());
-    tile.resize(200, 100);
-    QTest::mousePress(&tile, Qt::LeftButton, {}, {100, 50});
-    finish(tile.pressAnimation());
-    // Scaled about its centre, the pressed tile leaves its edge pixels bare.
-    EXPECT_EQ(renderWidget(tile, {200, 100}, 1).pixelColor(0, 50).alpha(), 0);
-    EXPECT_EQ(clicks, 0);
-    QTest::mouseRelease(&tile, Qt::LeftButton, {}, {100, 50});
-    EXPECT_EQ(clicks, 1);
-    finish(tile.pressAnimation());
-    EXPECT_GT(renderWidget(tile, {200, 100}, 1).pixelColor(0, 50).alpha(), 0);
 }
 
 } // namespace
