@@ -13,13 +13,8 @@ namespace {
 std::string escaped(std::string_view value) {
     std::string out;
     for (const char c : value) {
-        const char* escape = c == '\\'   ? "\\\\"
-                             : c == '\n' ? "\\n"
-                             : c == '\t' ? "\\t"
-                             : c == '\r' ? "\\r"
-                             : c == ' '  ? "\\s"
-                                         : nullptr;
-        escape ? out += escape : out += c;
+        const std::size_t i = std::string_view("\\\n\t\r ").find(c);
+        out += i == std::string_view::npos ? std::string(1, c) : std::string("\\") + "\\ntrs"[i];
     }
     return out;
 }

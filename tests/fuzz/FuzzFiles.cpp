@@ -16,13 +16,9 @@ namespace {
 std::string kernelEscaped(std::string_view path) {
     std::string out;
     for (const char c : path) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\\') {
-            char octal[5];
-            std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
-            out += octal;
-        } else {
-            out += c;
-        }
+        char octal[5];
+        std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
+        out += std::string_view(" \t\n\\").find(c) == std::string_view::npos ? std::string(1, c) : octal;
     }
     return out;
 }

@@ -61,37 +61,30 @@ WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200
     return WindowInfo{id, pid, 0, 0, width, height, hidden, {}, {}};
 }
 
-TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNone) {
+// Launches of one app are one app, whose main process is the oldest. Started as our own app, the
+// scope is ours, whatever else runs in it; run inside another app, we leave out only ourselves.
+TEST(RunningApps, LaunchesOfOneAppAreOneAppAndOursIsNoneButTheOneWeRunInsideIsListed) {
     Session s;
     s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
     s.entry("brisklet", "Name=brisklet\n");
     // The server started first but has the higher pid: age, not the number, makes it the main one.
     const std::string server = "/usr/libexec/gnome-terminal-server";
-    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"), server);
-    s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
+    const std::string terminal = inApp("app-gnome-org.gnome.Terminal-1234.scope");
+    s.process(300, 1, 500, terminal, server);
+    s.process(120, 300, 900, terminal, "/usr/bin/bash");
+    s.process(320, 120, 950, terminal, "/usr/bin/brisklet"); // a copy of us run from the shell
+    s.process(330, 320, 960, terminal, "/usr/bin/helper");   // something that copy started
     s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"), server);
-    // Started as our own app, the scope is ours, whatever else runs in it; and ours is older than all.
     s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/brisklet");
     s.process(51, 50, 210, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/helper");
     const auto apps = s.scan({}, 50, "de_DE.UTF-8");
-    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300 320 330"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
     EXPECT_EQ(apps[0].executable, fs::path(server));
     EXPECT_EQ(apps[0].bundle, std::nullopt); // /usr/libexec is every system service's folder
-}
-
-TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
-    Session s;
-    s.entry("org.gnome.Terminal", "Name=Terminal\n");
-    s.entry("brisklet", "Name=brisklet\n");
-    // The terminal keeps its shells, and so us, in its own scope.
-    const std::string terminal = inApp("app-gnome-org.gnome.Terminal-1234.scope");
-    s.process(300, 1, 500, terminal, "/usr/libexec/gnome-terminal-server");
-    s.process(310, 300, 600, terminal, "/usr/bin/bash");
-    s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
-    s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
-    EXPECT_EQ(listed(s.scan({}, 320)), std::vector<std::string>{"org.gnome.Terminal 300: 300 310 330"});
+    EXPECT_EQ(listed(s.scan({}, 320)),
+              (std::vector<std::string>{"brisklet 50: 50 51", "org.gnome.Terminal 300: 120 130 300 330"}));
 }
 
 // Only shown apps outside session services count; launcher tokens, escapes and the named hierarchy
