@@ -1,4 +1,4 @@
-// The entry of the fuzz program built for the format BRISKLET_FUZZ_FORMAT names. Without libFuzzer
+// The entry of the fuzz program built for the format whose harness BRISKLET_FUZZ_HARNESS names. Without libFuzzer
 // it also runs that harness once over stored inputs: every file named on the command line and every
 // file below every folder named there, so builds without clang check the seed corpus under their own
 // sanitizers.
@@ -9,21 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <memory>
 
-// Filled as the harnesses load, before main or libFuzzer runs.
-static std::map<std::string_view, FuzzHarness>* formats;
-
-bool addFuzzFormat(const char* name, FuzzHarness harness) {
-    static std::map<std::string_view, FuzzHarness> all;
-    formats = &all;
-    return all.emplace(name, harness).second;
-}
+void BRISKLET_FUZZ_HARNESS(std::string_view text);
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzHarness harness = formats->at(BRISKLET_FUZZ_FORMAT);
-    harness(std::string_view(reinterpret_cast<const char*>(data), size));
+    BRISKLET_FUZZ_HARNESS(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }
 
