@@ -67,33 +67,26 @@ FUZZ_FORMAT(ProcCmdline, text) {
 FUZZ_FORMAT(MemInfo, text) {
     // The same bytes stand for meminfo and for the pressure file: each parser passes over the other's
     // lines, so one input reaches both. The zram figures test the sums at both ends of their range.
-    for (const std::optional<std::string_view> pressure :
-         {std::optional(text), std::optional<std::string_view>()}) {
+    for (const auto pressure : {std::optional(text), std::optional<std::string_view>()})
         for (const std::uint64_t zram : {std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max()}) {
             const MemorySnapshot s = MemoryReader::snapshotFromText(text, pressure, zram);
             // Counters read at different instants need not add up; the figures shown must.
-            FUZZ_CHECK(s.wired <= s.total);
-            FUZZ_CHECK(s.used() + s.available() == s.total);
-            FUZZ_CHECK(s.free() <= s.available());
+            FUZZ_CHECK(s.wired <= s.total && s.used() + s.available() == s.total && s.free() <= s.available());
             FUZZ_CHECK(s.usedFraction() >= 0.0 && s.usedFraction() <= 1.0);
             FUZZ_CHECK(s.total != 0 || s.pressure == MemoryPressure::normal);
         }
-    }
     MemoryReader::zramMemoryUsed(text);
 }
 
 // /proc/PID/cgroup and the systemd unit names in it, which tell which app a process belongs to.
 FUZZ_FORMAT(Cgroup, text) {
-    const auto path = AppScan::systemdCgroupPath(text);
-    if (path) {
+    if (const auto path = AppScan::systemdCgroupPath(text)) {
         FUZZ_CHECK(path->find('\n') == std::string::npos);
         checkReading(AppScan::readAppUnit(*path));
     }
     checkReading(AppScan::readAppUnit(text));
-
     const std::string unescaped = AppScan::unescapeUnitName(text);
-    FUZZ_CHECK(unescaped.size() <= text.size());
-    if (text.find('\\') == std::string_view::npos) FUZZ_CHECK(unescaped == text);
+    FUZZ_CHECK(unescaped.size() <= text.size() && (text.find('\\') != text.npos || unescaped == text));
     // Every byte written as systemd escapes it comes back, except NUL, which never does.
     std::string escaped, plain;
     for (const char c : text) {

@@ -88,8 +88,8 @@ TEST(RunningApps, LaunchesOfOneAppAreOneAppAndOursIsNoneButTheOneWeRunInsideIsLi
 }
 
 // Only shown apps outside session services count; launcher tokens, escapes and the named hierarchy
-// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit; processes that vanish or
-// make no sense are left out. Apps come in launch order.
+// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit, other programs by their
+// windows; processes that vanish or make no sense are left out. Apps come in launch order.
 TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     Session s;
     for (const char* id : {"shown", "google-chrome", "org.mozilla.firefox", "org.gimp.GIMP"})
@@ -123,17 +123,7 @@ TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     s.tree.text("proc/63/cgroup", inApp("app-shown-1.scope"));
     s.tree.text("proc/self/stat", "not a process");
     s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
-    const auto apps = s.scan();
-    ASSERT_EQ(listed(apps),
-              (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
-                                        "google-chrome 20: 20 24"}));
-    EXPECT_EQ(apps[0].executable, std::nullopt);
-    EXPECT_EQ(apps[0].bundle, std::nullopt);
-    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
-}
-
-TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
-    Session s;
+    // Window owners outside units match by class or program, and their children come along.
     s.entry("byclass", "Name=By class\nStartupWMClass=Gvim\nExec=/nowhere %F\n");
     s.entry("byexec", "Name=By exec\nExec=env LANG=C \"/opt/My App/app\" %U\n");
     s.entry("hidden", "Name=Hidden\nNoDisplay=true\nExec=/opt/hidden/hidden\n");
@@ -146,12 +136,19 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
     std::vector windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96), window(5, 4242)};
     windows[0].wmInstance = "gvim";
     windows[0].wmClass = "GVIM";
-    const auto apps = s.scan(windows, 82);
-    // The owner's children come along.
-    ASSERT_EQ(listed(apps), (std::vector<std::string>{"byclass 80: 80 81", "byexec 90: 90"}));
-    EXPECT_EQ(apps[1].bundle, fs::path("/opt/My App"));
+    const std::vector<std::string> byUnit = {"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
+                                             "google-chrome 20: 20 24"};
     // Without a window list there is nobody to match.
-    EXPECT_TRUE(s.scan(std::nullopt).empty());
+    const auto apps = s.scan(std::nullopt, 82);
+    ASSERT_EQ(listed(apps), byUnit);
+    EXPECT_EQ(apps[0].executable, std::nullopt);
+    EXPECT_EQ(apps[0].bundle, std::nullopt);
+    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
+    const auto all = s.scan(windows, 82);
+    ASSERT_EQ(listed(all), (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "byclass 80: 80 81",
+                                                     "byexec 90: 90", "org.mozilla.firefox 21: 21",
+                                                     "google-chrome 20: 20 24"}));
+    EXPECT_EQ(all[3].bundle, fs::path("/opt/My App"));
 }
 
 TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {
