@@ -26,8 +26,8 @@ std::vector<pid_t> pids(const std::vector<ProcessSample>& samples) {
 TEST(AppGrouping, DeveloperCandidatesByExactNameOrPrefixAboveTwentyMillionBytes) {
     // Which names are runtimes is the list's business; here the boundary, prefixes and exact names.
     const std::tuple<std::string, std::uint64_t, bool> rows[] = {
-        {"node", 20'000'000, false}, {"node", 20'000'001, true},    {"python3.12", 30'000'000, true},
-        {"Node", 30'000'000, false}, {"nodemon", 30'000'000, true}, {"javac", 30'000'000, false},
+        {"node", 20'000'000, false},    {"node", 20'000'001, true},    {"python3.12", 30'000'000, true},
+        {"Node", 30'000'000, false},    {"nodemon", 30'000'000, true}, {"javac", 30'000'000, false},
         {"xpython", 30'000'000, false},
     };
     std::vector<ProcessSample> samples;

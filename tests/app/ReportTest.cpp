@@ -166,8 +166,8 @@ TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
 // Memory beyond the signed range is held at the top and survives the text form exactly, which a
 // double would not; names are kept as they are, since JSON escapes them itself.
 TEST(ReportJson, FiguresAreClampedAndNamesKeptAsTheyAre) {
-    const QByteArray text = QJsonDocument(Report::memoryJson(MemorySnapshot{.total = UINT64_MAX}))
-                                .toJson(QJsonDocument::Compact);
+    const QByteArray text =
+        QJsonDocument(Report::memoryJson(MemorySnapshot{.total = UINT64_MAX})).toJson(QJsonDocument::Compact);
     EXPECT_TRUE(text.contains("\"total\":9223372036854775807")) << text.toStdString();
     const QJsonObject kind = Report::junkJson(
         {JunkKind::trash, {JunkItem{"/t/a", "two\nlines", 7, true, std::nullopt, std::nullopt}}, false});

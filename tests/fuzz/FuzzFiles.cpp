@@ -49,9 +49,9 @@ FUZZ_FORMAT(MountInfo, text) {
     FUZZ_CHECK(MountedVolumes::unescapeOctal(escaped) == text);
     const std::string line = "36 35 98:0 /mnt1 " + escaped + " rw,noatime master:1 - ext3 /dev/root rw\n";
     const auto one = MountedVolumes::parseMountInfo(line);
-    FUZZ_CHECK(text.starts_with('/') ? one.size() == 1 && one[0].mountPoint.native() == text &&
-                                           one[0].fileSystem == "ext3"
-                                     : one.empty());
+    FUZZ_CHECK(text.starts_with('/')
+                   ? one.size() == 1 && one[0].mountPoint.native() == text && one[0].fileSystem == "ext3"
+                   : one.empty());
 }
 
 // A .trashinfo file: whoever moved something to the Trash wrote it, so it may hold anything.

@@ -1,7 +1,7 @@
-// The entry of the fuzz program built for the format whose harness BRISKLET_FUZZ_HARNESS names. Without libFuzzer
-// it also runs that harness once over stored inputs: every file named on the command line and every
-// file below every folder named there, so builds without clang check the seed corpus under their own
-// sanitizers.
+// The entry of the fuzz program built for the format whose harness BRISKLET_FUZZ_HARNESS names.
+// Without libFuzzer it also runs that harness once over stored inputs: every file named on the command
+// line and every file below every folder named there, so builds without clang check the seed corpus
+// under their own sanitizers.
 
 #include "FuzzCheck.h"
 

@@ -71,7 +71,8 @@ FUZZ_FORMAT(MemInfo, text) {
         for (const std::uint64_t zram : {std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max()}) {
             const MemorySnapshot s = MemoryReader::snapshotFromText(text, pressure, zram);
             // Counters read at different instants need not add up; the figures shown must.
-            FUZZ_CHECK(s.wired <= s.total && s.used() + s.available() == s.total && s.free() <= s.available());
+            FUZZ_CHECK(s.wired <= s.total && s.used() + s.available() == s.total &&
+                       s.free() <= s.available());
             FUZZ_CHECK(s.usedFraction() >= 0.0 && s.usedFraction() <= 1.0);
             FUZZ_CHECK(s.total != 0 || s.pressure == MemoryPressure::normal);
         }

@@ -11,8 +11,10 @@ using Kind = AppScan::UnitReading::Kind;
 
 TEST(AppUnit, UnescapesOnlyCompleteEscapes) {
     // Complete lowercase escapes of every byte are the fuzzed round trip's.
-    const std::pair<const char*, const char*> rows[] = {
-        {"a\\x2Db", "a-b"}, {"trailing\\x2", "trailing\\x2"}, {"bad\\xZZ", "bad\\xZZ"}, {"nul\\x00byte", "nul\\x00byte"}};
+    const std::pair<const char*, const char*> rows[] = {{"a\\x2Db", "a-b"},
+                                                        {"trailing\\x2", "trailing\\x2"},
+                                                        {"bad\\xZZ", "bad\\xZZ"},
+                                                        {"nul\\x00byte", "nul\\x00byte"}};
     for (const auto& [in, out] : rows)
         EXPECT_EQ(AppScan::unescapeUnitName(in), out) << in;
 }

@@ -38,7 +38,8 @@ protected:
 TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesItAndNeitherOverwrites) {
     using Env = std::map<std::string, std::string>;
     for (const auto& [variables, folder] :
-         {std::pair{Env{{"HOME", "/h"}}, "/h/.config"}, {Env{{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c"}}, "/c"},
+         {std::pair{Env{{"HOME", "/h"}}, "/h/.config"},
+          {Env{{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/c"}}, "/c"},
           {Env{{"HOME", "/h"}, {"XDG_CONFIG_HOME", "rel/c"}}, "/h/.config"}})
         EXPECT_EQ(Autostart::configHome([&](const std::string& name) -> std::optional<std::string> {
                       return variables.contains(name) ? std::optional(variables.at(name)) : std::nullopt;
@@ -62,7 +63,8 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesIt
     EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
 
     for (const std::string program :
-         {"/home/ann/100%/brisklet", "/opt/my \"apps\"/$HOME/back\\slash/b`rk`\tx", "/home/ann/build/brisklet"}) {
+         {"/home/ann/100%/brisklet", "/opt/my \"apps\"/$HOME/back\\slash/b`rk`\tx",
+          "/home/ann/build/brisklet"}) {
         const Autostart other(tree.path("other"), program);
         ASSERT_EQ(other.turnOn().status, Status::done) << program;
         const std::string text = contents(other.file());
@@ -72,7 +74,8 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesIt
     }
     std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
     noSwitch.replace(noSwitch.find(" --tray"), 7, "");
-    for (const std::string& text : {noSwitch, Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n", std::string()})
+    for (const std::string& text :
+         {noSwitch, Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n", std::string()})
         EXPECT_FALSE(Autostart::isOurs(text)) << text;
 
     // An entry of the user's own is never overwritten.

@@ -136,8 +136,8 @@ TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     std::vector windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96), window(5, 4242)};
     windows[0].wmInstance = "gvim";
     windows[0].wmClass = "GVIM";
-    const std::vector<std::string> byUnit = {"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
-                                             "google-chrome 20: 20 24"};
+    const std::vector<std::string> byUnit = {"shown 10: 10", "org.gimp.GIMP 70: 70",
+                                             "org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"};
     // Without a window list there is nobody to match.
     const auto apps = s.scan(std::nullopt, 82);
     ASSERT_EQ(listed(apps), byUnit);
@@ -145,9 +145,9 @@ TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     EXPECT_EQ(apps[0].bundle, std::nullopt);
     EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
     const auto all = s.scan(windows, 82);
-    ASSERT_EQ(listed(all), (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "byclass 80: 80 81",
-                                                     "byexec 90: 90", "org.mozilla.firefox 21: 21",
-                                                     "google-chrome 20: 20 24"}));
+    ASSERT_EQ(listed(all), (std::vector<std::string>{
+                               "shown 10: 10", "org.gimp.GIMP 70: 70", "byclass 80: 80 81", "byexec 90: 90",
+                               "org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"}));
     EXPECT_EQ(all[3].bundle, fs::path("/opt/My App"));
 }
 

@@ -115,8 +115,8 @@ TEST_F(Unprivileged, AnUnreadableTrashInfoFallsBackToTheEntryNameAndAnUnreadable
     chmod("home/.local/share/Trash/files", 0);
     chmod("home/.Trash", 0);
     for (const JunkLayout layout : {JunkLayout::freedesktop, JunkLayout::macOS}) {
-        const JunkCategory category =
-            JunkScanner::scan(JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
+        const JunkCategory category = JunkScanner::scan(
+            JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
         EXPECT_TRUE(category.accessDenied && category.items.empty()) << static_cast<int>(layout);
     }
 }
