@@ -15,7 +15,6 @@ TEST(CommandLine, EachOptionSelectsItsActionAndTheUsageNamesThemAll) {
     const CommandLine help{.action = Action::help}, report{.action = Action::report},
         tray{.startInTray = true};
     const std::pair<std::vector<const char*>, CommandLine> rows[] = {
-        {{"brisklet"}, {}},
         {{}, {}},
         {{"brisklet", "--help"}, help},
         {{"brisklet", "-h"}, help},

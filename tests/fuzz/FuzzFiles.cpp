@@ -35,13 +35,11 @@ const brisklet::test::GuardOracle& oracle() {
 // /proc/self/mountinfo, whose mount points may hold any byte a user gave a folder's name.
 FUZZ_FORMAT(MountInfo, text) {
     const auto entries = MountedVolumes::parseMountInfo(text);
-    FUZZ_CHECK(entries.size() <= static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     for (const MountEntry& entry : entries) {
         FUZZ_CHECK(entry.mountPoint.native().starts_with('/'));
         FUZZ_CHECK(!entry.fileSystem.empty() && entry.fileSystem.find_first_of(" \n") == std::string::npos);
         MountedVolumes::isPseudoFileSystem(entry.fileSystem);
     }
-    FUZZ_CHECK(MountedVolumes::unescapeOctal(text).size() <= text.size());
 
     // Any mount point, escaped as the kernel does, reads back exactly, in a line of the documented
     // shape with optional fields.
@@ -60,17 +58,14 @@ FUZZ_FORMAT(TrashInfo, text) {
         // A name of one component, shown as it is.
         FUZZ_CHECK(!name->empty() && name->find('/') == std::string::npos && validUtf8(*name) == *name);
     }
-    FUZZ_CHECK(TrashInfo::percentDecode(text).size() <= text.size());
 
     // Any path, every byte percent-encoded (in both cases of hex digits), decodes back exactly, and
     // the recorded name is its last component.
     std::string encoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* digits = i % 2 == 0 ? "0123456789ABCDEF" : "0123456789abcdef";
-        const auto byte = static_cast<unsigned char>(text[i]);
-        encoded += '%';
-        encoded += digits[byte >> 4];
-        encoded += digits[byte & 15];
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i % 2 == 0 ? "%%%02X" : "%%%02x", static_cast<unsigned char>(text[i]));
+        encoded += hex;
     }
     FUZZ_CHECK(TrashInfo::percentDecode(encoded) == text);
     const std::string_view last = text.substr(text.rfind('/') + 1);

@@ -19,19 +19,6 @@ TEST(AppUnit, UnescapesOnlyCompleteEscapes) {
         EXPECT_EQ(AppScan::unescapeUnitName(in), out) << in;
 }
 
-TEST(AppUnit, FindsTheSystemdPathOnEveryHierarchy) {
-    const std::pair<const char*, std::optional<std::string>> rows[] = {
-        // The unified and the hybrid layout are the running-apps test's; a unit on both lines, the
-        // named hierarchy's line last without its newline, and the root alone.
-        {"1:name=systemd:/old\n0::/user.slice/app-y-2.scope\n", "/user.slice/app-y-2.scope"},
-        {"4:memory:/x\n1:name=systemd:/app-z-3.scope", "/app-z-3.scope"},
-        {"0::/\n", "/"},
-        {"garbage\n", std::nullopt},
-    };
-    for (const auto& [file, path] : rows)
-        EXPECT_EQ(AppScan::systemdCgroupPath(file), path) << file;
-}
-
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
     using enum Kind;
     const std::string user = "/user.slice/user-1000.slice/user@1000.service/", apps = user + "app.slice/";
