@@ -23,7 +23,7 @@ std::vector<pid_t> pids(const std::vector<ProcessSample>& samples) {
     return out;
 }
 
-TEST(AppGrouping, DeveloperCandidatesByExactNameOrPrefixAboveTwentyMillionBytes) {
+TEST(AppGrouping, CandidatesByExactNameOrPrefixAboveTwentyMillionBytesAndTheTenLargestBackground) {
     // Which names are runtimes is the list's business; here the boundary, prefixes and exact names.
     const std::tuple<std::string, std::uint64_t, bool> rows[] = {
         {"node", 20'000'000, false},    {"node", 20'000'001, true},    {"python3.12", 30'000'000, true},
@@ -37,20 +37,13 @@ TEST(AppGrouping, DeveloperCandidatesByExactNameOrPrefixAboveTwentyMillionBytes)
         if (candidate) expected.push_back(samples.back().pid);
     }
     samples.push_back(sample(kOwn, 1, "node", 90'000'000)); // we are never our own candidate
+    for (pid_t pid = 100; pid < 108; ++pid)
+        samples.push_back(sample(pid, 1, "daemon", 1000 + pid % 2));
     const AppGrouping::Grouping g = AppGrouping::group({}, samples, kOwn);
     EXPECT_EQ(pids(g.candidates), expected);
-    // A runtime is either a candidate or background, never both; we are neither.
-    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{4, 6, 7, 1}));
-}
-
-// Eleven unclaimed processes with ties: the ten largest, ties in sample order.
-TEST(AppGrouping, BackgroundKeepsTheTenLargestInSampleOrderOfTies) {
-    std::vector<ProcessSample> samples;
-    const std::uint64_t sizes[] = {5, 9, 1, 9, 7, 3, 5, 8, 2, 6, 4};
-    for (const std::uint64_t size : sizes)
-        samples.push_back(sample(static_cast<pid_t>(samples.size() + 10), 1, "daemon", size * 1000));
-    const AppGrouping::Grouping g = AppGrouping::group({}, samples, kOwn);
-    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{11, 13, 17, 14, 19, 10, 16, 20, 15, 18}));
+    // A runtime is either a candidate or background, never both; we are neither. The background is
+    // the ten largest, ties in sample order.
+    EXPECT_EQ(pids(g.background), (std::vector<pid_t>{4, 6, 7, 1, 101, 103, 105, 107, 100, 102}));
 }
 
 // The editor's unit holds our own process too, as a terminal's does when we run inside it: only our

@@ -11,7 +11,7 @@ using Action = CommandLine::Action;
 
 // Help beats version, which beats the report (picked before Qt starts, by the exact switch
 // anywhere, the program's own path too); Qt's own options, stray words and near misses are left alone.
-TEST(CommandLine, EachOptionSelectsItsActionAndTheUsageNamesThemAll) {
+TEST(CommandLine, EachOptionSelectsItsAction) {
     const CommandLine help{.action = Action::help}, report{.action = Action::report},
         tray{.startInTray = true};
     const std::pair<std::vector<const char*>, CommandLine> rows[] = {
@@ -41,8 +41,6 @@ TEST(CommandLine, EachOptionSelectsItsActionAndTheUsageNamesThemAll) {
     // the command-line script's to check, as are the version and the usage's first lines).
     const char* json[] = {"brisklet", "--json"};
     EXPECT_EQ(parseCommandLine(2, json).action, Action::misuse);
-    for (const char* option : {"--tray", "--report", "--json", "--help", "--version", "-platform"})
-        EXPECT_NE(usageText().find(option), std::string::npos) << option;
 }
 
 } // namespace

@@ -27,12 +27,8 @@ TEST(Report, DiskAndMemoryLines) {
     EXPECT_EQ(Report::diskLine(DiskInfo{"Data", 494'000'000'000, 120'500'000'000}),
               "Disk  Data: 120.5 GB free of 494 GB");
 
-    const MemorySnapshot m{.total = 16ULL << 30,
-                           .app = 6ULL << 30,
-                           .wired = 2ULL << 30,
-                           .compressed = 512ULL << 20,
-                           .cached = 5ULL << 30,
-                           .pressure = MemoryPressure::warning};
+    const MemorySnapshot m{
+        16ULL << 30, 6ULL << 30, 2ULL << 30, 512ULL << 20, 5ULL << 30, 0, MemoryPressure::warning};
     EXPECT_EQ(Report::memoryLine(m),
               "RAM   8.5 GB used of 16 GB · app 6 GB · wired 2 GB · compressed 512 MB · "
               "cached 5 GB · swap Zero KB · pressure warning");
@@ -64,8 +60,6 @@ TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
 }
 
 TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {
-    EXPECT_EQ(Report::processLines({}), (std::vector<std::string>{"\nTop processes"}));
-
     std::vector<ProcessSample> samples;
     for (int i = 0; i < 10; ++i)
         samples.push_back(process(100 + i, "p" + std::to_string(i), static_cast<std::uint64_t>(i % 3) << 20));

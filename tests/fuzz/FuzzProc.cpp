@@ -88,14 +88,17 @@ FUZZ_FORMAT(Cgroup, text) {
     checkReading(AppScan::readAppUnit(text));
     const std::string unescaped = AppScan::unescapeUnitName(text);
     FUZZ_CHECK(unescaped.size() <= text.size() && (text.find('\\') != text.npos || unescaped == text));
-    // Every byte written as systemd escapes it comes back, except NUL, which never does.
+    // Every byte written as systemd escapes it (in either case of hex digits) comes back, except NUL,
+    // which never does; an escape left incomplete or with no hex digits after it stays as it is.
     std::string escaped, plain;
     for (const char c : text) {
         if (c == '\0') continue;
         char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+        std::snprintf(hex, sizeof hex, plain.size() % 2 ? "\\x%02X" : "\\x%02x",
+                      static_cast<unsigned char>(c));
         escaped += hex;
         plain += c;
     }
+    FUZZ_CHECK(AppScan::unescapeUnitName(escaped + "\\x0\\xg0\\x00") == plain + "\\x0\\xg0\\x00");
     FUZZ_CHECK(AppScan::unescapeUnitName(escaped) == plain);
 }

@@ -9,16 +9,6 @@ namespace {
 
 using Kind = AppScan::UnitReading::Kind;
 
-TEST(AppUnit, UnescapesOnlyCompleteEscapes) {
-    // Complete lowercase escapes of every byte are the fuzzed round trip's.
-    const std::pair<const char*, const char*> rows[] = {{"a\\x2Db", "a-b"},
-                                                        {"trailing\\x2", "trailing\\x2"},
-                                                        {"bad\\xZZ", "bad\\xZZ"},
-                                                        {"nul\\x00byte", "nul\\x00byte"}};
-    for (const auto& [in, out] : rows)
-        EXPECT_EQ(AppScan::unescapeUnitName(in), out) << in;
-}
-
 TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
     using enum Kind;
     const std::string user = "/user.slice/user-1000.slice/user@1000.service/", apps = user + "app.slice/";
@@ -31,7 +21,6 @@ TEST(AppUnit, ReadsAppUnitsAndTheirCandidateIds) {
          app,
          {"dbus-:1.2-org.gnome.Nautilus", ":1.2-org.gnome.Nautilus", "org.gnome.Nautilus"}},
         {user + "background.slice/app-gnome-x-1.scope", excluded, {}},
-        {"", none, {}},
         {apps + "app-.scope", none, {}},
         {apps + "app-x-1.socket", none, {}},
     };
