@@ -87,9 +87,6 @@ TEST(AppGrouping, AppsCountTheirTreeAndBundleHelpersButOursIsNone) {
 
 TEST(DevProcess, ShortCommand) {
     const std::string seventy(70, 'a');
-    std::string accented; // "é" as a letter and a combining accent: one character, two code units
-    for (int i = 0; i < 70; ++i)
-        accented += "e\xcc\x81";
     const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"/usr/local/bin/node"}, "/usr/local/bin/node"},
         {{"node", "a", "/b/c", "d", "e"}, "a c d"},
@@ -102,8 +99,6 @@ TEST(DevProcess, ShortCommand) {
          seventy.substr(0, 34) + " " + seventy.substr(0, 35)},
         {{"x", seventy.substr(0, 35), seventy.substr(0, 35)},
          seventy.substr(0, 35) + " " + seventy.substr(0, 34) + "…"},
-        {{"x", accented}, accented},
-        {{"x", accented + "e\xcc\x81"}, accented + "…"},
     };
     for (const auto& [arguments, expected] : rows)
         EXPECT_EQ(DevProcess::commandFrom(arguments).toStdString(), expected);

@@ -115,8 +115,6 @@ TEST_F(MemoryModelTest, LoopRunsAnAppsPassEverySecondCycle) {
     auto s = services();
     s.statsInterval = 1ms;
     MemoryModel model(std::move(s), pools);
-    EXPECT_TRUE(model.history().empty());
-    EXPECT_GT(model.snapshot().total, 0u);
     int passes = 0;
     std::vector<std::pair<std::size_t, int>> seen;
     QObject::connect(&model, &MemoryModel::appsChanged, [&] { ++passes; });

@@ -133,9 +133,8 @@ TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     s.process(90, 1, 90, kNoUnit, "/opt/My App/app");
     s.process(95, 1, 95, kNoUnit, "/opt/hidden/hidden");
     s.process(96, 1, 96, kNoUnit, "/opt/stranger/stranger");
-    std::vector windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96), window(5, 4242)};
-    windows[0].wmInstance = "gvim";
-    windows[0].wmClass = "GVIM";
+    const std::vector windows{WindowInfo{1, 80, 0, 0, 300, 200, false, "gvim", "GVIM"}, window(2, 90),
+                              window(3, 95), window(4, 96), window(5, 4242)};
     const std::vector<std::string> byUnit = {"shown 10: 10", "org.gimp.GIMP 70: 70",
                                              "org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"};
     // Without a window list there is nobody to match.

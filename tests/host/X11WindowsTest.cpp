@@ -109,26 +109,25 @@ TEST(X11Windows, ListsNormalWindowsAndUsesAWindowManagerOnlyWhileItRuns) {
     EXPECT_FALSE(mine.isHidden || mine.wmClass.empty());
     EXPECT_TRUE(countsAsOpenWindow(mine));
 
-    const std::uint32_t listedId = mine.id;
     PretendWindowManager wm(xvfb.display());
     ASSERT_TRUE(wm.ok());
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
     wm.set(wm.root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.check});
     wm.set(wm.root, "_NET_SUPPORTED", XCB_ATOM_ATOM, {wm.atom("_NET_CLOSE_WINDOW")});
-    wm.set(wm.root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {listedId});
-    wm.set(listedId, "_NET_WM_STATE", XCB_ATOM_ATOM, {wm.atom("_NET_WM_STATE_HIDDEN")});
+    wm.set(wm.root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, {mine.id});
+    wm.set(mine.id, "_NET_WM_STATE", XCB_ATOM_ATOM, {wm.atom("_NET_WM_STATE_HIDDEN")});
     const auto managed = windows->windows();
     ASSERT_TRUE(managed);
     ASSERT_EQ(managed->size(), 1u);
     EXPECT_EQ((*managed)[0].pid, client.pid());
     EXPECT_TRUE((*managed)[0].isHidden);
-    ASSERT_TRUE(windows->close(listedId));
-    EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), listedId));
+    ASSERT_TRUE(windows->close(mine.id));
+    EXPECT_TRUE(wm.receives(wm.atom("_NET_CLOSE_WINDOW"), mine.id));
     // A check window that does not point at itself was left by a manager that is gone.
     wm.set(wm.check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {wm.root});
     const auto unmanaged = windows->windows();
     EXPECT_TRUE(listsWindowOf(unmanaged, client.pid()) && listsWindowOf(unmanaged, unlisted.pid()));
-    ASSERT_TRUE(windows->close(listedId));
+    ASSERT_TRUE(windows->close(mine.id));
     // The client itself ends on its close event, as it would not on a signal.
     ASSERT_TRUE(client.waitForLine("closed"));
     ASSERT_TRUE(client.waitForExit());
