@@ -10,6 +10,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
+
+// Readable test failures for texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace brisklet::test {
 
