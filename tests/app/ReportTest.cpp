@@ -56,7 +56,7 @@ TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
     EXPECT_EQ(Report::junkLines(trash),
               (std::vector<std::string>{"\nTrash: 50 KB (123.46 TB pre-selected) — access denied",
                                         "  ☑ 123.46 TB  huge", "  ☑ 50 KB      two\xEF\xBF\xBDlines",
-                                        "  ☐ -123.46 TB x"}));
+                                        "  ☐ -123.46 TB x"})); // ten characters: no padding
 }
 
 TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {
