@@ -11,25 +11,22 @@ using Action = CommandLine::Action;
 
 // Help beats version, which beats the report (picked before Qt starts, by the exact switch
 // anywhere, the program's own path too); Qt's own options, stray words and near misses are left alone.
-TEST(CommandLine, EachOptionSelectsItsActionAndTheUsageNamesThemAll) {
+TEST(CommandLine, EachOptionSelectsItsAction) {
     const CommandLine help{.action = Action::help}, report{.action = Action::report},
         tray{.startInTray = true};
     const std::pair<std::vector<const char*>, CommandLine> rows[] = {
-        {{"brisklet"}, {}},
         {{}, {}},
         {{"brisklet", "--help"}, help},
         {{"brisklet", "-h"}, help},
         {{"brisklet", "--report", "--version", "--help"}, help},
         {{"brisklet", "--version"}, {.action = Action::version}},
         {{"brisklet", "--report", "--version"}, {.action = Action::version}},
-        {{"brisklet", "--report"}, report},
         {{"--report"}, report},
         {{"brisklet", "x", "--report", "y"}, report},
         {{"brisklet", "--json", "--report"}, {.action = Action::report, .json = true}},
         {{"brisklet", "--tray", "--report"}, {.action = Action::report, .startInTray = true}},
         {{"brisklet", "--tray"}, tray},
         {{"brisklet", "-platform", "offscreen", "--tray"}, tray},
-        {{"brisklet", "-platform", "offscreen", "-style", "Fusion"}, {}},
         {{"brisklet", "--Help", "-help", "--versions", "-tray", "--report=json"}, {}},
         {{"brisklet", "--Report", "-report", "---report", "--report "}, {}},
     };
@@ -44,8 +41,6 @@ TEST(CommandLine, EachOptionSelectsItsActionAndTheUsageNamesThemAll) {
     // the command-line script's to check, as are the version and the usage's first lines).
     const char* json[] = {"brisklet", "--json"};
     EXPECT_EQ(parseCommandLine(2, json).action, Action::misuse);
-    for (const char* option : {"--tray", "--report", "--json", "--help", "--version", "-platform"})
-        EXPECT_NE(usageText().find(option), std::string::npos) << option;
 }
 
 } // namespace

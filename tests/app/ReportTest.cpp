@@ -27,17 +27,14 @@ TEST(Report, DiskAndMemoryLines) {
     EXPECT_EQ(Report::diskLine(DiskInfo{"Data", 494'000'000'000, 120'500'000'000}),
               "Disk  Data: 120.5 GB free of 494 GB");
 
-    const MemorySnapshot m{.total = 16ULL << 30,
-                           .app = 6ULL << 30,
-                           .wired = 2ULL << 30,
-                           .compressed = 512ULL << 20,
-                           .cached = 5ULL << 30,
-                           .pressure = MemoryPressure::warning};
+    const MemorySnapshot m{
+        16ULL << 30, 6ULL << 30, 2ULL << 30, 512ULL << 20, 5ULL << 30, 0, MemoryPressure::warning};
     EXPECT_EQ(Report::memoryLine(m),
               "RAM   8.5 GB used of 16 GB · app 6 GB · wired 2 GB · compressed 512 MB · "
               "cached 5 GB · swap Zero KB · pressure warning");
 }
 
+// Totals, marks, the first six items, amounts padded and cut to ten characters, one line per name.
 TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
     JunkCategory empty{JunkKind::logs, {}, false};
     EXPECT_EQ(Report::junkLines(empty),
@@ -50,27 +47,19 @@ TEST(Report, JunkBlockShowsTotalsMarksAndTheFirstSixItems) {
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], "\nApp Caches: 5.2 MB (2.8 MB pre-selected)");
     EXPECT_EQ(lines[1], "  ☑ 1 MB       cache0");
-    EXPECT_EQ(lines[2], "  ☐ 900 KB     cache1");
     EXPECT_EQ(lines[6], "  ☐ 500 KB     cache5");
-}
 
-TEST(Report, JunkBlockPadsAndCutsAmountsToTenCharacters) {
-    JunkCategory trash{
-        JunkKind::trash, {item("huge", 123'456'789'012'345, true), item("two\nlines", 50'000, true)}, true};
-    const auto lines = Report::junkLines(trash);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "\nTrash: 123.46 TB (123.46 TB pre-selected) — access denied");
-    EXPECT_EQ(lines[1], "  ☑ 123.46 TB  huge");
-    // A name keeps to its own line.
-    EXPECT_EQ(lines[2], "  ☑ 50 KB      two\xEF\xBF\xBDlines");
-
-    JunkCategory widest{JunkKind::xcode, {item("x", -123'456'789'012'345, false)}, false};
-    EXPECT_EQ(Report::junkLines(widest)[1], "  ☐ -123.46 TB x"); // exactly ten characters: no padding
+    JunkCategory trash{JunkKind::trash,
+                       {item("huge", 123'456'789'012'345, true), item("two\nlines", 50'000, true),
+                        item("x", -123'456'789'012'345, false)},
+                       true};
+    EXPECT_EQ(Report::junkLines(trash),
+              (std::vector<std::string>{"\nTrash: 50 KB (123.46 TB pre-selected) — access denied",
+                                        "  ☑ 123.46 TB  huge", "  ☑ 50 KB      two\xEF\xBF\xBDlines",
+                                        "  ☐ -123.46 TB x"})); // ten characters: no padding
 }
 
 TEST(Report, TopProcessesAreTheEightHeaviestInStableOrder) {
-    EXPECT_EQ(Report::processLines({}), (std::vector<std::string>{"\nTop processes"}));
-
     std::vector<ProcessSample> samples;
     for (int i = 0; i < 10; ++i)
         samples.push_back(process(100 + i, "p" + std::to_string(i), static_cast<std::uint64_t>(i % 3) << 20));
@@ -121,10 +110,7 @@ TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     std::ostringstream jsonOut, text, rewritten;
     Report::writeJson(jsonOut, sources);
     Report::write(text, sources);
-    QJsonParseError error;
-    const QJsonObject report =
-        QJsonDocument::fromJson(QByteArray::fromStdString(jsonOut.str()), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(jsonOut.str())).object();
 
     const QJsonObject disk = report["disk"].toObject(), ram = report["memory"].toObject();
     rewritten << Report::diskLine({str(disk["name"]), bytes(disk["total"]), bytes(disk["available"])})
@@ -157,9 +143,6 @@ TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
             rewritten << line << '\n';
     }
     EXPECT_EQ(junk[0]["items"].toArray().size(), 8);
-    EXPECT_FALSE(junk[0]["items"][0]["selected"].toBool()); // the desktop cache, largest, unchecked
-    EXPECT_EQ(junk[1]["items"].toArray().size(), 1);
-    EXPECT_TRUE(junk[4]["accessDenied"].toBool());
 
     const QJsonArray processes = report["topProcesses"].toArray();
     std::vector<ProcessSample> samples;
@@ -168,24 +151,18 @@ TEST(ReportJson, CarriesTheTextReportsFiguresAsIntegers) {
     for (const std::string& line : Report::processLines(samples))
         rewritten << line << '\n';
     ASSERT_EQ(samples.size(), 8u);
-    EXPECT_EQ(samples[0].pid % 4, 3); // the heaviest first: one of the processes of 4,000 KiB
-    EXPECT_EQ(samples[0].footprint, 4000u * 1024);
     EXPECT_EQ(rewritten.str(), text.str());
 }
 
 // Memory beyond the signed range is held at the top and survives the text form exactly, which a
 // double would not; names are kept as they are, since JSON escapes them itself.
 TEST(ReportJson, FiguresAreClampedAndNamesKeptAsTheyAre) {
-    const QJsonObject memory = Report::memoryJson(MemorySnapshot{.total = UINT64_MAX, .swapUsed = 5});
-    EXPECT_EQ(memory["swapUsed"].toInteger(), 5);
-    const QByteArray text = QJsonDocument(memory).toJson(QJsonDocument::Compact);
+    const QByteArray text =
+        QJsonDocument(Report::memoryJson(MemorySnapshot{.total = UINT64_MAX})).toJson(QJsonDocument::Compact);
     EXPECT_TRUE(text.contains("\"total\":9223372036854775807")) << text.toStdString();
     const QJsonObject kind = Report::junkJson(
         {JunkKind::trash, {JunkItem{"/t/a", "two\nlines", 7, true, std::nullopt, std::nullopt}}, false});
-    EXPECT_EQ(str(kind["kind"]), "trash");
     EXPECT_EQ(str(kind["items"][0]["name"]), "two\nlines");
-    EXPECT_EQ(str(kind["items"][0]["path"]), "/t/a");
-    EXPECT_TRUE(kind["items"][0]["selected"].toBool());
 }
 
 } // namespace

@@ -96,21 +96,16 @@ TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndANewRootCle
     ASSERT_TRUE(waitFor(m, &StorageModel::isScanningLargeChanged, [&] { return !m.isScanningLarge(); }));
     ASSERT_EQ(m.largeFiles()->size(), 2u);
     const std::int64_t total = m.largeSelectedSize() + (*m.largeFiles())[0].size + (*m.largeFiles())[1].size;
-    const auto notice = [](int moved, std::int64_t size, int failed) {
-        return QString("Moved %1 %2 (%3) to the Trash. Empty the Trash to get the space back. "
-                       "%4 couldn't be moved.")
-            .arg(moved)
-            .arg(moved == 1 ? "item" : "items")
-            .arg(Bytes::disk(size).c_str())
-            .arg(failed);
-    };
+    const QString moved =
+        "Moved %1 (%2) to the Trash. Empty the Trash to get the space back. 1 couldn't be moved.";
 
     m.trashSelectedLargeFiles(); // nothing selected: nothing happens
     EXPECT_FALSE(m.largeNotice().has_value());
     m.setLargeSelection({big, bigger});
     fs::remove(bigger); // gone before the move: it cannot be moved
     m.trashSelectedLargeFiles();
-    EXPECT_EQ(*m.largeNotice(), (Notice{m.largeNotice()->id, notice(1, total, 1), false}));
+    EXPECT_EQ(*m.largeNotice(),
+              (Notice{m.largeNotice()->id, moved.arg("1 item", Bytes::disk(total).c_str()), false}));
     ASSERT_EQ(m.largeFiles()->size(), 1u);
     EXPECT_EQ(m.largeFiles()->front().url, bigger);
     EXPECT_TRUE(m.largeSelection().empty());
@@ -121,7 +116,8 @@ TEST(StorageModelLargeFiles, MovingToTheTrashReportsMovedAndFailedAndANewRootCle
     m.setLargeSelection({bigger});
     const std::int64_t left = m.largeSelectedSize();
     m.trashSelectedLargeFiles();
-    EXPECT_EQ(*m.largeNotice(), (Notice{m.largeNotice()->id, notice(0, left, 1), true}));
+    EXPECT_EQ(*m.largeNotice(),
+              (Notice{m.largeNotice()->id, moved.arg("0 items", Bytes::disk(left).c_str()), true}));
     EXPECT_EQ(m.largeFiles()->size(), 1u);
 
     m.setLargeSelection({bigger});

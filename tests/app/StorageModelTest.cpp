@@ -132,11 +132,8 @@ TEST(StorageModelJunk, ScansLandPreselectedRescansResetTheirKindAndCleaningTakes
     EXPECT_TRUE(m.junkSelection().empty());
 }
 
+// No failures is the cleaning test's; here the failures, and the system named for the layout.
 TEST(StorageModelJunk, SummaryWordsTheFreedBytesAndTheFailures) {
-    const QString partial = " couldn't be fully removed (in use or protected by the system).";
-    EXPECT_EQ(StorageModel::summary(0, 0, JunkLayout::freedesktop), "Freed Zero KB.");
-    EXPECT_EQ(StorageModel::summary(2'000'000'000, 12'345, JunkLayout::freedesktop),
-              "Freed 2 GB. 12345 items" + partial);
     EXPECT_EQ(StorageModel::summary(1, 2, JunkLayout::macOS),
               "Freed 1 byte. 2 items couldn't be fully removed (in use or protected by macOS).");
 }
@@ -145,7 +142,7 @@ TEST(StorageModelTrash, EmptyingWordsEachOutcomeAndAlwaysRescansTheTrash) {
     JunkHome h;
     auto outcomes = std::make_shared<std::deque<Outcome>>(std::deque<Outcome>{
         Outcome::done(), Outcome::done(), Outcome::failed("2 items couldn't be removed. Permission denied."),
-        Outcome::cancelled()});
+        Outcome::cancelled(), Outcome::done()});
     h.services.emptyTrash = [outcomes, home = h.home](const Locations& l) {
         EXPECT_EQ(l.home, home);
         Outcome next = outcomes->front();
@@ -175,15 +172,10 @@ TEST(StorageModelTrash, EmptyingWordsEachOutcomeAndAlwaysRescansTheTrash) {
     // An unreadable Trash was never measured either.
     fs::remove_all(h.home / ".local/share/Trash/files");
     h.tree.text("home/.local/share/Trash/files", "a file where the folder should be");
-    h.services.emptyTrash = [](const Locations&) { return Outcome::done(); };
-    StorageModel& denied = h.make();
-    denied.scanJunk({JunkKind::trash});
-    ASSERT_TRUE(h.junkSettled());
-    ASSERT_TRUE(denied.junk().at(JunkKind::trash).accessDenied);
-    denied.emptyTrash();
-    ASSERT_TRUE(
-        waitFor(denied, &StorageModel::junkNoticeChanged, [&] { return denied.junkNotice().has_value(); }));
-    EXPECT_EQ(denied.junkNotice()->text, "Emptied the Trash.");
+    m.scanJunk({JunkKind::trash});
+    ASSERT_TRUE(h.junkSettled() && m.junk().at(JunkKind::trash).accessDenied);
+    emptyAndWait();
+    EXPECT_EQ(m.junkNotice()->text, "Emptied the Trash.");
 }
 
 TEST(StorageModelLifetime, AModelDestroyedWithWorkInFlightIsNeverWrittenTo) {

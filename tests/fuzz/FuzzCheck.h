@@ -21,12 +21,8 @@ using namespace brisklet;
         }                                                                                                    \
     } while (false)
 
-// One input format's harness over any text. Every format is in every fuzz program; the program runs
-// the one it is built for (FuzzMain.cpp).
-using FuzzHarness = void (*)(std::string_view text);
-bool addFuzzFormat(const char* name, FuzzHarness harness);
-
+// One input format's harness over any text. Every format is in every fuzz program; the program calls
+// the one it is built for, which its build names (FuzzMain.cpp).
 #define FUZZ_FORMAT(name, text)                                                                              \
-    static void fuzz##name(std::string_view text);                                                           \
-    [[maybe_unused]] static const bool added##name = addFuzzFormat(#name, fuzz##name);                       \
-    static void fuzz##name(std::string_view text)
+    void fuzz##name(std::string_view text);                                                                  \
+    void fuzz##name(std::string_view text)

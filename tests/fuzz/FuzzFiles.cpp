@@ -16,13 +16,9 @@ namespace {
 std::string kernelEscaped(std::string_view path) {
     std::string out;
     for (const char c : path) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\\') {
-            char octal[5];
-            std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
-            out += octal;
-        } else {
-            out += c;
-        }
+        char octal[5];
+        std::snprintf(octal, sizeof octal, "\\%03o", static_cast<unsigned char>(c));
+        out += std::string_view(" \t\n\\").find(c) == std::string_view::npos ? std::string(1, c) : octal;
     }
     return out;
 }
@@ -39,13 +35,11 @@ const brisklet::test::GuardOracle& oracle() {
 // /proc/self/mountinfo, whose mount points may hold any byte a user gave a folder's name.
 FUZZ_FORMAT(MountInfo, text) {
     const auto entries = MountedVolumes::parseMountInfo(text);
-    FUZZ_CHECK(entries.size() <= static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     for (const MountEntry& entry : entries) {
         FUZZ_CHECK(entry.mountPoint.native().starts_with('/'));
         FUZZ_CHECK(!entry.fileSystem.empty() && entry.fileSystem.find_first_of(" \n") == std::string::npos);
         MountedVolumes::isPseudoFileSystem(entry.fileSystem);
     }
-    FUZZ_CHECK(MountedVolumes::unescapeOctal(text).size() <= text.size());
 
     // Any mount point, escaped as the kernel does, reads back exactly, in a line of the documented
     // shape with optional fields.
@@ -53,11 +47,9 @@ FUZZ_FORMAT(MountInfo, text) {
     FUZZ_CHECK(MountedVolumes::unescapeOctal(escaped) == text);
     const std::string line = "36 35 98:0 /mnt1 " + escaped + " rw,noatime master:1 - ext3 /dev/root rw\n";
     const auto one = MountedVolumes::parseMountInfo(line);
-    if (text.starts_with('/')) {
-        FUZZ_CHECK(one.size() == 1 && one[0].mountPoint.native() == text && one[0].fileSystem == "ext3");
-    } else {
-        FUZZ_CHECK(one.empty());
-    }
+    FUZZ_CHECK(text.starts_with('/')
+                   ? one.size() == 1 && one[0].mountPoint.native() == text && one[0].fileSystem == "ext3"
+                   : one.empty());
 }
 
 // A .trashinfo file: whoever moved something to the Trash wrote it, so it may hold anything.
@@ -66,17 +58,14 @@ FUZZ_FORMAT(TrashInfo, text) {
         // A name of one component, shown as it is.
         FUZZ_CHECK(!name->empty() && name->find('/') == std::string::npos && validUtf8(*name) == *name);
     }
-    FUZZ_CHECK(TrashInfo::percentDecode(text).size() <= text.size());
 
     // Any path, every byte percent-encoded (in both cases of hex digits), decodes back exactly, and
     // the recorded name is its last component.
     std::string encoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* digits = i % 2 == 0 ? "0123456789ABCDEF" : "0123456789abcdef";
-        const auto byte = static_cast<unsigned char>(text[i]);
-        encoded += '%';
-        encoded += digits[byte >> 4];
-        encoded += digits[byte & 15];
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i % 2 == 0 ? "%%%02X" : "%%%02x", static_cast<unsigned char>(text[i]));
+        encoded += hex;
     }
     FUZZ_CHECK(TrashInfo::percentDecode(encoded) == text);
     const std::string_view last = text.substr(text.rfind('/') + 1);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace brisklet {
@@ -33,6 +32,8 @@ protected:
     Autostart loginItem{tree.path("config"), "/usr/bin/brisklet"};
 };
 
+// Any program path (spaces, quotes, shell and field-code characters, a backslash, a build tree's copy)
+// comes back whole from the entry, and the entry is known as ours.
 TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesItAndNeitherOverwrites) {
     EXPECT_FALSE(loginItem.isOn());
     EXPECT_EQ(loginItem.file(), tree.path("config/autostart/org.brisklet.Brisklet.desktop"));
@@ -41,8 +42,6 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesIt
     const DesktopEntry entry = DesktopEntry::parse(contents(loginItem.file()));
     EXPECT_EQ(entry.value("Type"), "Application");
     EXPECT_EQ(entry.value("Icon"), "org.brisklet.Brisklet");
-    EXPECT_EQ(launched(contents(loginItem.file())),
-              (std::vector<std::string>{"/usr/bin/brisklet", "--tray"}));
     EXPECT_EQ(fs::status(loginItem.file()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
@@ -53,6 +52,22 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesIt
     EXPECT_FALSE(loginItem.isOn());
     EXPECT_EQ(loginItem.turnOff().status, Status::done); // already off
 
+    for (const std::string program :
+         {"/home/ann/100%/brisklet", "/opt/my \"apps\"/$HOME/back\\slash/b`rk`\tx",
+          "/home/ann/build/brisklet"}) {
+        const Autostart other(tree.path("other"), program);
+        ASSERT_EQ(other.turnOn().status, Status::done) << program;
+        const std::string text = contents(other.file());
+        EXPECT_EQ(launched(text), (std::vector<std::string>{program, "--tray"})) << text;
+        EXPECT_TRUE(Autostart::isOurs(text)) << program;
+        ASSERT_EQ(other.turnOff().status, Status::done);
+    }
+    std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
+    noSwitch.replace(noSwitch.find(" --tray"), 7, "");
+    for (const std::string& text :
+         {noSwitch, Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n", std::string()})
+        EXPECT_FALSE(Autostart::isOurs(text)) << text;
+
     // An entry of the user's own is never overwritten.
     const std::string mine =
         "[Desktop Entry]\nType=Application\nName=brisklet\nExec=brisklet --tray -style Fusion\n";
@@ -60,27 +75,6 @@ TEST_F(AutostartTest, TurningOnWritesAnEntryStartingInTheTrayTurningOffRemovesIt
     EXPECT_TRUE(loginItem.isOn());
     EXPECT_EQ(loginItem.turnOn().status, Status::done);
     EXPECT_EQ(contents(loginItem.file()), mine);
-}
-
-// Spaces, quotes, shell and field-code characters, and a backslash each need their own escape; an
-// entry written for another copy of brisklet (a build tree, the installed one) is ours too.
-TEST(Autostart, AProgramPathOfAnyShapeComesBackWholeAndTheEntryIsKnownAsOurs) {
-    for (const std::string program :
-         {"/opt/my apps/brisklet", "/home/ann/\"quoted\"/brisklet", "/home/ann/$HOME/brisklet",
-          "/home/ann/100%/brisklet", "/home/ann/back\\slash/b`rk`", "/home/ann/tab\there/brisklet",
-          "/home/ann/src/brisklet/build/brisklet"}) {
-        test::TempTree tree;
-        const Autostart loginItem(tree.path("config"), program);
-        ASSERT_EQ(loginItem.turnOn().status, Status::done) << program;
-        const std::string text = contents(loginItem.file());
-        EXPECT_EQ(launched(text), (std::vector<std::string>{program, "--tray"})) << text;
-        EXPECT_TRUE(Autostart::isOurs(text)) << program;
-    }
-    std::string noSwitch = Autostart::entry("/usr/bin/brisklet");
-    noSwitch.replace(noSwitch.find(" --tray"), 7, "");
-    for (const std::string& text :
-         {noSwitch, Autostart::entry("/usr/bin/brisklet") + "Hidden=true\n", std::string()})
-        EXPECT_FALSE(Autostart::isOurs(text)) << text;
 }
 
 TEST_F(AutostartTest, AnEntryChangedOrLinkedBySomeoneElseIsTheirsAndAFolderInTheWayIsReported) {
@@ -107,20 +101,6 @@ TEST_F(AutostartTest, AnEntryChangedOrLinkedBySomeoneElseIsTheirsAndAFolderInThe
     const Autostart::Result result = Autostart(blocked.path("config"), "/usr/bin/brisklet").turnOn();
     EXPECT_EQ(result.status, Status::failed);
     EXPECT_FALSE(result.error.empty());
-}
-
-TEST(Autostart, ConfigurationFolderFollowsTheXdgRules) {
-    const auto folder = [](std::map<std::string, std::string> variables) {
-        return Autostart::configHome([&](const std::string& name) -> std::optional<std::string> {
-            const auto it = variables.find(name);
-            if (it == variables.end()) return std::nullopt;
-            return it->second;
-        });
-    };
-    EXPECT_EQ(folder({{"HOME", "/home/ann"}}), "/home/ann/.config");
-    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "/cfg"}}), "/cfg");
-    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", "relative/cfg"}}), "/home/ann/.config");
-    EXPECT_EQ(folder({{"HOME", "/home/ann"}, {"XDG_CONFIG_HOME", ""}}), "/home/ann/.config");
 }
 
 } // namespace

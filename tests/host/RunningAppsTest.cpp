@@ -61,42 +61,35 @@ WindowInfo window(std::uint32_t id, pid_t pid, int width = 300, int height = 200
     return WindowInfo{id, pid, 0, 0, width, height, hidden, {}, {}};
 }
 
-TEST(RunningApps, LaunchesOfOneAppAreOneAppWithTheOldestProcessAsMainAndOursIsNone) {
+// Launches of one app are one app, whose main process is the oldest. Started as our own app, the
+// scope is ours, whatever else runs in it; run inside another app, we leave out only ourselves.
+TEST(RunningApps, LaunchesOfOneAppAreOneAppAndOursIsNoneButTheOneWeRunInsideIsListed) {
     Session s;
     s.entry("org.gnome.Terminal", "Name=Terminal\nName[de]=Terminal (de)\nIcon=utilities-terminal\n");
     s.entry("brisklet", "Name=brisklet\n");
     // The server started first but has the higher pid: age, not the number, makes it the main one.
     const std::string server = "/usr/libexec/gnome-terminal-server";
-    s.process(300, 1, 500, inApp("app-gnome-org.gnome.Terminal-1234.scope"), server);
-    s.process(120, 300, 900, inApp("app-gnome-org.gnome.Terminal-1234.scope"), "/usr/bin/bash");
+    const std::string terminal = inApp("app-gnome-org.gnome.Terminal-1234.scope");
+    s.process(300, 1, 500, terminal, server);
+    s.process(120, 300, 900, terminal, "/usr/bin/bash");
+    s.process(320, 120, 950, terminal, "/usr/bin/brisklet"); // a copy of us run from the shell
+    s.process(330, 320, 960, terminal, "/usr/bin/helper");   // something that copy started
     s.process(130, 1, 700, inApp("app-gnome-org.gnome.Terminal-99.scope"), server);
-    // Started as our own app, the scope is ours, whatever else runs in it; and ours is older than all.
     s.process(50, 1, 200, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/brisklet");
     s.process(51, 50, 210, inApp("app-gnome-brisklet-3.scope"), "/usr/bin/helper");
     const auto apps = s.scan({}, 50, "de_DE.UTF-8");
-    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300"});
+    ASSERT_EQ(listed(apps), std::vector<std::string>{"org.gnome.Terminal 300: 120 130 300 320 330"});
     EXPECT_EQ(apps[0].name, "Terminal (de)");
     EXPECT_EQ(apps[0].iconName, "utilities-terminal");
     EXPECT_EQ(apps[0].executable, fs::path(server));
     EXPECT_EQ(apps[0].bundle, std::nullopt); // /usr/libexec is every system service's folder
-}
-
-TEST(RunningApps, AnAppWeWereStartedInsideIsListedWithoutOurProcess) {
-    Session s;
-    s.entry("org.gnome.Terminal", "Name=Terminal\n");
-    s.entry("brisklet", "Name=brisklet\n");
-    // The terminal keeps its shells, and so us, in its own scope.
-    const std::string terminal = inApp("app-gnome-org.gnome.Terminal-1234.scope");
-    s.process(300, 1, 500, terminal, "/usr/libexec/gnome-terminal-server");
-    s.process(310, 300, 600, terminal, "/usr/bin/bash");
-    s.process(320, 310, 700, terminal, "/usr/bin/brisklet"); // ours
-    s.process(330, 320, 800, terminal, "/usr/bin/helper");   // something we started
-    EXPECT_EQ(listed(s.scan({}, 320)), std::vector<std::string>{"org.gnome.Terminal 300: 300 310 330"});
+    EXPECT_EQ(listed(s.scan({}, 320)),
+              (std::vector<std::string>{"brisklet 50: 50 51", "org.gnome.Terminal 300: 120 130 300 330"}));
 }
 
 // Only shown apps outside session services count; launcher tokens, escapes and the named hierarchy
-// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit; processes that vanish or
-// make no sense are left out. Apps come in launch order.
+// of cgroup v1 lead to entries; Flatpak sandboxes are found without a unit, other programs by their
+// windows; processes that vanish or make no sense are left out. Apps come in launch order.
 TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     Session s;
     for (const char* id : {"shown", "google-chrome", "org.mozilla.firefox", "org.gimp.GIMP"})
@@ -130,17 +123,7 @@ TEST(RunningApps, EachWayOfFindingTheEntryListsOnlyShownAppsInLaunchOrder) {
     s.tree.text("proc/63/cgroup", inApp("app-shown-1.scope"));
     s.tree.text("proc/self/stat", "not a process");
     s.tree.text("proc/meminfo", "MemTotal: 1 kB\n");
-    const auto apps = s.scan();
-    ASSERT_EQ(listed(apps),
-              (std::vector<std::string>{"shown 10: 10", "org.gimp.GIMP 70: 70", "org.mozilla.firefox 21: 21",
-                                        "google-chrome 20: 20 24"}));
-    EXPECT_EQ(apps[0].executable, std::nullopt);
-    EXPECT_EQ(apps[0].bundle, std::nullopt);
-    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
-}
-
-TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
-    Session s;
+    // Window owners outside units match by class or program, and their children come along.
     s.entry("byclass", "Name=By class\nStartupWMClass=Gvim\nExec=/nowhere %F\n");
     s.entry("byexec", "Name=By exec\nExec=env LANG=C \"/opt/My App/app\" %U\n");
     s.entry("hidden", "Name=Hidden\nNoDisplay=true\nExec=/opt/hidden/hidden\n");
@@ -150,15 +133,21 @@ TEST(RunningApps, WindowOwnersOutsideUnitsMatchByClassOrProgram) {
     s.process(90, 1, 90, kNoUnit, "/opt/My App/app");
     s.process(95, 1, 95, kNoUnit, "/opt/hidden/hidden");
     s.process(96, 1, 96, kNoUnit, "/opt/stranger/stranger");
-    std::vector windows{window(1, 80), window(2, 90), window(3, 95), window(4, 96), window(5, 4242)};
-    windows[0].wmInstance = "gvim";
-    windows[0].wmClass = "GVIM";
-    const auto apps = s.scan(windows, 82);
-    // The owner's children come along.
-    ASSERT_EQ(listed(apps), (std::vector<std::string>{"byclass 80: 80 81", "byexec 90: 90"}));
-    EXPECT_EQ(apps[1].bundle, fs::path("/opt/My App"));
+    const std::vector windows{WindowInfo{1, 80, 0, 0, 300, 200, false, "gvim", "GVIM"}, window(2, 90),
+                              window(3, 95), window(4, 96), window(5, 4242)};
+    const std::vector<std::string> byUnit = {"shown 10: 10", "org.gimp.GIMP 70: 70",
+                                             "org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"};
     // Without a window list there is nobody to match.
-    EXPECT_TRUE(s.scan(std::nullopt).empty());
+    const auto apps = s.scan(std::nullopt, 82);
+    ASSERT_EQ(listed(apps), byUnit);
+    EXPECT_EQ(apps[0].executable, std::nullopt);
+    EXPECT_EQ(apps[0].bundle, std::nullopt);
+    EXPECT_EQ(apps[1].bundle, std::nullopt); // every sandbox has its own /app/bin
+    const auto all = s.scan(windows, 82);
+    ASSERT_EQ(listed(all), (std::vector<std::string>{
+                               "shown 10: 10", "org.gimp.GIMP 70: 70", "byclass 80: 80 81", "byexec 90: 90",
+                               "org.mozilla.firefox 21: 21", "google-chrome 20: 20 24"}));
+    EXPECT_EQ(all[3].bundle, fs::path("/opt/My App"));
 }
 
 TEST(RunningApps, WindowsDecideHasWindowsAndHidden) {

@@ -66,7 +66,7 @@ Outcome leftBehind(int items) {
 
 // A read-only folder keeps what is inside it (and its description), though whatever below it could
 // go went; an unreadable folder goes when it is empty and stays when not.
-TEST_F(Unprivileged, EmptyingWhatCannotGoStaysWithItsDescriptionAndTheRestGoes) {
+TEST_F(Unprivileged, EmptyingKeepsWhatCannotGoWithItsDescriptionAndCountsEveryItemLeftBehind) {
     tree.build(R"(
         home/.local/share/Trash/files/locked/{inside,open/also-inside}
         home/.local/share/Trash/files/{sealed-empty/,sealed-full/x,fine}
@@ -81,49 +81,42 @@ TEST_F(Unprivileged, EmptyingWhatCannotGoStaysWithItsDescriptionAndTheRestGoes) 
     for (const char* gone :
          {"files/locked/open/also-inside", "files/sealed-empty", "files/fine", "info/fine.trashinfo"})
         EXPECT_FALSE(fs::exists(tree.path(trash + gone))) << gone;
-}
-
-TEST_F(Unprivileged, EmptyingCountsEveryItemLeftBehind) {
+    const Locations other = Locations::forHome(tree.path("other"), tree.path("tmp"), JunkLayout::freedesktop);
     // Entries in a read-only files/ folder, then descriptions that cannot go with their removed entries,
     // then a Trash that cannot be read at all, which is no empty Trash.
     tree.build(R"(
-        home/.local/share/Trash/files/{a,b,c}
-        home/.local/share/Trash/info/{a,b,c}.trashinfo = [Trash Info]\nPath=/h/x\n)");
-    const std::string trash = "home/.local/share/Trash";
-    chmod(trash + "/files", 0555);
-    EXPECT_EQ(SystemActions::emptyTrash(locations, {}), leftBehind(3));
-    chmod(trash + "/files", 0700);
-    chmod(trash + "/info", 0555);
-    EXPECT_EQ(SystemActions::emptyTrash(locations, {}), leftBehind(3));
-    EXPECT_TRUE(fs::is_empty(tree.path(trash + "/files")));
-    tree.file(trash + "/files/x", 10);
-    chmod(trash, 0);
-    EXPECT_EQ(SystemActions::emptyTrash(locations, {}), leftBehind(1));
+        other/.local/share/Trash/files/{a,b,c}
+        other/.local/share/Trash/info/{a,b,c}.trashinfo = [Trash Info]\nPath=/h/x\n)");
+    const std::string trash2 = "other/.local/share/Trash";
+    chmod(trash2 + "/files", 0555);
+    EXPECT_EQ(SystemActions::emptyTrash(other, {}), leftBehind(3));
+    chmod(trash2 + "/files", 0700);
+    chmod(trash2 + "/info", 0555);
+    EXPECT_EQ(SystemActions::emptyTrash(other, {}), leftBehind(3));
+    EXPECT_TRUE(fs::is_empty(tree.path(trash2 + "/files")));
+    tree.file(trash2 + "/files/x", 10);
+    chmod(trash2, 0);
+    EXPECT_EQ(SystemActions::emptyTrash(other, {}), leftBehind(1));
 }
 
-TEST_F(Unprivileged, AnUnreadableTrashIsDeniedAndEmpty) {
-    const std::pair<JunkLayout, const char*> layouts[] = {
-        {JunkLayout::freedesktop, "home/.local/share/Trash/files"}, {JunkLayout::macOS, "home/.Trash"}};
-    for (const auto& [layout, trash] : layouts) {
-        tree.file(std::string(trash) + "/x", 100'000);
-        chmod(trash, 0);
-        const JunkCategory category = JunkScanner::scan(
-            JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
-        EXPECT_TRUE(category.accessDenied);
-        EXPECT_TRUE(category.items.empty());
-        chmod(trash, 0700);
-    }
-}
-
-TEST_F(Unprivileged, AnUnreadableTrashInfoFallsBackToTheEntryName) {
+// An unreadable description falls back to the entry's name; a Trash that cannot be read is denied.
+TEST_F(Unprivileged, AnUnreadableTrashInfoFallsBackToTheEntryNameAndAnUnreadableTrashIsDenied) {
     tree.build(R"(
         home/.local/share/Trash/files/a.1.txt
-        home/.local/share/Trash/info/a.1.txt.trashinfo = [Trash Info]\nPath=/h/a.txt\n)");
+        home/.local/share/Trash/info/a.1.txt.trashinfo = [Trash Info]\nPath=/h/a.txt\n
+        home/.Trash/x 100000)");
     chmod("home/.local/share/Trash/info/a.1.txt.trashinfo", 0);
     const TrashCandidates trash = trashCandidates(locations);
     ASSERT_EQ(trash.candidates.size(), 1u);
     EXPECT_EQ(trash.candidates[0].name, "a.1.txt");
     EXPECT_FALSE(trash.accessDenied);
+    chmod("home/.local/share/Trash/files", 0);
+    chmod("home/.Trash", 0);
+    for (const JunkLayout layout : {JunkLayout::freedesktop, JunkLayout::macOS}) {
+        const JunkCategory category = JunkScanner::scan(
+            JunkKind::trash, Locations::forHome(tree.path("home"), tree.path("tmp"), layout));
+        EXPECT_TRUE(category.accessDenied && category.items.empty()) << static_cast<int>(layout);
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -35,10 +36,7 @@ public:
 protected:
     void exposeEvent(QExposeEvent* event) override {
         QRasterWindow::exposeEvent(event);
-        if (isExposed() && !m_exposed) {
-            m_exposed = true;
-            if (++shown == 2) say("ready");
-        }
+        if (isExposed() && !std::exchange(m_exposed, true) && ++shown == 2) say("ready");
     }
     void closeEvent(QCloseEvent* event) override {
         QRasterWindow::closeEvent(event);
