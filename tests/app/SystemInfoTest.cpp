@@ -90,6 +90,7 @@ TEST(SystemInfo, OsVersionFromOsReleaseElseTheKernel) {
         {none, none, "6.x-custom\n", "Linux 6"},
         {none, none, "10.20.30", "Linux 10.20"},
         {none, none, "custom-build\n", "Linux"},
+        {none, none, "", "Linux"},
     };
     for (const auto& [etc, usrLib, kernel, expected] : rows) {
         TempTree t;
