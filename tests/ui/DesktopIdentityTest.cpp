@@ -5,8 +5,6 @@
 #include "support/GuiApplication.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -29,20 +27,6 @@ TEST(DesktopIdentity, WindowAndTrayCarryTheDesktopEntrysName) {
     EXPECT_EQ(QString::fromStdString(entry->value("StartupWMClass").value_or("")), fileId);
     EXPECT_EQ(QString::fromStdString(entry->value("Icon").value_or("")), fileId);
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "brisklet");
-}
-
-TEST(DesktopIdentity, TheBuiltInIconIsBriskletsOwn) {
-    test::ensureQApplication();
-    const QIcon icon(QStringLiteral(":/brisklet/org.brisklet.Brisklet.svg"));
-    ASSERT_FALSE(icon.isNull());
-    const QImage image = icon.pixmap(64, 64).toImage();
-    ASSERT_EQ(image.size(), QSize(64, 64));
-    // Rounded corners are clear, the tile is brand blue at the top left, and the chip is white.
-    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
-    const QColor tile = image.pixelColor(10, 16);
-    EXPECT_GT(tile.blue(), 200);
-    EXPECT_LT(tile.red(), 100);
-    EXPECT_EQ(image.pixelColor(20, 24), QColor(Qt::white));
 }
 
 } // namespace

@@ -7,6 +7,40 @@
 namespace brisklet {
 namespace {
 
+TEST(DesktopEntry, ReadsOnlyItsOwnGroupFirstKeyWinning) {
+    const DesktopEntry e = DesktopEntry::parse("# comment\n"
+                                               "Name=Outside any group\n"
+                                               "[Desktop Entry]\n"
+                                               "Type = Application\n"
+                                               "Name=Text\\sEditor\\\\pro\n"
+                                               "Name[de]=Texteditor\n"
+                                               "Name=Second name\n"
+                                               "Comment=Line one\\nLine two\\tTabbed\\q\n"
+                                               "broken line without equals\n"
+                                               "[Desktop Action new]\n"
+                                               "Icon=not-ours\n");
+    EXPECT_EQ(e.value("Type"), "Application");
+    EXPECT_EQ(e.value("Name"), "Text Editor\\pro");
+    EXPECT_EQ(e.value("Name[de]"), "Texteditor");
+    EXPECT_EQ(e.value("Comment"), "Line one\nLine two\tTabbed\\q");
+    EXPECT_EQ(e.value("Icon"), std::nullopt);
+    EXPECT_TRUE(e.isShownApplication());
+}
+
+TEST(DesktopEntry, OnlyShownApplicationsCount) {
+    const std::pair<const char*, bool> rows[] = {
+        {"[Desktop Entry]\nType=Application\nName=A\nNoDisplay=false\n", true},
+        {"[Desktop Entry]\nType=Application\nName=A\nNoDisplay=true\n", false},
+        {"[Desktop Entry]\nType=Application\nName=A\nHidden=true\n", false},
+        {"[Desktop Entry]\nType=Link\nName=A\n", false},
+        {"[Desktop Entry]\nType=Application\nName=\n", false},
+        {"[Desktop Entry]\nType=Application\nName[fr]=A\n", false},
+        {"[Other]\nType=Application\nName=A\n", false},
+    };
+    for (const auto& [text, shown] : rows)
+        EXPECT_EQ(DesktopEntry::parse(text).isShownApplication(), shown) << text;
+}
+
 // The data folders are searched in order, the user's own first, and the first file with the id
 // decides: a hidden entry hides the application, and one that cannot be read still decides.
 // Subfolders are not searched; odd ids find nothing.

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace brisklet {
 namespace {
@@ -56,6 +57,24 @@ TEST_F(Runner, HandsTheStatusAndTrimmedErrorTextToTheRule) {
     }
 }
 
+// Only a dismissed polkit dialog is the user saying no; any other refusal is a failure to show.
+TEST(PkexecOutcome, CancelsOnlyOnADismissedDialog) {
+    const std::tuple<int, const char*, Outcome> rows[] = {
+        {0, "warning: something odd", Outcome::done()},
+        {126, "Error executing command as another user: Request dismissed", Outcome::cancelled()},
+        {127, "Not authorized", Outcome::failed("Not authorized")},
+        {125, "", Outcome::failed("")},
+    };
+    for (const auto& [status, errorText, expected] : rows)
+        EXPECT_EQ(pkexecOutcome(status, errorText), expected) << status << " " << errorText;
+}
+
+TEST_F(Runner, AProgramThatCannotStartFailsWithTheSystemsReason) {
+    const Outcome missing = SystemActions::run(tree.path("no-such-program"), {}, pkexecOutcome);
+    ASSERT_TRUE(missing.isFailed());
+    EXPECT_NE(missing.message().find("No such file or directory"), std::string::npos) << missing.message();
+}
+
 TEST_F(Runner, AChildThatWritesALotOfErrorsDoesNotBlock) {
     const fs::path program =
         script("chatty", "head -c 1048576 /dev/zero | tr '\\000' x >&2; echo ' end' >&2; exit 1");
@@ -86,6 +105,20 @@ TEST_F(Purge, AsksPolkitToRunTheHelperWithoutATerminalAgentUnlessRoot) {
     EXPECT_EQ(SystemActions::purgeMemory({fakePkexec("exit 0"), helper, true}), Outcome::done());
     EXPECT_EQ(contents(tree.path("helper-ran")), "pagecache\n");
     EXPECT_FALSE(fs::exists(record));
+}
+
+TEST_F(Purge, FindsTheHelperInstalledOrBesideTheProgram) {
+    const fs::path bin = tree.dir("prefix/bin");
+    const fs::path installed = tree.path("prefix/libexec/brisklet/brisklet-drop-caches");
+    const fs::path beside = bin / "brisklet-drop-caches";
+    // Nothing there: the installed place, written without "..", so pkexec can match its policy.
+    EXPECT_EQ(SystemActions::dropCachesHelper(bin), installed);
+    script("prefix/bin/brisklet-drop-caches", "exit 0");
+    EXPECT_EQ(SystemActions::dropCachesHelper(bin), beside);
+    script("prefix/libexec/brisklet/brisklet-drop-caches", "exit 0");
+    EXPECT_EQ(SystemActions::dropCachesHelper(bin), installed);
+    ::chmod(installed.c_str(), 0644); // not a program: no use handing it to pkexec
+    EXPECT_EQ(SystemActions::dropCachesHelper(bin), beside);
 }
 
 #ifdef BRISKLET_DROP_CACHES_PATH
