@@ -64,6 +64,22 @@ home/Library/Logs/DiagnosticReports | Crash reports | +
 home/Library/Logs/install.log | install.log | +)");
 }
 
+// On Linux, logs are the X server's and the user's own crash reports, never the user's state folder.
+TEST_F(RulesFixture, LinuxLogsAreXorgLogsAndTheUsersOwnCrashReports) {
+    tree.build(R"(
+        home/.local/share/xorg/{Xorg.0.log,.hidden.log}
+        home/.local/state/bash/history
+        var/crash/{_usr_bin_app.1000.crash,folder/,.lock}
+        var/crash/link.crash -> @var/crash/_usr_bin_app.1000.crash)");
+    if (::geteuid() == 0) {
+        const auto foreign = tree.file("var/crash/_usr_bin_other.0.crash", 10);
+        ASSERT_EQ(::lchown(foreign.c_str(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(described(JunkRules::logs(linux)), R"(
+home/.local/share/xorg/Xorg.0.log | Xorg.0.log | +
+var/crash/_usr_bin_app.1000.crash | Crash report · _usr_bin_app.1000.crash | +)");
+}
+
 // Named after the application that owns them, by its desktop entry before the table; the folders
 // the desktop itself rebuilds are left unchecked; our own folder is never offered.
 TEST_F(RulesFixture, DesktopCachesAreNamedAfterTheirApplications) {

@@ -11,6 +11,27 @@
 namespace brisklet {
 namespace {
 
+TEST(TrashInfo, ReadsTheOriginalNameOrNothing) {
+    const std::pair<const char*, std::optional<std::string>> rows[] = {
+        {"[Trash Info]\nPath=/home/a/Report%202024.pdf\nDeletionDate=2026-01-01T10:00:00\n",
+         "Report 2024.pdf"},
+        {"[Trash Info]\r\nPath=/home/a/x.txt\r\n", "x.txt"},
+        {"[Trash Info]\nPath=plain\n", "plain"},
+        // Only the first Path= of the [Trash Info] group counts.
+        {"[Other]\nPath=/a/wrong\n[Trash Info]\nPath=/a/right\nPath=/a/later\n", "right"},
+        {"[Trash Info]\nPath=/a/first\n[Other]\nPath=/a/wrong\n", "first"},
+        // An escaped slash is part of the name; bad bytes show as replacement characters.
+        {"[Trash Info]\nPath=/a/x%2Fy\n", "y"},
+        {"[Trash Info]\nPath=/a/caf%E9\n", "caf\xEF\xBF\xBD"},
+        {"", std::nullopt},
+        {"Path=/a/outside-any-group\n", std::nullopt},
+        {"[Trash Info]\nPath=/a/folder/\n", std::nullopt},
+        {"[Trash Info]\nPath=\n", std::nullopt},
+    };
+    for (const auto& [contents, name] : rows)
+        EXPECT_EQ(TrashInfo::originalNameFromContents(contents), name) << contents;
+}
+
 TEST(TrashInfo, DecodesOnlyWellFormedPercentEscapes) {
     using TrashInfo::percentDecode;
     EXPECT_EQ(percentDecode("a%20b%2Fc%2fd%2a%2A"), "a b/c/d**");

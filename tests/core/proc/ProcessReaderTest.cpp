@@ -77,6 +77,25 @@ TEST(ProcessReader, SampleKeepsListingOrderAndOnlyReadableUserProcesses) {
     }));
 }
 
+TEST(ProcessReader, ParsesTheStatLine) {
+    const std::tuple<std::string, std::optional<std::string>, std::int32_t> rows[] = {
+        {"123 (a) b (c)) S 77 1 1 0\n", "a) b (c)", 77},
+        {"123 ()(() R 8 1\n", ")((", 8},
+        {"123 (x) Z 31", "x", 31},
+        {"123 bash S 1 123\n", std::nullopt, 0},
+        {"123 )bash( S 1\n", std::nullopt, 0},
+        {"123 (bash) S\n", std::nullopt, 0},
+        {"123 (bash) S one 2\n", std::nullopt, 0},
+        {"", std::nullopt, 0},
+    };
+    for (const auto& [stat, name, parent] : rows) {
+        const auto fields = ProcessReader::parseStat(stat);
+        ASSERT_EQ(fields.has_value(), name.has_value()) << stat;
+        if (!fields) continue;
+        EXPECT_EQ(std::tie(fields->name, fields->parent), std::tie(*name, parent)) << stat;
+    }
+}
+
 TEST(ProcessReader, FootprintIsAnonymousPlusSwappedMemory) {
     // A status as a user process shows it, with the lines that share a prefix with the ones read.
     const auto status = [](const std::string& anon, const std::string& swap = "") {

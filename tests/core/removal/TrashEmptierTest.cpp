@@ -123,6 +123,34 @@ TEST_F(Emptying, RemovesTreesDeeperThanItKeepsOpenWithoutLeaking) {
     }));
 }
 
+TEST(MountInfo, ReadsMountPointsAndTypes) {
+    const std::string text =
+        "21 26 0:20 / /proc rw,relatime shared:12 - proc proc rw\n"
+        "40 26 8:17 / /media/ann/My\\040Disk rw,nosuid shared:30 master:2 - vfat /dev/sdb1 rw\n"
+        "41 26 0:45 / /mnt/tab\\011and\\134slash rw - tmpfs tmpfs rw\n"
+        "garbage line\n"
+        "42 26 0:46 / /mnt/no-separator rw shared:3 tmpfs tmpfs rw\n"
+        "\n"
+        "43 26 0:47 /sub relative rw - ext4 /dev/sdc1 rw\n"
+        "44 26 0:48 / /last rw - btrfs /dev/sdd1 rw";
+    const std::vector<MountEntry> expected = {{"/proc", "proc"},
+                                              {"/media/ann/My Disk", "vfat"},
+                                              {"/mnt/tab\tand\\slash", "tmpfs"},
+                                              {"/last", "btrfs"}};
+    EXPECT_EQ(MountedVolumes::parseMountInfo(text), expected);
+    const std::pair<std::string, std::string> fields[] = {
+        {"\\134\\134", "\\\\"},
+        {"\\12", "\\12"},
+        {"\\400", "\\400"},
+        {"\\377", "\xFF"},
+        {"\\08x", "\\08x"},
+        {"end\\", "end\\"},
+        {"caf\\303\\251", "caf\xC3\xA9"},
+    };
+    for (const auto& [field, unescaped] : fields)
+        EXPECT_EQ(MountedVolumes::unescapeOctal(field), unescaped) << field;
+}
+
 TEST(MountInfo, OffersEachRealVolumeOnce) {
     test::TempTree tree;
     const fs::path table =
