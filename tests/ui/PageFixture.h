@@ -13,9 +13,11 @@
 #include "ui/pages/PageContext.h"
 
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -29,7 +31,8 @@ inline QString disk(std::int64_t bytes) {
 
 // What every page is built on: the real storage model over a fixture home, the real memory model
 // over a fixture /proc of 16 GiB (10 taken by apps), fake running apps and a recording workspace.
-// Icons are blank and dates English, so the pages' texts do not depend on the machine.
+// Icons are blank and dates English, so the pages' texts do not depend on the machine. The Trash
+// is never really emptied: the count of tries is kept instead.
 class PageFixture : public GuiTest {
 protected:
     static constexpr std::uint64_t kGiB = 1 << 20; // in KiB, as meminfo counts
@@ -38,6 +41,10 @@ protected:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         ui::IconCache::setService([](const std::filesystem::path&) { return QIcon(); });
         proc.memInfo(16 * kGiB, 10 * kGiB, 2 * kGiB);
+        storage.services.emptyTrash = [calls = emptied](const Locations&) {
+            ++*calls;
+            return Outcome::failed("no emptying in these tests");
+        };
     }
     ~PageFixture() override {
         purgeGate.release();
@@ -104,6 +111,13 @@ protected:
         ASSERT_NE(button, nullptr) << label.toStdString();
         button->click();
     }
+    // Triggers entry `action` (none when negative) of a context menu of `count` entries, then closes it.
+    static void choose(QMenu* menu, int count, int action) {
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), count);
+        if (action >= 0) menu->actions().at(action)->trigger();
+        menu->close();
+    }
 
     StorageFixture storage;
     ProcTree proc{storage.tree};
@@ -113,6 +127,7 @@ protected:
     std::chrono::milliseconds refreshSoonDelay = std::chrono::hours(1);
     std::unique_ptr<MemoryModel> memory;
     std::vector<std::optional<ui::Page>> navigated;
+    std::shared_ptr<std::atomic<int>> emptied = std::make_shared<std::atomic<int>>(0);
 
 private:
     const QLocale m_locale;
